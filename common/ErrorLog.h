@@ -1,0 +1,16 @@
+#pragma once
+// Append-only log of failures the user does not see: "ErrorLog.txt" beside the running program.
+// Any thread may write; a failure to write is silent.
+
+#include <string>
+
+namespace tvk {
+
+// Appends "<UTC date> <UTC time>: <message>". A null message does nothing.
+void WriteErrorLog(const char* message);
+inline void WriteErrorLog(const std::string& message) { WriteErrorLog(message.c_str()); }
+
+// The file the log goes to ("" when the program's folder cannot be found).
+std::string ErrorLogPath();
+
+}  // namespace tvk

@@ -1,0 +1,26 @@
+#pragma once
+// UTC and local time by the machine's zone rules, the zone label, and the display texts of dates and
+// times with the user's display settings applied. All times handed in are UTC unless stated.
+
+#include <string>
+#include <string_view>
+
+#include "common/Calendar.h"
+
+namespace tvk {
+
+SystemTime UtcToLocal(const SystemTime& utc, bool ignoreDst);
+SystemTime LocalToUtc(const SystemTime& local, bool ignoreDst);
+bool IsDaylightTimeAt(const SystemTime& local, bool ignoreDst);
+
+std::string TimeZoneLabel(const SystemTime& utc);
+
+std::string FormatDate(const SystemTime& utc);
+std::string FormatTime(const SystemTime& utc);
+std::string FormatDateTime(const SystemTime& utc);  // date, a blank, time
+std::string FormatDateTimeForTable(const SystemTime& utc);
+
+// A Windows-style picture ("dd.MM.yyyy HH:mm:ss.ms", "h:mm tt") applied to the fields of `time`.
+std::string FormatWithPicture(std::string_view picture, const SystemTime& time);
+
+}  // namespace tvk

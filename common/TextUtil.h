@@ -1,0 +1,47 @@
+#pragma once
+// Small text and path helpers whose exact rules other parts rely on.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tvk {
+
+// The platform's path separator; every rule that speaks of "the separator" uses it.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// Read exactly 2, 4 or 8 hexadecimal digits (either case) from the start of `text`.
+bool ParseHex8(std::string_view text, std::uint8_t& value);
+bool ParseHex16(std::string_view text, std::uint16_t& value);
+bool ParseHex32(std::string_view text, std::uint32_t& value);
+
+// Remove leading / trailing characters of value 32 or less.
+std::string TrimLeft(std::string_view text);
+std::string TrimRight(std::string_view text);
+std::string Trim(std::string_view text);
+
+// Every delimiter ends a field, even an empty one; a final empty field is not added.
+std::vector<std::string> SplitText(std::string_view text, char delimiter);
+
+// Replaces every `from` with `to`; returns how many were replaced.
+std::size_t ReplaceChar(std::string& text, char from, char to);
+
+// Each value as "%g", separated by ";".
+std::string FloatListToText(const std::vector<float>& values);
+
+// Folder and name joined by one separator (none added when either side already has it at the join).
+std::string CombinePath(std::string_view folder, std::string_view name);
+std::string TrimTrailingSeparators(std::string_view path);
+// The text after the last ".", empty when there is none or it is the last character.
+std::string GetExtension(std::string_view path);
+// The text after the last separator; empty when the path has no extension.
+std::string GetFileNamePart(std::string_view path);
+// The path up to, not including, its last separator (empty when it has none).
+std::string GetFolderPart(std::string_view path);
+
+}  // namespace tvk

@@ -1,0 +1,21 @@
+#pragma once
+// Who and where: the stand-ins for the operating system's user, computer and module queries.
+
+#include <string>
+
+namespace tvk::platform {
+
+// The login name (password database, then $USER); "Unknown" when neither gives one. At most 256
+// characters.
+std::string CurrentUserName();
+
+// The host name cut to 15 characters; empty when it cannot be read.
+std::string ComputerName();
+
+// Full path of the running program; empty when it cannot be read.
+std::string ExecutablePath();
+
+// The running program's file version as "%d.%d.%d.%d"; empty where files carry no version (Linux).
+std::string ExecutableVersion();
+
+}  // namespace tvk::platform

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "logfile/ByteBuffer.h"
+
+namespace TMSystem {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Written(const auto& write) {
+  CTMByteBuffer buffer;
+  CTMByteWriter writer(buffer);
+  write(writer);
+  return Bytes(buffer.Data(), buffer.Data() + buffer.Size());
+}
+
+CTMByteBuffer BufferOf(const Bytes& bytes) {
+  return CTMByteBuffer(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+}
+
+TEST(ByteWriter, WritesFieldsBigEndian) {
+  EXPECT_EQ(Written([](auto& w) { w.WriteF32(1.0f); }), (Bytes{0x3F, 0x80, 0, 0}));
+  EXPECT_EQ(Written([](auto& w) { w.WriteF64(1.0); }), (Bytes{0x3F, 0xF0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(Written([](auto& w) { w.WriteU16(0x1234); w.WriteU32(0xA1B2C3D4); }),
+            (Bytes{0x12, 0x34, 0xA1, 0xB2, 0xC3, 0xD4}));
+  EXPECT_EQ(Written([](auto& w) { w.WriteString("ABCDE", 4); }), (Bytes{0, 0x41, 0, 0x42, 0, 0x43, 0, 0x44}));
+  EXPECT_EQ(Written([](auto& w) { w.WriteString("A", 3); }), (Bytes{0, 0x41, 0, 0, 0, 0}));
+  EXPECT_EQ(Written([](auto& w) { w.WriteDeviceTime({0x01020304, 0x0506}); }), (Bytes{1, 2, 3, 4, 5, 6}));
+
+  tvk::Guid guid;
+  ASSERT_TRUE(tvk::TextToGuid("{00112233-4455-6677-8899-AABBCCDDEEFF}", guid));
+  EXPECT_EQ(Written([&](auto& w) { w.WriteGuid(guid); }),
+            (Bytes{0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}));
+}
+
+TEST(ByteReader, RoundTripsEveryFieldForm) {
+  const tvk::SystemTime time = tvk::MakeSystemTime(2009, 7, 5, 8, 9, 10, 11);
+  tvk::Guid guid{0x01020304, 0x0506, 0x0708, {9, 10, 11, 12, 13, 14, 15, 16}};
+  const Bytes bytes = Written([&](auto& w) {
+    w.WriteU8(0xFE);
+    w.WriteU16(0xFFFE);
+    w.WriteI32(-2);
+    w.WriteF32(-0.25f);
+    w.WriteF64(1e300);
+    w.WriteGuid(guid);
+    w.WriteSystemTime(time);
+    w.WriteString("h\xC3\xA9llo", 6);
+  });
+  const CTMByteBuffer buffer = BufferOf(bytes);
+  CTMByteReader r(buffer);
+  std::int8_t i8 = 0;
+  std::int16_t i16 = 0;
+  std::int32_t i32 = 0;
+  float f32 = 0;
+  double f64 = 0;
+  tvk::Guid g;
+  tvk::SystemTime t;
+  std::string s;
+  ASSERT_EQ(r.ReadI8(i8), tvk::kOk);
+  ASSERT_EQ(r.ReadI16(i16), tvk::kOk);
+  ASSERT_EQ(r.ReadI32(i32), tvk::kOk);
+  ASSERT_EQ(r.ReadF32(f32), tvk::kOk);
+  ASSERT_EQ(r.ReadF64(f64), tvk::kOk);
+  ASSERT_EQ(r.ReadGuid(g), tvk::kOk);
+  ASSERT_EQ(r.ReadSystemTime(t), tvk::kOk);
+  ASSERT_EQ(r.ReadString(6, s), tvk::kOk);
+  EXPECT_EQ(i8, -2);
+  EXPECT_EQ(i16, -2);
+  EXPECT_EQ(i32, -2);
+  EXPECT_EQ(f32, -0.25f);
+  EXPECT_EQ(f64, 1e300);
+  EXPECT_EQ(g, guid);
+  EXPECT_EQ(t, time);
+  EXPECT_EQ(s, "h\xC3\xA9llo");
+  EXPECT_TRUE(r.AtEnd());
+}
+
+TEST(ByteReader, ShortReadFailsAndLeavesTheCursor) {
+  const CTMByteBuffer buffer = BufferOf({0xAA, 0xBB, 0xCC});
+  CTMByteReader r(buffer);
+  std::uint16_t u16 = 0;
+  ASSERT_EQ(r.ReadU16(u16), tvk::kOk);
+  u16 = 7;
+  EXPECT_EQ(r.ReadU16(u16), tvk::kBufferOverrun);
+  EXPECT_EQ(u16, 0);  // zeroed even on failure
+  EXPECT_EQ(r.Cursor(), 2u);
+  std::uint32_t u32 = 0;
+  EXPECT_EQ(r.ReadU32(u32), tvk::kBufferOverrun);
+  std::string s = "x";
+  EXPECT_EQ(r.ReadString(1, s), tvk::kBufferOverrun);
+  EXPECT_EQ(s, "");
+  EXPECT_EQ(r.Skip(2), tvk::kBufferOverrun);
+  EXPECT_EQ(r.Cursor(), 2u);
+  std::uint8_t u8 = 0;
+  EXPECT_EQ(r.ReadU8(u8), tvk::kOk);
+  EXPECT_EQ(u8, 0xCC);
+}
+
+TEST(ByteReader, StringSkipsZeroUnitsAndKeepsLoneSurrogates) {
+  const CTMByteBuffer buffer = BufferOf({0x00, 0x41, 0x00, 0x00, 0x00, 0x42, 0xD8, 0x00});
+  CTMByteReader r(buffer);
+  std::string s;
+  ASSERT_EQ(r.ReadString(3, s), tvk::kOk);
+  EXPECT_EQ(s, "AB");
+  ASSERT_EQ(r.ReadString(1, s), tvk::kOk);
+  EXPECT_EQ(Written([&](auto& w) { w.WriteString(s, 1); }), (Bytes{0xD8, 0x00}));
+  std::string empty = "x";
+  ASSERT_EQ(r.ReadString(0, empty), tvk::kOk);
+  EXPECT_EQ(empty, "");
+}
+
+TEST(ByteBuffer, ReserveEmptiesAndCopiesAreDeep) {
+  CTMByteBuffer a = BufferOf({1, 2, 3});
+  CTMByteBuffer b = a;
+  b.Data()[0] = 9;
+  EXPECT_EQ(a.Data()[0], 1);
+  ASSERT_TRUE(a.Reserve(64));
+  EXPECT_EQ(a.Size(), 0u);
+  EXPECT_GE(a.Capacity(), 64u);
+  a.Clear();
+  EXPECT_EQ(a.Capacity(), 0u);
+}
+
+}  // namespace
+}  // namespace TMSystem
