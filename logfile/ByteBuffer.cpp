@@ -52,8 +52,7 @@ bool CTMByteBuffer::Reserve(std::uint32_t n) {
 
 bool CTMByteBuffer::Resize(std::uint32_t n) {
   try {
-    std::vector<std::uint8_t> fresh(n);
-    data_.swap(fresh);
+    data_.assign(n, 0);  // keeps the memory when it is large enough: row reads reuse one buffer
     return true;
   } catch (const std::bad_alloc&) {
     return false;
@@ -186,7 +185,9 @@ ResultCode CTMByteReader::Skip(std::uint32_t count) {
 // --- writer ---
 
 void CTMByteWriter::WriteBigEndian(std::uint64_t v, int width) {
-  for (int i = width - 1; i >= 0; --i) target_.AppendByte(static_cast<std::uint8_t>(v >> (8 * i)));
+  std::uint8_t bytes[8];
+  for (int i = 0; i < width; ++i) bytes[i] = static_cast<std::uint8_t>(v >> (8 * (width - 1 - i)));
+  target_.Append(bytes, static_cast<std::uint32_t>(width));
 }
 
 void CTMByteWriter::WriteU8(std::uint8_t v) { target_.AppendByte(v); }

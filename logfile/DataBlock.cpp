@@ -1,0 +1,432 @@
+#include "logfile/DataBlock.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <new>
+
+#include "common/ErrorLog.h"
+#include "common/Format.h"
+#include "logfile/LogFileReader.h"
+
+namespace TMSystem {
+
+using tvk::kBadData;
+using tvk::kBadFormatVersion;
+using tvk::kChannelCountMismatch;
+using tvk::kFail;
+using tvk::kFileNotFound;
+using tvk::kInvalidIndex;
+using tvk::kNoData;
+using tvk::kOk;
+using tvk::kOpenFailed;
+using tvk::kRowReadFailed;
+using tvk::kUnexpected;
+using tvk::kUnsupportedDataMode;
+using tvk::StrFormat;
+
+struct CTMDataBlock::SharedReader {
+  std::mutex lock;
+  CTMLogFileReader reader;
+  CTMByteBuffer scratch;  // one row's bytes, reused across reads
+};
+
+namespace {
+
+constexpr std::uint32_t kStringUnits = 32;
+// Rows are read in chunks of about this many bytes, so a large block is never held twice.
+constexpr std::uint32_t kChunkBytes = 1U << 20;
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::exists(path, ec);
+}
+
+void LogWithError(const char* format, const std::string& path, ResultCode code, int lastError) {
+  tvk::WriteErrorLog(StrFormat(format, path.c_str(), static_cast<unsigned>(code), lastError));
+}
+
+void LogWithCode(const char* format, const std::string& path, ResultCode code) {
+  tvk::WriteErrorLog(StrFormat(format, path.c_str(), static_cast<unsigned>(code)));
+}
+
+// Time and `columns` value pairs from the reader's position.
+ResultCode ParseRow(CTMByteReader& reader, std::uint16_t columns, CTMDeviceTime& time, CTMDataValue* values) {
+  if (const ResultCode rc = reader.ReadDeviceTime(time); rc != kOk) return rc;
+  for (std::uint16_t c = 0; c < columns; ++c) {
+    float value = 0.0f;
+    std::uint8_t status = 0;
+    if (const ResultCode rc = reader.ReadF32(value); rc != kOk) return rc;
+    if (const ResultCode rc = reader.ReadU8(status); rc != kOk) return rc;
+    values[c] = CTMDataValue{value, status};
+  }
+  return kOk;
+}
+
+void WriteSiteHeader(CTMByteWriter& w, const CTMSiteHeader& h, std::uint16_t columns) {
+  w.WriteU16(h.version);
+  w.WriteU16(h.word1);
+  w.WriteU32(h.dword1);
+  w.WriteString(h.text1, kStringUnits);
+  w.WriteU16(h.word2);
+  w.WriteString(h.siteName, kStringUnits);
+  if (h.version == 2) w.WriteGuid(h.guid1);
+  w.WriteF64(h.value1);
+  w.WriteF64(h.value2);
+  w.WriteF64(h.value3);
+  if (h.version == 2) {
+    w.WriteString(h.text3, kStringUnits);
+    w.WriteGuid(h.guid2);
+  }
+  w.WriteU16(columns);
+  w.WriteU16(static_cast<std::uint16_t>(RowFileSize(columns)));
+}
+
+}  // namespace
+
+ResultCode ParseSiteHeader(CTMByteReader& r, CTMSiteHeader& h, std::uint16_t& columnCount,
+                           std::uint16_t& rowByteCount) {
+  h = CTMSiteHeader{};
+  columnCount = 0;
+  rowByteCount = 0;
+  if (const ResultCode rc = r.ReadU16(h.version); rc != kOk) return rc;
+  if (h.version != 1 && h.version != 2) return kBadFormatVersion;
+  if (r.Remaining() + 2 < h.FileSize()) return kFail;
+
+  ResultCode rc = kOk;
+  auto step = [&rc](ResultCode next) { rc = next; return rc == kOk; };
+  const bool v2 = h.version == 2;
+  (void)(step(r.ReadU16(h.word1)) && step(r.ReadU32(h.dword1)) && step(r.ReadString(kStringUnits, h.text1)) &&
+         step(r.ReadU16(h.word2)) && step(r.ReadString(kStringUnits, h.siteName)) &&
+         (!v2 || step(r.ReadGuid(h.guid1))) && step(r.ReadF64(h.value1)) && step(r.ReadF64(h.value2)) &&
+         step(r.ReadF64(h.value3)) && (!v2 || step(r.ReadString(kStringUnits, h.text3))) &&
+         (!v2 || step(r.ReadGuid(h.guid2))) && step(r.ReadU16(columnCount)) && step(r.ReadU16(rowByteCount)));
+  return rc;
+}
+
+ResultCode ParseChannelHeader(CTMByteReader& r, std::uint16_t columnCount, std::vector<CTMChannelInfo>& channels) {
+  channels.clear();
+  if (r.Remaining() < 10U * columnCount) return kFail;
+  channels.reserve(columnCount);
+  for (std::uint16_t i = 0; i < columnCount; ++i) {
+    CTMChannelInfo ch;
+    ch.columnIndex = i;
+    ResultCode rc = r.ReadU16(ch.sensorId);
+    if (rc == kOk) rc = r.ReadU32(ch.sensorSerialNumber);
+    if (rc == kOk) rc = r.ReadU16(ch.parameterId);
+    if (rc == kOk) rc = r.ReadU16(ch.unitId);
+    if (rc != kOk) return rc;
+    // Older instruments left the sensor of a pressure or depth column unnamed.
+    if (ch.sensorId == 0 && ch.sensorSerialNumber == 0 && (ch.parameterId == 2 || ch.parameterId == 3)) {
+      ch.sensorId = 5000;
+    }
+    channels.push_back(ch);
+  }
+  return kOk;
+}
+
+ResultCode CTMDataBlock::LoadAll(const std::string& path) {
+  try {
+    if (!FileExists(path)) return kFileNotFound;
+    CTMLogFileReader reader;
+    if (const ResultCode rc = reader.Open(path); tvk::Failed(rc)) {
+      LogWithError("Failed to open log file: %s - %08X - LE: %d", path, rc, reader.LastError());
+      return kOpenFailed;
+    }
+    const std::uint32_t sectionSize = reader.LogDataSize();
+    if (sectionSize == 0) return kNoData;
+
+    ClearData();
+    CTMByteBuffer head;
+    ResultCode rc = reader.ReadLogData(std::min<std::uint32_t>(sectionSize, 262), head);
+    if (rc != kOk) {
+      LogWithError("Failed to read data block from log file: %s - %08X - LE: %d", path, rc, reader.LastError());
+      return rc;
+    }
+    {
+      CTMByteReader r(head);
+      rc = ParseSiteHeader(r, header_, columnCount_, rowByteCount_);
+    }
+    if (rc == kOk && (columnCount_ == 0 || rowByteCount_ == 0)) {
+      LogWithCode("Error - 0 size col cnt or row byte cnt in data blk chnl header: %s - %08X", path, kBadData);
+      return kBadData;
+    }
+    if (rc != kOk) {
+      LogWithError("Failed to extract data block site header from log file: %s - %08X - LE: %d", path, rc,
+                   reader.LastError());
+      return rc;
+    }
+
+    const std::uint32_t headerSize = header_.FileSize();
+    const std::uint32_t channelBytes = 10U * columnCount_;
+    CTMByteBuffer channelBlock;
+    if (sectionSize - headerSize < channelBytes) {
+      rc = kFail;
+    } else if (!reader.SeekLogData(reader.LogDataStart() + headerSize)) {
+      rc = kFail;
+    } else {
+      rc = reader.ReadLogData(channelBytes, channelBlock);
+    }
+    if (rc == kOk) {
+      CTMByteReader r(channelBlock);
+      rc = ParseChannelHeader(r, columnCount_, channels_);
+    }
+    if (rc != kOk) {
+      LogWithError("Failed to extract data block chnl header from log file: %s - %08X - LE: %d", path, rc,
+                   reader.LastError());
+      return rc;
+    }
+
+    // The row count comes from the stored row size; the rows themselves lie packed one after another.
+    const std::uint32_t rowBytes = sectionSize - headerSize - channelBytes;
+    const std::uint32_t stride = RowFileSize(columnCount_);
+    const std::uint32_t declaredRows = rowBytes / rowByteCount_;
+    const std::uint32_t wholeRows = std::min(declaredRows, rowBytes / stride);
+    times_.reserve(wholeRows);
+    values_.reserve(static_cast<std::size_t>(wholeRows) * columnCount_);
+
+    const std::uint32_t rowsPerChunk = std::max<std::uint32_t>(1, kChunkBytes / stride);
+    CTMByteBuffer chunk;
+    for (std::uint32_t done = 0; done < wholeRows;) {
+      const std::uint32_t n = std::min(rowsPerChunk, wholeRows - done);
+      if (rc = reader.ReadLogData(n * stride, chunk); rc != kOk) {
+        LogWithError("Failed to read data block from log file: %s - %08X - LE: %d", path, rc, reader.LastError());
+        return rc;
+      }
+      CTMByteReader r(chunk);
+      for (std::uint32_t i = 0; i < n; ++i) {
+        times_.emplace_back();
+        values_.resize(values_.size() + columnCount_);
+        (void)ParseRow(r, columnCount_, times_.back(), values_.data() + values_.size() - columnCount_);
+      }
+      done += n;
+      rowCount_ = done;
+    }
+    if (declaredRows > wholeRows) {
+      LogWithError("Failed to extract data block data rows from log file: %s - %08X - LE: %d", path,
+                   tvk::kBufferOverrun, reader.LastError());
+      return tvk::kBufferOverrun;
+    }
+    rowCount_ = wholeRows;
+    return kOk;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMDataBlock::LoadOnDemand(const std::string& path) {
+  try {
+    if (!FileExists(path)) return kFileNotFound;
+    auto shared = std::make_shared<SharedReader>();
+    CTMLogFileReader& reader = shared->reader;
+    if (const ResultCode rc = reader.Open(path); tvk::Failed(rc)) {
+      LogWithError("Failed to open log file: %s - %08X - LE: %d", path, rc, reader.LastError());
+      return kOpenFailed;
+    }
+    if (reader.LogDataSize() == 0) return kNoData;
+
+    ClearData();
+    CTMByteBuffer bytes;
+    if (const ResultCode rc = reader.ReadLogData(2, bytes); rc != kOk) {
+      LogWithError("Failed to read data blk format version: %s - %08X - LE: %d", path, rc, reader.LastError());
+      return rc;
+    }
+    const std::uint16_t version = static_cast<std::uint16_t>(bytes.Data()[0] << 8 | bytes.Data()[1]);
+    if (version != 1 && version != 2) {
+      tvk::WriteErrorLog(StrFormat("Log data blk format version not supported: %s", path.c_str()));
+      return kBadFormatVersion;
+    }
+    const std::uint32_t headerSize = version == 1 ? 166U : 262U;
+    ResultCode rc = reader.SeekLogData(reader.LogDataStart()) ? reader.ReadLogData(headerSize, bytes) : kFail;
+    if (rc != kOk) {
+      LogWithError("Failed to read data blk site header: %s - %08X - LE: %d", path, rc, reader.LastError());
+      return kBadFormatVersion;
+    }
+    {
+      CTMByteReader r(bytes);
+      rc = ParseSiteHeader(r, header_, columnCount_, rowByteCount_);
+    }
+    if (rc != kOk) {
+      LogWithCode("Failed to extract data blk site header: %s - %08X", path, rc);
+      return rc;
+    }
+    if (columnCount_ == 0 || rowByteCount_ == 0) {
+      LogWithCode("Error - 0 size col cnt or row byte cnt in data blk chnl header: %s - %08X", path, kBadData);
+      return kBadData;
+    }
+    if (rc = reader.ReadLogData(10U * columnCount_, bytes); rc != kOk) {
+      LogWithError("Failed to read data blk column header: %s - %08X - LE: %d", path, rc, reader.LastError());
+      return rc;
+    }
+    {
+      CTMByteReader r(bytes);
+      rc = ParseChannelHeader(r, columnCount_, channels_);
+    }
+    if (rc != kOk) {
+      LogWithCode("Failed to extract data blk chnl header: %s - %08X", path, rc);
+      return rc;
+    }
+    firstRowPosition_ = reader.LogDataCursor();
+    rowCount_ = (reader.LogDataSize() - headerSize - 10U * columnCount_) / rowByteCount_;
+    reader_ = std::move(shared);
+    onDemand_ = true;
+    return kOk;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMDataBlock::GetChannel(std::uint32_t index, CTMChannelInfo& out) const {
+  if (index >= channels_.size()) return kInvalidIndex;
+  out = channels_[index];
+  return kOk;
+}
+
+ResultCode CTMDataBlock::SetChannels(const std::vector<CTMChannelInfo>& channels) {
+  if (onDemand_ || reader_) return kUnsupportedDataMode;
+  // The row size of the file must fit its 16-bit field.
+  if (channels.empty() || RowFileSize(static_cast<std::uint32_t>(channels.size())) > 0xFFFF) {
+    return kChannelCountMismatch;
+  }
+  try {
+    channels_ = channels;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+  columnCount_ = static_cast<std::uint16_t>(channels.size());
+  rowByteCount_ = static_cast<std::uint16_t>(RowFileSize(columnCount_));
+  times_.clear();
+  values_.clear();
+  rowCount_ = 0;
+  return kOk;
+}
+
+ResultCode CTMDataBlock::SetRows(const std::vector<CTMDataRow>& rows) {
+  if (onDemand_ || reader_) return kUnsupportedDataMode;
+  if (!rows.empty() && rows.front().values.size() != columnCount_) return kChannelCountMismatch;
+  try {
+    std::vector<CTMDeviceTime> times;
+    std::vector<CTMDataValue> values;
+    times.reserve(rows.size());
+    values.reserve(rows.size() * columnCount_);
+    for (const CTMDataRow& row : rows) {
+      times.push_back(row.time);
+      // A short row is completed as the writer would complete it.
+      for (std::uint16_t c = 0; c < columnCount_; ++c) {
+        values.push_back(c < row.values.size() ? row.values[c] : CTMDataValue{0.0f, 0});
+      }
+    }
+    times_.swap(times);
+    values_.swap(values);
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+  rowCount_ = static_cast<std::uint32_t>(rows.size());
+  return kOk;
+}
+
+ResultCode CTMDataBlock::ReadRowOnDemand(std::uint32_t index, CTMDataRow& out) {
+  if (rowCount_ == 0) return kNoData;
+  if (!reader_) return kUnsupportedDataMode;
+  std::lock_guard guard(reader_->lock);
+  CTMLogFileReader& reader = reader_->reader;
+  const std::uint64_t position = firstRowPosition_ + static_cast<std::uint64_t>(rowByteCount_) * index;
+  if (!reader.SeekLogData(position) || reader.ReadLogData(rowByteCount_, reader_->scratch) != kOk) {
+    return kRowReadFailed;
+  }
+  CTMByteReader r(reader_->scratch);
+  out.values.assign(columnCount_, CTMDataValue{});
+  return ParseRow(r, columnCount_, out.time, out.values.data());
+}
+
+ResultCode CTMDataBlock::GetRow(std::uint32_t index, CTMDataRow& out) {
+  try {
+    if (index >= rowCount_) return kInvalidIndex;
+    if (onDemand_) return ReadRowOnDemand(index, out);
+    out.time = times_[index];
+    const auto first = values_.begin() + static_cast<std::ptrdiff_t>(index) * columnCount_;
+    out.values.assign(first, first + columnCount_);
+    return kOk;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMDataBlock::GetRowTime(std::uint32_t index, CTMDeviceTime& out) {
+  out = CTMDeviceTime{};
+  if (index >= rowCount_) return kInvalidIndex;
+  if (!onDemand_) {
+    out = times_[index];
+    return kOk;
+  }
+  CTMDataRow row;
+  const ResultCode rc = GetRow(index, row);
+  if (rc == kOk) out = row.time;
+  return rc;
+}
+
+ResultCode CTMDataBlock::GetRows(std::vector<CTMDataRow>& out) {
+  try {
+    out.clear();
+    if (rowCount_ == 0) return kNoData;
+    out.resize(rowCount_);
+    for (std::uint32_t i = 0; i < rowCount_; ++i) {
+      if (GetRow(i, out[i]) != kOk) out[i] = CTMDataRow{};  // an unreadable row stays empty
+    }
+    return kOk;
+  } catch (const std::bad_alloc&) {
+    out.clear();
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMDataBlock::SerializeData(CTMByteBuffer& out) {
+  try {
+    const std::uint64_t size = header_.FileSize() + 10ULL * columnCount_ +
+                               static_cast<std::uint64_t>(RowFileSize(columnCount_)) * rowCount_;
+    if (size > 0xFFFFFFFFULL || !out.Reserve(static_cast<std::uint32_t>(size))) return kUnexpected;
+    CTMByteWriter w(out);
+    WriteSiteHeader(w, header_, columnCount_);
+    for (const CTMChannelInfo& ch : channels_) {
+      w.WriteU16(ch.sensorId);
+      w.WriteU32(ch.sensorSerialNumber);
+      w.WriteU16(ch.parameterId);
+      w.WriteU16(ch.unitId);
+    }
+    CTMDataRow row;
+    for (std::uint32_t i = 0; i < rowCount_; ++i) {
+      if (GetRow(i, row) != kOk) continue;  // a row that cannot be read is left out
+      w.WriteDeviceTime(row.time);
+      for (std::uint16_t c = 0; c < columnCount_; ++c) {
+        const CTMDataValue v = c < row.values.size() ? row.values[c] : CTMDataValue{0.0f, 0};
+        w.WriteF32(v.value);
+        w.WriteU8(static_cast<std::uint8_t>(v.status & 0xFF));
+      }
+    }
+    return kOk;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+void CTMDataBlock::ClearData() {
+  channels_.clear();
+  times_.clear();
+  values_.clear();
+  rowCount_ = 0;
+}
+
+void CTMDataBlock::Reset() {
+  header_ = CTMSiteHeader{};
+  columnCount_ = 0;
+  rowByteCount_ = 0;
+  std::vector<CTMChannelInfo>().swap(channels_);
+  std::vector<CTMDeviceTime>().swap(times_);
+  std::vector<CTMDataValue>().swap(values_);
+  rowCount_ = 0;
+  firstRowPosition_ = 0;
+  reader_.reset();
+  onDemand_ = false;
+  hasData_ = false;
+}
+
+}  // namespace TMSystem

@@ -1,0 +1,123 @@
+#pragma once
+// The LogData section: site header, channel list and rows. Rows are held in memory (all loaded, or
+// set by the engine) or read one at a time from the file on demand.
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "common/DeviceTime.h"
+#include "common/Guid.h"
+#include "common/ResultCodes.h"
+#include "logfile/ByteBuffer.h"
+
+namespace TMSystem {
+
+class CTMLogFileReader;
+
+struct CTMSiteHeader {
+  std::uint16_t version = 2;  // 1 or 2; the version-2 fields are written only for version 2
+  std::uint16_t word1 = 0;
+  std::uint32_t dword1 = 0;
+  std::string text1;
+  std::uint16_t word2 = 0;
+  std::string siteName;
+  tvk::Guid guid1;
+  double value1 = 0.0;
+  double value2 = 0.0;
+  double value3 = 0.0;
+  std::string text3;
+  tvk::Guid guid2;
+
+  // Bytes of the header in the file, column count and row byte count included.
+  std::uint32_t FileSize() const { return version == 1 ? 166U : 262U; }
+  friend bool operator==(const CTMSiteHeader&, const CTMSiteHeader&) = default;
+};
+
+struct CTMChannelInfo {
+  std::uint16_t columnIndex = 0;
+  std::uint16_t sensorId = 0;
+  std::uint16_t parameterId = 0;
+  std::uint16_t unitId = 0;
+  std::uint32_t sensorSerialNumber = 0;
+  friend bool operator==(const CTMChannelInfo&, const CTMChannelInfo&) = default;
+};
+
+struct CTMDataValue {
+  float value = 0.0f;
+  std::uint16_t status = 0x0100;  // a value made in memory; only the low byte is written
+  friend bool operator==(const CTMDataValue&, const CTMDataValue&) = default;
+};
+
+struct CTMDataRow {
+  CTMDeviceTime time;
+  std::vector<CTMDataValue> values;
+  friend bool operator==(const CTMDataRow&, const CTMDataRow&) = default;
+};
+
+// Bytes of one row written with `columns` channels.
+constexpr std::uint32_t RowFileSize(std::uint32_t columns) { return 5 * columns + 6; }
+
+// The data part of a log. Not locked itself: the log object that holds it serialises its use. Copies
+// share an on-demand reader; the reader has its own lock, since copies have their own.
+class CTMDataBlock {
+ public:
+  // Whole block into memory. kFileNotFound, kOpenFailed, kNoData (empty section, not a failure), or
+  // the failing step's code; each failure is written to the error log.
+  ResultCode LoadAll(const std::string& path);
+  // Site header and channels; the file stays open for row reads.
+  ResultCode LoadOnDemand(const std::string& path);
+
+  const CTMSiteHeader& SiteHeader() const { return header_; }
+  std::uint16_t ColumnCount() const { return columnCount_; }
+  std::uint16_t RowByteCount() const { return rowByteCount_; }
+  std::uint32_t RowCount() const { return rowCount_; }
+  bool OnDemand() const { return onDemand_; }
+  bool HasData() const { return hasData_; }
+  void SetHasData(bool hasData) { hasData_ = hasData; }
+
+  ResultCode GetChannel(std::uint32_t index, CTMChannelInfo& out) const;
+  const std::vector<CTMChannelInfo>& Channels() const { return channels_; }
+  // Replace the channel list (and drop all rows) / the rows; only for rows held in memory.
+  ResultCode SetChannels(const std::vector<CTMChannelInfo>& channels);
+  ResultCode SetRows(const std::vector<CTMDataRow>& rows);
+
+  ResultCode GetRows(std::vector<CTMDataRow>& out);
+  ResultCode GetRow(std::uint32_t index, CTMDataRow& out);
+  ResultCode GetRowTime(std::uint32_t index, CTMDeviceTime& out);
+
+  // The block as written to a file; rows read on demand are read from the source file.
+  ResultCode SerializeData(CTMByteBuffer& out);
+
+  // Back to empty; a shared reader is released (and closed by the last holder).
+  void Reset();
+
+ private:
+  struct SharedReader;
+
+  ResultCode ReadRowOnDemand(std::uint32_t index, CTMDataRow& out);
+  void ClearData();
+
+  CTMSiteHeader header_;
+  std::uint16_t columnCount_ = 0;
+  std::uint16_t rowByteCount_ = 0;
+  std::uint32_t rowCount_ = 0;
+  std::vector<CTMChannelInfo> channels_;
+  // Rows in memory, flat: one time per row and columnCount_ values per row.
+  std::vector<CTMDeviceTime> times_;
+  std::vector<CTMDataValue> values_;
+  std::uint64_t firstRowPosition_ = 0;
+  std::shared_ptr<SharedReader> reader_;
+  bool onDemand_ = false;
+  bool hasData_ = false;
+};
+
+// Field-level parsing, shared by both load modes and by the fuzz target.
+ResultCode ParseSiteHeader(CTMByteReader& reader, CTMSiteHeader& header, std::uint16_t& columnCount,
+                           std::uint16_t& rowByteCount);
+ResultCode ParseChannelHeader(CTMByteReader& reader, std::uint16_t columnCount,
+                              std::vector<CTMChannelInfo>& channels);
+
+}  // namespace TMSystem

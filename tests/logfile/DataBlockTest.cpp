@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include "logfile/DataBlock.h"
+#include "support/LogFiles.h"
+#include "support/TempDir.h"
+
+namespace TMSystem {
+namespace {
+
+using tvk::test::Bytes;
+using tvk::test::DataBlockSpec;
+using tvk::test::MakeDataBlock;
+
+const Bytes kConfiguration(180, 0x01);  // the data block never looks at it
+
+CTMDataRow Row(std::uint32_t seconds, std::vector<float> values) {
+  CTMDataRow row{{seconds, 0}, {}};
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    row.values.push_back({values[i], static_cast<std::uint16_t>(i)});
+  }
+  return row;
+}
+
+DataBlockSpec TwoChannelsThreeRows(std::uint16_t version) {
+  DataBlockSpec spec;
+  spec.header.version = version;
+  spec.header.siteName = "Well 7";
+  spec.header.word1 = 9;
+  spec.header.value2 = 12.5;
+  spec.channels = {{0, 12, 2, 17, 1001}, {1, 12, 3, 38, 1001}};
+  spec.rows = {Row(100, {1.5f, 2.5f}), Row(160, {1.25f, -2.0f}), Row(220, {0.0f, 3.75f})};
+  return spec;
+}
+
+class DataBlockFile : public testing::Test {
+ protected:
+  std::string Write(const Bytes& data) {
+    const std::string path = dir_.File("log.vxl");
+    tvk::test::WriteLogFile(path, kConfiguration, {}, data);
+    return path;
+  }
+  tvk::test::TempDir dir_;
+};
+
+TEST_F(DataBlockFile, VersionOneBlockOfTwoChannelsAndThreeRowsIs234Bytes) {
+  const Bytes data = MakeDataBlock(TwoChannelsThreeRows(1));
+  ASSERT_EQ(data.size(), 234u);
+  const std::string path = Write(data);
+  for (const bool onDemand : {false, true}) {
+    SCOPED_TRACE(onDemand ? "on demand" : "all in memory");
+    CTMDataBlock block;
+    ASSERT_EQ(onDemand ? block.LoadOnDemand(path) : block.LoadAll(path), tvk::kOk);
+    EXPECT_EQ(block.RowCount(), 3u);
+    EXPECT_EQ(block.ColumnCount(), 2);
+    EXPECT_EQ(block.SiteHeader().siteName, "Well 7");
+    std::vector<CTMDataRow> rows;
+    ASSERT_EQ(block.GetRows(rows), tvk::kOk);
+    EXPECT_EQ(rows, TwoChannelsThreeRows(1).rows);
+    CTMByteBuffer written;
+    ASSERT_EQ(block.SerializeData(written), tvk::kOk);
+    EXPECT_EQ(tvk::test::ToBytes(written), data);
+  }
+}
+
+TEST_F(DataBlockFile, VersionTwoRoundTripsEveryHeaderField) {
+  DataBlockSpec spec = TwoChannelsThreeRows(2);
+  spec.header.text1 = "first";
+  spec.header.text3 = "third";
+  spec.header.guid1.data1 = 0xDEADBEEF;
+  spec.header.guid2.data4[7] = 0x42;
+  spec.header.dword1 = 0x01020304;
+  const Bytes data = MakeDataBlock(spec);
+  ASSERT_EQ(data.size(), 262u + 20 + 3 * 16);
+  CTMDataBlock block;
+  ASSERT_EQ(block.LoadAll(Write(data)), tvk::kOk);
+  EXPECT_EQ(block.SiteHeader(), spec.header);
+  CTMByteBuffer written;
+  ASSERT_EQ(block.SerializeData(written), tvk::kOk);
+  EXPECT_EQ(tvk::test::ToBytes(written), data);
+}
+
+TEST_F(DataBlockFile, PartialLastRowYieldsTheWholeRowsOnly) {
+  Bytes data = MakeDataBlock(TwoChannelsThreeRows(1));
+  data.resize(data.size() - 5);
+  const std::string path = Write(data);
+  CTMDataBlock all;
+  CTMDataBlock onDemand;
+  ASSERT_EQ(all.LoadAll(path), tvk::kOk);
+  ASSERT_EQ(onDemand.LoadOnDemand(path), tvk::kOk);
+  EXPECT_EQ(all.RowCount(), 2u);
+  EXPECT_EQ(onDemand.RowCount(), 2u);
+}
+
+TEST_F(DataBlockFile, UnnamedPressureAndDepthSensorsBecome5000) {
+  DataBlockSpec spec = TwoChannelsThreeRows(2);
+  spec.channels = {{0, 0, 2, 17, 0}, {1, 0, 3, 38, 0}, {2, 0, 4, 38, 0}, {3, 0, 3, 38, 77}};
+  spec.rows.clear();
+  CTMDataBlock block;
+  ASSERT_EQ(block.LoadAll(Write(MakeDataBlock(spec))), tvk::kOk);
+  const std::uint16_t expected[] = {5000, 5000, 0, 0};
+  for (std::uint32_t i = 0; i < 4; ++i) {
+    CTMChannelInfo ch;
+    ASSERT_EQ(block.GetChannel(i, ch), tvk::kOk);
+    EXPECT_EQ(ch.sensorId, expected[i]) << "channel " << i;
+    EXPECT_EQ(ch.columnIndex, i);
+  }
+  CTMChannelInfo ch;
+  EXPECT_EQ(block.GetChannel(4, ch), tvk::kInvalidIndex);
+}
+
+TEST_F(DataBlockFile, StoredRowSizeSetsRowCountAndOnDemandStride) {
+  DataBlockSpec spec = TwoChannelsThreeRows(1);
+  spec.rowByteCount = 32;  // two regular rows per stored row
+  CTMDataBlock all;
+  CTMDataBlock onDemand;
+  const std::string path = Write(MakeDataBlock(spec));
+  ASSERT_EQ(all.LoadAll(path), tvk::kOk);
+  ASSERT_EQ(onDemand.LoadOnDemand(path), tvk::kOk);
+  EXPECT_EQ(all.RowCount(), 1u);  // 48 row bytes / 32
+  EXPECT_EQ(onDemand.RowCount(), 1u);
+  CTMDataRow row;
+  ASSERT_EQ(onDemand.GetRow(0, row), tvk::kOk);
+  EXPECT_EQ(row, spec.rows[0]);
+}
+
+TEST_F(DataBlockFile, ZeroColumnsOrRowSizeIsRefusedInBothModes) {
+  for (const std::uint16_t rowBytes : {std::uint16_t{0xFFFF}, std::uint16_t{0}}) {
+    DataBlockSpec spec = TwoChannelsThreeRows(1);
+    if (rowBytes == 0xFFFF) spec.channels.clear();
+    spec.rows.clear();
+    Bytes data = MakeDataBlock(spec);
+    if (rowBytes == 0) data[164] = data[165] = 0;  // the stored row size
+    const std::string path = Write(data);
+    CTMDataBlock all;
+    CTMDataBlock onDemand;
+    EXPECT_EQ(all.LoadAll(path), tvk::kBadData);
+    EXPECT_EQ(onDemand.LoadOnDemand(path), tvk::kBadData);
+  }
+}
+
+TEST_F(DataBlockFile, MissingFileAndEmptySection) {
+  CTMDataBlock block;
+  EXPECT_EQ(block.LoadAll(dir_.File("absent.vxl")), tvk::kFileNotFound);
+  EXPECT_EQ(block.LoadOnDemand(dir_.File("absent.vxl")), tvk::kFileNotFound);
+  const std::string path = Write({});
+  EXPECT_EQ(block.LoadAll(path), tvk::kNoData);
+  EXPECT_EQ(block.LoadOnDemand(path), tvk::kNoData);
+}
+
+TEST_F(DataBlockFile, TruncatedHeadersFailWithoutCrashing) {
+  const Bytes full = MakeDataBlock(TwoChannelsThreeRows(2));
+  for (std::size_t size = 1; size < 262 + 20; size += 7) {
+    SCOPED_TRACE(size);
+    const std::string path = Write(Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(size)));
+    CTMDataBlock all;
+    CTMDataBlock onDemand;
+    EXPECT_TRUE(tvk::Failed(all.LoadAll(path)));
+    EXPECT_TRUE(tvk::Failed(onDemand.LoadOnDemand(path)));
+  }
+}
+
+TEST_F(DataBlockFile, RowsOnDemandCannotBeReplacedAndCopiesShareTheReader) {
+  const std::string path = Write(MakeDataBlock(TwoChannelsThreeRows(1)));
+  CTMDataBlock block;
+  ASSERT_EQ(block.LoadOnDemand(path), tvk::kOk);
+  EXPECT_EQ(block.SetRows({}), tvk::kUnsupportedDataMode);
+  EXPECT_EQ(block.SetChannels({{}}), tvk::kUnsupportedDataMode);
+
+  CTMDataBlock copy = block;
+  block.Reset();
+  EXPECT_EQ(block.RowCount(), 0u);
+  CTMDataRow row;
+  ASSERT_EQ(copy.GetRow(2, row), tvk::kOk);
+  EXPECT_EQ(row, TwoChannelsThreeRows(1).rows[2]);
+  EXPECT_EQ(copy.GetRow(3, row), tvk::kInvalidIndex);
+  CTMDeviceTime time;
+  ASSERT_EQ(copy.GetRowTime(1, time), tvk::kOk);
+  EXPECT_EQ(time.seconds, 160u);
+}
+
+TEST(DataBlock, SetRowsRefusalLeavesRowsUnchanged) {
+  CTMDataBlock block;
+  ASSERT_EQ(block.SetChannels(std::vector<CTMChannelInfo>(4)), tvk::kOk);
+  const std::vector<CTMDataRow> rows = {Row(1, {1, 2, 3, 4}), Row(2, {5, 6, 7, 8})};
+  ASSERT_EQ(block.SetRows(rows), tvk::kOk);
+  EXPECT_EQ(block.SetRows({Row(3, {1, 2, 3})}), tvk::kChannelCountMismatch);
+  std::vector<CTMDataRow> read;
+  ASSERT_EQ(block.GetRows(read), tvk::kOk);
+  EXPECT_EQ(read, rows);
+  EXPECT_EQ(block.SetChannels({}), tvk::kChannelCountMismatch);
+  EXPECT_EQ(block.RowCount(), 2u);
+}
+
+TEST(DataBlock, ShortRowIsWrittenWithZeroPadding) {
+  CTMDataBlock block;
+  ASSERT_EQ(block.SetChannels(std::vector<CTMChannelInfo>(2)), tvk::kOk);
+  ASSERT_EQ(block.SetRows({Row(1, {1, 2}), Row(2, {7})}), tvk::kOk);
+  CTMByteBuffer out;
+  ASSERT_EQ(block.SerializeData(out), tvk::kOk);
+  const Bytes bytes = tvk::test::ToBytes(out);
+  ASSERT_EQ(bytes.size(), 262u + 20 + 2 * 16);
+  const Bytes lastValue(bytes.end() - 5, bytes.end());
+  EXPECT_EQ(lastValue, (Bytes{0, 0, 0, 0, 0}));
+}
+
+TEST(DataBlock, EmptyBlockAnswers) {
+  CTMDataBlock block;
+  std::vector<CTMDataRow> rows;
+  CTMDataRow row;
+  EXPECT_EQ(block.GetRows(rows), tvk::kNoData);
+  EXPECT_EQ(block.GetRow(0, row), tvk::kInvalidIndex);
+  EXPECT_EQ(block.SiteHeader().version, 2);
+}
+
+}  // namespace
+}  // namespace TMSystem

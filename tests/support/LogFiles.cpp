@@ -1,0 +1,77 @@
+#include "support/LogFiles.h"
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "logfile/LogFileWriter.h"
+
+namespace tvk::test {
+
+using TMSystem::CTMByteBuffer;
+using TMSystem::CTMByteWriter;
+
+Bytes ToBytes(const CTMByteBuffer& buffer) { return Bytes(buffer.Data(), buffer.Data() + buffer.Size()); }
+
+CTMByteBuffer ToBuffer(const Bytes& bytes) {
+  return CTMByteBuffer(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+}
+
+Bytes ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteLogFile(const std::string& path, const Bytes& configuration, const Bytes& notes, const Bytes& data) {
+  TMSystem::CTMLogFileWriter writer;
+  const auto size = [](const Bytes& b) { return static_cast<std::uint32_t>(b.size()); };
+  if (writer.Create(path) != kOk || writer.WriteConfiguration(configuration.data(), size(configuration)) != kOk ||
+      writer.AppendNotes(notes.data(), size(notes)) != kOk || writer.AppendLogData(data.data(), size(data)) != kOk ||
+      writer.Close() != kOk) {
+    throw std::runtime_error("cannot write test log " + path);
+  }
+}
+
+Bytes MakeDataBlock(const DataBlockSpec& spec) {
+  CTMByteBuffer buffer;
+  CTMByteWriter w(buffer);
+  const auto& h = spec.header;
+  const auto columns = static_cast<std::uint16_t>(spec.channels.size());
+  w.WriteU16(h.version);
+  w.WriteU16(h.word1);
+  w.WriteU32(h.dword1);
+  w.WriteString(h.text1, 32);
+  w.WriteU16(h.word2);
+  w.WriteString(h.siteName, 32);
+  if (h.version == 2) w.WriteGuid(h.guid1);
+  w.WriteF64(h.value1);
+  w.WriteF64(h.value2);
+  w.WriteF64(h.value3);
+  if (h.version == 2) {
+    w.WriteString(h.text3, 32);
+    w.WriteGuid(h.guid2);
+  }
+  w.WriteU16(columns);
+  w.WriteU16(spec.rowByteCount != 0 ? spec.rowByteCount : static_cast<std::uint16_t>(5 * columns + 6));
+  for (const auto& ch : spec.channels) {
+    w.WriteU16(ch.sensorId);
+    w.WriteU32(ch.sensorSerialNumber);
+    w.WriteU16(ch.parameterId);
+    w.WriteU16(ch.unitId);
+  }
+  for (const auto& row : spec.rows) {
+    w.WriteDeviceTime(row.time);
+    for (const auto& v : row.values) {
+      w.WriteF32(v.value);
+      w.WriteU8(static_cast<std::uint8_t>(v.status));
+    }
+  }
+  return ToBytes(buffer);
+}
+
+}  // namespace tvk::test

@@ -1,0 +1,34 @@
+#pragma once
+// Builders of log file bytes for tests.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "logfile/ByteBuffer.h"
+#include "logfile/DataBlock.h"
+
+namespace tvk::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes ToBytes(const TMSystem::CTMByteBuffer& buffer);
+TMSystem::CTMByteBuffer ToBuffer(const Bytes& bytes);
+Bytes ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const Bytes& bytes);
+
+// A container with the given sections (an empty one is not written, except the configuration,
+// which must not be empty).
+void WriteLogFile(const std::string& path, const Bytes& configuration, const Bytes& notes, const Bytes& data);
+
+// A data block written field by field (not through the library's own writer), `rowByteCount` 0
+// meaning the regular 5 x channels + 6.
+struct DataBlockSpec {
+  TMSystem::CTMSiteHeader header;
+  std::vector<TMSystem::CTMChannelInfo> channels;
+  std::vector<TMSystem::CTMDataRow> rows;
+  std::uint16_t rowByteCount = 0;
+};
+Bytes MakeDataBlock(const DataBlockSpec& spec);
+
+}  // namespace tvk::test
