@@ -1,0 +1,277 @@
+#include "logfile/LogFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <new>
+
+#include "common/Guid.h"
+#include "common/TextUtil.h"
+#include "common/Utf.h"
+#include "logfile/LogFileReader.h"
+#include "logfile/LogFileWriter.h"
+
+namespace TMSystem {
+
+using tvk::kFileNotFound;
+using tvk::kInvalidPath;
+using tvk::kNotesNotLoaded;
+using tvk::kOk;
+using tvk::kOpenFailed;
+using tvk::kSaveInCursorMode;
+using tvk::kUnexpected;
+
+namespace {
+
+// A temporary name in the target's own folder, so that the final rename never crosses file systems.
+std::string TemporaryPathFor(const std::string& target) {
+  static std::atomic<unsigned> counter{0};
+  const std::string folder = tvk::GetFolderPart(target);
+  const std::string name = ".tavisko-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+  return folder.empty() && target.find(tvk::kPathSeparator) == std::string::npos ? name
+                                                                                   : tvk::CombinePath(folder, name);
+}
+
+// Flushes the new file to the disk, so that a crash after the rename cannot leave it empty.
+bool SyncFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+// Moves the finished file over `target` unless someone holds `target` open for reading: readers deny
+// writers, as the logger's own programs expect.
+ResultCode ReplaceTarget(const std::string& temporary, const std::string& target) {
+  const int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return kOpenFailed;
+  }
+  const bool moved = std::rename(temporary.c_str(), target.c_str()) == 0;
+  if (fd >= 0) ::close(fd);  // also releases the lock
+  return moved ? kOk : kOpenFailed;
+}
+
+}  // namespace
+
+CTMLogFile::~CTMLogFile() {
+  Guard guard(mutex_);
+  ResetFileFields();
+}
+
+void CTMLogFile::ResetFileFields() {
+  loadMode_ = 0;
+  hasNotes_ = false;
+  path_.clear();
+  std::vector<CTMLogNotesRecord>().swap(notes_);
+  creatorUserName_.clear();
+  creatorComputerName_.clear();
+  creationTime_ = tvk::MakeSystemTime(1970, 1, 1);
+}
+
+void CTMLogFile::Reset() {
+  Guard guard(mutex_);
+  ResetFileFields();
+  CTMLogFileDataAndCfg::Reset();
+}
+
+ResultCode CTMLogFile::Load(const std::string& path, int mode) {
+  Guard guard(mutex_);
+  try {
+    Reset();
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::exists(path, ec)) return kFileNotFound;
+
+    CTMLogFileReader reader;
+    CTMByteBuffer block;
+    ResultCode rc = reader.Open(path);
+    if (tvk::Succeeded(rc)) rc = reader.ReadConfiguration(block);
+    if (tvk::Failed(rc)) return rc;
+
+    loadMode_ = mode;
+    path_ = path;
+    if (rc = ParseConfiguration(block); tvk::Failed(rc)) {
+      Reset();
+      return rc;
+    }
+    creatorUserName_ = reader.CreatorUserName();
+    creatorComputerName_ = reader.CreatorComputerName();
+    creationTime_ = tvk::FileTimeToSystemTime(reader.CreationTime()).value_or(tvk::MakeSystemTime(1970, 1, 1));
+
+    CTMByteBuffer notesSection;
+    if (rc = reader.ReadNotes(reader.NotesSize(), notesSection); tvk::Failed(rc)) return tvk::kBadNotes;
+    notes_ = ReadNotesSection(notesSection);
+    hasNotes_ = !notes_.empty();
+    reader.Close();
+
+    if (mode != kLoadAll && mode != kLoadOnDemand) return kOk;
+    rc = mode == kLoadAll ? LoadDataAll(path) : LoadDataOnDemand(path);
+    if (rc == kOk && data_.ColumnCount() > 0) data_.SetHasData(true);
+    return rc;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMLogFile::SerializeAll(bool forSave, CTMByteBuffer& configuration, CTMByteBuffer& notes,
+                                    CTMByteBuffer& data, bool& writeData) {
+  ResultCode rc = SerializeConfiguration(configuration);
+  if (tvk::Failed(rc)) return rc;
+  if (forSave || !notes_.empty()) {
+    if (rc = WriteNotesSection(notes_, notes); tvk::Failed(rc)) return rc;
+  }
+  writeData = forSave || data_.RowCount() != 0;
+  if (writeData) rc = SerializeData(data);
+  return rc;
+}
+
+ResultCode CTMLogFile::WriteFile(const std::string& target, bool forSave) {
+  CTMByteBuffer configuration;
+  CTMByteBuffer notes;
+  CTMByteBuffer data;
+  bool writeData = false;
+  ResultCode rc = SerializeAll(forSave, configuration, notes, data, writeData);
+  if (tvk::Failed(rc)) return rc;
+
+  const std::string temporary = TemporaryPathFor(target);
+  CTMLogFileWriter writer;
+  rc = writer.Create(temporary);
+  if (tvk::Succeeded(rc)) rc = writer.WriteConfiguration(configuration);
+  if (tvk::Succeeded(rc)) rc = writer.AppendNotes(notes);
+  if (tvk::Succeeded(rc) && writeData) rc = writer.AppendLogData(data);
+  const ResultCode closed = writer.Close();
+  if (tvk::Succeeded(rc)) rc = closed;
+  if (tvk::Succeeded(rc) && !SyncFile(temporary)) rc = kOpenFailed;
+  if (tvk::Succeeded(rc)) rc = ReplaceTarget(temporary, target);
+  if (tvk::Failed(rc)) ::unlink(temporary.c_str());
+  return rc;
+}
+
+ResultCode CTMLogFile::Save() {
+  Guard guard(mutex_);
+  try {
+    if (path_.empty()) return kInvalidPath;
+    if (loadMode_ != 0 && loadMode_ != kLoadAll) return kSaveInCursorMode;
+    return WriteFile(path_, true);
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMLogFile::SaveAs(const std::string& newPath) {
+  Guard guard(mutex_);
+  try {
+    if (newPath.empty()) return kInvalidPath;
+    if (tvk::EqualsIgnoreCase(newPath, path_)) return Save();
+    const ResultCode rc = WriteFile(newPath, false);
+    if (tvk::Succeeded(rc)) path_ = newPath;
+    return rc;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMLogFile::GetNotes(std::vector<CTMLogNotesRecord>& out) const {
+  Guard guard(mutex_);
+  try {
+    out.clear();
+    if (!hasNotes_) return kNotesNotLoaded;
+    out = notes_;
+    return kOk;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMLogFile::SetNotes(const std::vector<CTMLogNotesRecord>& notes) {
+  Guard guard(mutex_);
+  try {
+    notes_ = notes;
+    return kOk;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+CTMLogNotesRecord CTMLogFile::GetNote(std::size_t index) const {
+  Guard guard(mutex_);
+  return index < notes_.size() ? notes_[index] : CTMLogNotesRecord{};
+}
+
+std::size_t CTMLogFile::GetNoteCount() const {
+  Guard guard(mutex_);
+  return notes_.size();
+}
+
+ResultCode CTMLogFile::GetSiteInfo(std::string& siteName, std::string& siteGuidText) const {
+  Guard guard(mutex_);
+  try {
+    siteName = GetSiteName();
+    tvk::Guid guid = GetSiteGuid();
+    if (data_.HasData() && data_.SiteHeader().siteName != siteName) {
+      siteName = data_.SiteHeader().siteName;
+      guid = tvk::Guid{};
+    }
+    siteGuidText = tvk::GuidToText(guid);
+    return kOk;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMLogFile::CopyLogFrom(const CTMLogFile& other) {
+  if (&other == this) return kOk;
+  std::scoped_lock guard(mutex_, other.mutex_);
+  try {
+    const ResultCode rc = CopyDataFrom(other);
+    if (tvk::Failed(rc)) return rc;
+    notes_ = other.notes_;
+    hasNotes_ = other.hasNotes_;
+    loadMode_ = other.loadMode_;
+    path_ = other.path_;
+    creatorUserName_ = other.creatorUserName_;
+    creatorComputerName_ = other.creatorComputerName_;
+    creationTime_ = other.creationTime_;
+    return kOk;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+std::string CTMLogFile::GetPath() const {
+  Guard guard(mutex_);
+  return path_;
+}
+
+int CTMLogFile::GetLoadMode() const {
+  Guard guard(mutex_);
+  return loadMode_;
+}
+
+bool CTMLogFile::HasNotes() const {
+  Guard guard(mutex_);
+  return hasNotes_;
+}
+
+std::string CTMLogFile::GetCreatorUserName() const {
+  Guard guard(mutex_);
+  return creatorUserName_;
+}
+
+std::string CTMLogFile::GetCreatorComputerName() const {
+  Guard guard(mutex_);
+  return creatorComputerName_;
+}
+
+tvk::SystemTime CTMLogFile::GetCreationTime() const {
+  Guard guard(mutex_);
+  return creationTime_;
+}
+
+}  // namespace TMSystem

@@ -1,0 +1,121 @@
+#include "logfile/LogFileDataAndCfg.h"
+
+#include <new>
+
+namespace TMSystem {
+
+using tvk::kOk;
+using tvk::kUnexpected;
+
+CTMLogFileDataAndCfg::~CTMLogFileDataAndCfg() { ResetData(); }
+
+void CTMLogFileDataAndCfg::ResetData() {
+  Guard guard(mutex_);
+  data_.Reset();
+}
+
+void CTMLogFileDataAndCfg::Reset() {
+  Guard guard(mutex_);
+  ResetData();
+  CTMLogFileCfg::Reset();
+}
+
+ResultCode CTMLogFileDataAndCfg::CopyDataFrom(const CTMLogFileDataAndCfg& other) {
+  if (&other == this) return kOk;
+  std::scoped_lock guard(mutex_, other.mutex_);
+  try {
+    const ResultCode rc = CopyFrom(other);
+    if (tvk::Failed(rc)) return rc;
+    data_ = other.data_;
+    return kOk;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMLogFileDataAndCfg::LoadDataAll(const std::string& path) {
+  Guard guard(mutex_);
+  return data_.LoadAll(path);
+}
+
+ResultCode CTMLogFileDataAndCfg::LoadDataOnDemand(const std::string& path) {
+  Guard guard(mutex_);
+  return data_.LoadOnDemand(path);
+}
+
+ResultCode CTMLogFileDataAndCfg::GetSiteHeader(CTMSiteHeader& out) const {
+  Guard guard(mutex_);
+  try {
+    out = data_.SiteHeader();
+    return kOk;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+std::uint16_t CTMLogFileDataAndCfg::GetColumnCount() const {
+  Guard guard(mutex_);
+  return data_.ColumnCount();
+}
+
+std::uint32_t CTMLogFileDataAndCfg::GetRowCount() const {
+  Guard guard(mutex_);
+  return data_.RowCount();
+}
+
+ResultCode CTMLogFileDataAndCfg::GetChannel(std::uint32_t index, CTMChannelInfo& out) const {
+  Guard guard(mutex_);
+  return data_.GetChannel(index, out);
+}
+
+ResultCode CTMLogFileDataAndCfg::GetChannels(std::vector<CTMChannelInfo>& out) const {
+  Guard guard(mutex_);
+  try {
+    out = data_.Channels();
+    return kOk;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMLogFileDataAndCfg::SetChannels(const std::vector<CTMChannelInfo>& channels) {
+  Guard guard(mutex_);
+  return data_.SetChannels(channels);
+}
+
+ResultCode CTMLogFileDataAndCfg::SetRows(const std::vector<CTMDataRow>& rows) {
+  Guard guard(mutex_);
+  return data_.SetRows(rows);
+}
+
+ResultCode CTMLogFileDataAndCfg::GetRows(std::vector<CTMDataRow>& out) {
+  Guard guard(mutex_);
+  return data_.GetRows(out);
+}
+
+ResultCode CTMLogFileDataAndCfg::GetRow(std::uint32_t index, CTMDataRow& out) {
+  Guard guard(mutex_);
+  return data_.GetRow(index, out);
+}
+
+ResultCode CTMLogFileDataAndCfg::GetRowTime(std::uint32_t index, CTMDeviceTime& out) {
+  Guard guard(mutex_);
+  return data_.GetRowTime(index, out);
+}
+
+ResultCode CTMLogFileDataAndCfg::SerializeData(CTMByteBuffer& out) {
+  Guard guard(mutex_);
+  return data_.SerializeData(out);
+}
+
+bool CTMLogFileDataAndCfg::HasData() const {
+  Guard guard(mutex_);
+  return data_.HasData();
+}
+
+bool CTMLogFileDataAndCfg::IsOnDemand() const {
+  Guard guard(mutex_);
+  return data_.OnDemand();
+}
+
+}  // namespace TMSystem
