@@ -40,7 +40,10 @@ bool StringFits(const CTMVariant& value) {
 
 CTMLogFileCfg::CTMLogFileCfg() : validTag_(kValidTag) {}
 
-CTMLogFileCfg::~CTMLogFileCfg() { validTag_ = 0; }
+CTMLogFileCfg::~CTMLogFileCfg() {
+  // A store the compiler may not drop: a stale pointer must find the tag gone.
+  *static_cast<volatile std::uint32_t*>(&validTag_) = 0;
+}
 
 ResultCode CTMLogFileCfg::CopyFrom(const CTMLogFileCfg& other) {
   try {

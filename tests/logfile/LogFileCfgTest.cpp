@@ -445,16 +445,6 @@ TEST(LogFileCfg, SetValueRefusesBadKeysAndValuesStoringNothing) {
   EXPECT_EQ(cfg.SetStringValue("Key", std::string(32767, 'x')), tvk::kOk);
 }
 
-TEST(LogFileCfg, TimeValuesAreClampedOnWriting) {
-  Block block;
-  CTMLogFileCfg cfg;
-  ASSERT_EQ(cfg.ParseConfiguration(block.Build()), tvk::kOk);
-  ASSERT_EQ(cfg.SetValue("CreateDateTime", CTMVariant(tvk::MakeSystemTime(2060, 6, 1))), tvk::kOk);
-  const Bytes bytes = ToBytes(Serialized(cfg));
-  ASSERT_GE(bytes.size(), 6U);
-  EXPECT_EQ(Bytes(bytes.end() - 10, bytes.end()), (Bytes{0x00, 0x0A, 0x00, 0x06, 0x96, 0x7A, 0x76, 0x00, 0, 0}));
-}
-
 TEST(LogFileCfg, SerializeRefusesIncompleteConfigurations) {
   struct Row {
     const char* name;
