@@ -90,6 +90,10 @@ class CTMLogFileCfg {
   // An integer kind (type code 1-5, 8, 11, 12, 14) from a raw value; kLogFileError for other codes.
   ResultCode SetIntegerValue(std::string_view key, std::uint32_t typeCode, std::uint32_t raw);
   ResultCode SetStringValue(std::string_view key, std::string_view text);
+  ResultCode SetValue(std::string_view key, std::uint32_t typeCode, std::uint32_t raw) {
+    return SetIntegerValue(key, typeCode, raw);
+  }
+  ResultCode SetValue(std::string_view key, std::string_view text) { return SetStringValue(key, text); }
 
   std::string GetLogName() const;
   // The string of "SiteName", or "" when there is none.

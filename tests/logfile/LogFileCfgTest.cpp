@@ -397,8 +397,8 @@ TEST(LogFileCfg, LookupIgnoresCaseAndFindsTheFirstOfDuplicateKeys) {
 
 TEST(LogFileCfg, SetValueReplacesInPlaceOrAppends) {
   CTMLogFileCfg cfg;
-  ASSERT_EQ(cfg.SetIntegerValue("LevelUnitId", 3, 35), tvk::kOk);
-  ASSERT_EQ(cfg.SetStringValue("SiteName", "a"), tvk::kOk);
+  ASSERT_EQ(cfg.SetValue("LevelUnitId", 3, 35), tvk::kOk);
+  ASSERT_EQ(cfg.SetValue("SiteName", "a"), tvk::kOk);
   ASSERT_EQ(cfg.SetStringValue("sitename", "b"), tvk::kOk);  // same key, new spelling
   ASSERT_EQ(cfg.SetValue("SpecificGravity", CTMVariant(1.02f)), tvk::kOk);
   ASSERT_EQ(cfg.SetValue("LEVELUNITID", CTMVariant(std::uint16_t{33})), tvk::kOk);
