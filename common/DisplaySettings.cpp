@@ -42,7 +42,8 @@ Text gCustomListSeparator{"CustomListSeparator", {}, {}};
 bool Read(Switch& setting) {
   RegistryReader reader;
   std::uint32_t number = 0;
-  if (reader.Open(RegistryRoot::CurrentUser, kSettingsKey) == 0 && reader.ReadDword(setting.name, number) == 0) {
+  if (reader.Open(RegistryRoot::CurrentUser, kSettingsKey) == 0 &&
+      reader.ReadDword(setting.name, number) == 0) {
     setting.value = number != 0;
   }
   return setting.value;

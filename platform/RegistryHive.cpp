@@ -54,29 +54,44 @@ std::u16string FromUtf16(std::string_view bytes, bool littleEndian) {
   return out;
 }
 
-// Invalid sequences become U+FFFD, one per byte; exported text is valid UTF-8 in practice.
+// Length of the sequence a lead byte starts; 0 for a byte that cannot start one.
+std::size_t SequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if ((lead & 0xE0) == 0xC0) return 2;
+  if ((lead & 0xF0) == 0xE0) return 3;
+  if ((lead & 0xF8) == 0xF0) return 4;
+  return 0;
+}
+
+// One code point from `i` on, advancing `i`; U+FFFD for one byte of an invalid sequence.
+char32_t DecodeUtf8(std::string_view bytes, std::size_t& i) {
+  static constexpr char32_t kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+  const auto lead = static_cast<unsigned char>(bytes[i]);
+  const std::size_t length = SequenceLength(lead);
+  if (length == 0 || bytes.size() - i < length) {
+    ++i;
+    return 0xFFFD;
+  }
+  char32_t cp = lead & kLeadMask[length];
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(bytes[i + k]);
+    if ((next & 0xC0) != 0x80) {
+      ++i;
+      return 0xFFFD;
+    }
+    cp = (cp << 6) | (next & 0x3Fu);
+  }
+  i += length;
+  return cp < kMin[length] || cp > 0x10FFFF ? 0xFFFD : cp;
+}
+
 std::u16string FromUtf8(std::string_view bytes) {
   std::u16string out;
   out.reserve(bytes.size());
   std::size_t i = 0;
   while (i < bytes.size()) {
-    const auto b0 = static_cast<unsigned char>(bytes[i]);
-    const std::size_t extra = b0 < 0x80 ? 0 : (b0 & 0xE0) == 0xC0 ? 1 : (b0 & 0xF0) == 0xE0 ? 2
-                            : (b0 & 0xF8) == 0xF0 ? 3 : 4;
-    char32_t cp = extra == 0 ? b0 : extra == 1 ? (b0 & 0x1Fu) : extra == 2 ? (b0 & 0x0Fu) : (b0 & 0x07u);
-    bool valid = extra < 4 && bytes.size() - i > extra;
-    for (std::size_t k = 1; valid && k <= extra; ++k) {
-      const auto b = static_cast<unsigned char>(bytes[i + k]);
-      valid = (b & 0xC0) == 0x80;
-      cp = (cp << 6) | (b & 0x3Fu);
-    }
-    static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (!valid || cp < kMin[extra] || cp > 0x10FFFF) {
-      out.push_back(u'\uFFFD');
-      ++i;
-      continue;
-    }
-    i += extra + 1;
+    const char32_t cp = DecodeUtf8(bytes, i);
     if (cp >= 0x10000) {
       out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
       out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
@@ -185,7 +200,9 @@ bool ParseData(std::u16string_view data, RegistryValue& value, bool& erase) {
     std::uint32_t number = 0;
     if (!ParseHexNumber(data.substr(6), 8, number)) return false;
     value.type = kRegDword;
-    for (int shift = 0; shift < 32; shift += 8) value.data.push_back(static_cast<std::uint8_t>(number >> shift));
+    for (int shift = 0; shift < 32; shift += 8) {
+      value.data.push_back(static_cast<std::uint8_t>(number >> shift));
+    }
     return true;
   }
   if (StartsWithFolded(data, u"HEX:")) {

@@ -81,7 +81,9 @@ TEST_F(RegistryKeyReader, ReturnsWin32Codes) {
 TEST_F(DisplaySettings, DefaultsWithoutTheSettingsKey) {
   for (bool withOtherKey : {false, true}) {
     SCOPED_TRACE(withOtherKey ? "hive without the key" : "no hive file");
-    if (withOtherKey) WriteUserHive("[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark]\r\n\"UseUTC\"=dword:1\r\n");
+    if (withOtherKey) {
+      WriteUserHive("[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark]\r\n\"UseUTC\"=dword:1\r\n");
+    }
     EXPECT_TRUE(GetShowDateAndTime());
     EXPECT_FALSE(GetTwoColsDateAndTime());
     EXPECT_FALSE(GetUseUTC());
@@ -159,7 +161,8 @@ TEST_F(DisplaySettings, DeletedKeyKeepsTheLastValuesRead) {
       {"file removed", ""},
       {"key removed", "[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark]\r\n"},
       {"key deleted by a later line",
-       std::string(kSettingsKey) + "\"UseUTC\"=dword:0\r\n[-HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark]\r\n"},
+       std::string(kSettingsKey) + "\"UseUTC\"=dword:0\r\n" +
+           "[-HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark]\r\n"},
       {"value deleted", std::string(kSettingsKey) + "\"UseUTC\"=-\r\n\"CustomTimeFormat\"=-\r\n"},
   };
   for (const Row& row : rows) {

@@ -125,9 +125,11 @@ TEST(RegistryHive, AcceptsEncodingsAndHeadersOfBothEditorVersions) {
       {"UTF-16LE with byte-order mark", test::Utf16LeWithBom(text), kErrorSuccess},
       {"UTF-16LE without byte-order mark", utf16NoBom, kErrorSuccess},
       {"UTF-8 with byte-order mark",
-       "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\A]\n\"Sep\"=\"\xC2\xA7\"\n",
+       "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n"
+       "[HKEY_CURRENT_USER\\Software\\A]\n\"Sep\"=\"\xC2\xA7\"\n",
        kErrorSuccess},
-      {"UTF-8, old header", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\A]\n\"Sep\"=\"\xC2\xA7\"\n", kErrorSuccess},
+      {"UTF-8, old header", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\A]\n\"Sep\"=\"\xC2\xA7\"\n",
+       kErrorSuccess},
       {"no header", "[HKEY_CURRENT_USER\\Software\\A]\n\"Sep\"=\"\xC2\xA7\"\n", kErrorBadFormat},
       {"empty file", "", kErrorBadFormat},
       {"binary junk", std::string("\x00\x01\x02\xff", 4), kErrorBadFormat},
@@ -164,7 +166,8 @@ TEST_F(RegistryFiles, QueriesReportWin32Codes) {
   EXPECT_EQ(OpenRegistryKey("HKEY_USERS", "Software"), kErrorFileNotFound);
   EXPECT_EQ(QueryRegistryValue(kCurrentUserRoot, "Software\\Tamrel\\Dovmark", "N", value), kErrorSuccess);
   EXPECT_EQ(value.data, (Bytes{7, 0, 0, 0}));
-  EXPECT_EQ(QueryRegistryValue(kCurrentUserRoot, "Software\\Tamrel\\Dovmark", "M", value), kErrorFileNotFound);
+  EXPECT_EQ(QueryRegistryValue(kCurrentUserRoot, "Software\\Tamrel\\Dovmark", "M", value),
+            kErrorFileNotFound);
   EXPECT_EQ(QueryRegistryValue(kCurrentUserRoot, "Software\\Tamrel", "N", value), kErrorFileNotFound);
   test::WriteWholeFile(folder_.Path() / "HKEY_LOCAL_MACHINE.reg", "not an export");
   EXPECT_EQ(OpenRegistryKey(kLocalMachineRoot, "Software"), kErrorBadFormat);
