@@ -173,19 +173,6 @@ TEST_F(RegistryFiles, QueriesReportWin32Codes) {
   EXPECT_EQ(OpenRegistryKey(kLocalMachineRoot, "Software"), kErrorBadFormat);
 }
 
-TEST_F(RegistryFiles, EveryQueryReadsTheFileAfresh) {
-  const std::string key = "Software\\Tamrel\\Dovmark";
-  RegistryValue value;
-  WriteHive("HKEY_CURRENT_USER", "[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark]\r\n\"N\"=dword:1\r\n");
-  ASSERT_EQ(QueryRegistryValue(kCurrentUserRoot, key, "N", value), kErrorSuccess);
-  EXPECT_EQ(value.data[0], 1);
-  WriteHive("HKEY_CURRENT_USER", "[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark]\r\n\"N\"=dword:2\r\n");
-  ASSERT_EQ(QueryRegistryValue(kCurrentUserRoot, key, "N", value), kErrorSuccess);
-  EXPECT_EQ(value.data[0], 2);
-  std::filesystem::remove(folder_.Path() / "HKEY_CURRENT_USER.reg");
-  EXPECT_EQ(QueryRegistryValue(kCurrentUserRoot, key, "N", value), kErrorFileNotFound);
-}
-
 TEST(RegistryDirectory, FollowsTheEnvironment) {
   struct Row {
     const char* name;
