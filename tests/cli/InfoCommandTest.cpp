@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "common/TextUtil.h"
+#include "logfile/LogFileWriter.h"
+
+namespace tvk {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class InfoCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("tvk_cli_" + std::to_string(getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+  RunResult Tavisko(const std::vector<std::string>& args) const {
+    std::string command = std::string("'") + TAVISKO_EXE_PATH + "'";
+    for (const std::string& arg : args) command += " '" + arg + "'";
+    command += " 2>'" + Path("stderr.txt") + "'";
+    RunResult run;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    std::array<char, 4096> chunk{};
+    while (std::size_t n = std::fread(chunk.data(), 1, chunk.size(), pipe)) run.out.append(chunk.data(), n);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err(Path("stderr.txt"));
+    run.err.assign(std::istreambuf_iterator<char>(err), {});
+    return run;
+  }
+
+  std::string WriteBinaryLog(const std::string& name) const {
+    const std::vector<std::uint8_t> cfg(180, 1), notes(40, 2), data(234, 3);
+    TMSystem::CTMLogFileWriter writer;
+    // 2022-01-02 03:04:05 UTC
+    const FileTime created = kUnixEpochFileTime + 1'641'092'645ULL * kTicksPerSecond;
+    EXPECT_EQ(writer.Create(Path(name).c_str(), "ab", "PC", created), kOk);
+    EXPECT_EQ(writer.WriteConfiguration(cfg.data(), 180), kOk);
+    EXPECT_EQ(writer.AppendNotes(notes.data(), 40), kOk);
+    EXPECT_EQ(writer.AppendLogData(data.data(), 234), kOk);
+    EXPECT_EQ(writer.Close(), kOk);
+    return Path(name);
+  }
+
+  std::string WriteText(const std::string& name, const std::string& text) const {
+    std::ofstream(Path(name), std::ios::binary) << text;
+    return Path(name);
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(InfoCommandTest, ShowsTheContainerOfEachForm) {
+  const std::string binary = WriteBinaryLog("a.vxl");
+  const std::string text = WriteText("t.vxl",
+                                     "<TamrelLogFile>\n<Hdr> Version=1,Size=2 </Hdr>\n"
+                                     "<Configuration>\n<Hdr> Version=1,Size=2 </Hdr>\n<Bytes>\nABCD\n</Bytes>\n"
+                                     "</Configuration>\n<Notes>\n<Hdr> Version=1,Size=0 </Hdr>\n</Notes>\n"
+                                     "<LogData>\n<Hdr> Version=1,Size=0 </Hdr>\n</LogData>\n</TamrelLogFile>\n");
+  const RunResult run = Tavisko({"info", binary, text});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, binary +
+                         "\n  container\n    form: binary\n    creator user: ab\n    creator computer: PC\n"
+                         "    created: 2022-01-02T03:04:05Z\n"
+                         "    configuration position: 76\n    configuration size: 180\n"
+                         "    notes position: 264\n    notes size: 40\n"
+                         "    log data position: 320\n    log data size: 234\n" +
+                         text +
+                         "\n  container\n    form: text\n    configuration size: 2\n    notes size: 0\n"
+                         "    log data size: 0\n");
+}
+
+TEST_F(InfoCommandTest, FailedFilesGetOneLineEachAndTheRestIsReported) {
+  const std::string good = WriteBinaryLog("a.vxl");
+  const std::string missing = Path("missing.vxl");
+  const std::string junk = WriteText("junk.vxl", "not a log\n");
+  const RunResult run = Tavisko({"info", missing, good, junk});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out.rfind(good + "\n", 0), 0u) << run.out;
+  const std::vector<std::string> lines = SplitText(run.err, '\n');
+  ASSERT_EQ(lines.size(), 2u) << run.err;
+  EXPECT_EQ(lines[0].rfind(missing + ": error 0x81020004: ", 0), 0u) << lines[0];
+  EXPECT_EQ(lines[1].rfind(junk + ": error 0x81020005: ", 0), 0u) << lines[1];
+  EXPECT_GT(lines[1].size(), (junk + ": error 0x81020005: ").size());
+}
+
+TEST_F(InfoCommandTest, RequiresAFile) {
+  EXPECT_NE(Tavisko({"info"}).status, 0);
+  EXPECT_NE(Tavisko({}).status, 0);
+}
+
+}  // namespace
+}  // namespace tvk
