@@ -17,6 +17,14 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 constexpr std::uint64_t kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
 
+// Only regular files: a directory would read as garbage and a FIFO could block forever.
+int CheckRegular(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return errno;
+  if (S_ISDIR(info.st_mode)) return EISDIR;
+  return S_ISREG(info.st_mode) ? 0 : EINVAL;
+}
+
 }  // namespace
 
 CFile::~CFile() { Close(); }
@@ -28,8 +36,12 @@ bool CFile::Fail(int error) {
 
 bool CFile::OpenForSharedRead(const char* path) {
   if (IsOpen()) return Fail(EBUSY);
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return Fail(errno);
+  if (const int error = CheckRegular(fd); error != 0) {
+    ::close(fd);
+    return Fail(error);
+  }
   if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
     const int error = errno;
     ::close(fd);
@@ -46,8 +58,12 @@ bool CFile::OpenForSharedRead(const char* path) {
 bool CFile::CreateForWriting(const char* path) {
   if (IsOpen()) return Fail(EBUSY);
   // Not O_TRUNC: a file that a reader holds must stay whole, so empty it only once the lock is ours.
-  const int fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  const int fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
   if (fd < 0) return Fail(errno);
+  if (const int error = CheckRegular(fd); error != 0) {
+    ::close(fd);
+    return Fail(error);
+  }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0) {
     const int error = errno;
     ::close(fd);

@@ -96,11 +96,13 @@ TEST_F(InfoCommandTest, FailedFilesGetOneLineEachAndTheRestIsReported) {
   const std::string good = WriteBinaryLog("a.vxl");
   const std::string missing = Path("missing.vxl");
   const std::string junk = WriteText("junk.vxl", "not a log\n");
-  const RunResult run = Tavisko({"info", missing, good, junk});
+  const std::string folder = dir_.string();
+  const RunResult run = Tavisko({"info", missing, good, junk, folder});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out.rfind(good + "\n", 0), 0u) << run.out;
   const std::vector<std::string> lines = SplitText(run.err, '\n');
-  ASSERT_EQ(lines.size(), 2u) << run.err;
+  ASSERT_EQ(lines.size(), 3u) << run.err;
+  EXPECT_EQ(lines[2].rfind(folder + ": error 0x81020004: ", 0), 0u) << lines[2];
   EXPECT_EQ(lines[0].rfind(missing + ": error 0x81020004: ", 0), 0u) << lines[0];
   EXPECT_EQ(lines[1].rfind(junk + ": error 0x81020005: ", 0), 0u) << lines[1];
   EXPECT_GT(lines[1].size(), (junk + ": error 0x81020005: ").size());

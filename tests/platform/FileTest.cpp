@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -72,11 +73,29 @@ TEST_F(FileTest, ReadPastTheEndFailsAndKeepsThePosition) {
   EXPECT_FALSE(file.Read(got.data(), 1));
 }
 
-TEST_F(FileTest, OpenFailureKeepsErrno) {
-  CFile file;
-  EXPECT_FALSE(file.OpenForSharedRead((path_ + ".missing").c_str()));
-  EXPECT_EQ(file.LastError(), ENOENT);
-  EXPECT_FALSE(file.IsOpen());
+TEST_F(FileTest, OpensOnlyRegularFilesAndKeepsErrno) {
+  const std::string fifo = path_ + ".fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  struct Case {
+    const char* name;
+    std::string path;
+    int error;
+  };
+  const Case cases[] = {
+      {"missing", path_ + ".missing", ENOENT},
+      {"directory", std::filesystem::temp_directory_path().string(), EISDIR},
+      {"fifo, which must not block", fifo, EINVAL},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CFile file;
+    EXPECT_FALSE(file.OpenForSharedRead(c.path.c_str()));
+    EXPECT_EQ(file.LastError(), c.error);
+    EXPECT_FALSE(file.IsOpen());
+  }
+  CFile writer;
+  EXPECT_FALSE(writer.CreateForWriting(std::filesystem::temp_directory_path().c_str()));
+  std::filesystem::remove(fifo);
 }
 
 TEST_F(FileTest, WritesWithRewritesBehind) {
