@@ -51,10 +51,6 @@ bool DecodeHexLine(const std::string& line, CTMByteBuffer& bytes) {
 
 }  // namespace
 
-struct CTMLogFileReader::TextLine {
-  std::string text;
-};
-
 CTMLogFileReader::CTMLogFileReader() { Reset(); }
 
 CTMLogFileReader::~CTMLogFileReader() { Close(); }
@@ -159,13 +155,13 @@ bool CTMLogFileReader::ReadSectionSize(std::int64_t pos, std::uint64_t skip, std
 
 // One line of the text form, up to CR, LF or the end of the file. False at the end of the file (no
 // line left) and for a line of 100 or more characters.
-bool CTMLogFileReader::ReadLine(TextLine& line) {
-  line.text.clear();
+bool CTMLogFileReader::ReadLine(std::string& line) {
+  line.clear();
   int c = file_.ReadByte();
   if (c < 0) return false;
   while (c >= 0 && c != '\r' && c != '\n') {
-    if (line.text.size() == kMaxLineLength) return false;
-    line.text.push_back(static_cast<char>(c));
+    if (line.size() == kMaxLineLength) return false;
+    line.push_back(static_cast<char>(c));
     c = file_.ReadByte();
   }
   return true;
@@ -178,10 +174,10 @@ ResultCode CTMLogFileReader::ParseTextForm(const char* path) {
   }
   fileSize_ = file_.Size();
   ResultCode code = kOk;
-  TextLine line;
+  std::string line;
   int outerSize = 0;
-  if (!ReadLine(line) || !Contains(line.text, "<TamrelLogFile>") || !ReadLine(line) ||
-      !ParseHeaderLine(line.text, outerSize)) {
+  if (!ReadLine(line) || !Contains(line, "<TamrelLogFile>") || !ReadLine(line) ||
+      !ParseHeaderLine(line, outerSize)) {
     code = kBadHeader;
   } else if (Failed(ReadTextSection("Configuration", textCfg_)) || textCfg_.Empty()) {
     code = kBadConfiguration;
@@ -189,7 +185,7 @@ ResultCode CTMLogFileReader::ParseTextForm(const char* path) {
     code = kBadNotes;
   } else if (Failed(ReadTextSection("LogData", textData_))) {
     code = kBadData;
-  } else if (!ReadLine(line) || !Contains(line.text, "</TamrelLogFile>")) {
+  } else if (!ReadLine(line) || !Contains(line, "</TamrelLogFile>")) {
     code = kNoEndMarker;
   } else if (static_cast<std::int64_t>(textCfg_.Size()) + textNotes_.Size() + textData_.Size() != outerSize) {
     code = kBadSize;
@@ -209,23 +205,23 @@ ResultCode CTMLogFileReader::ParseTextForm(const char* path) {
 ResultCode CTMLogFileReader::ReadTextSection(const char* tag, CTMByteBuffer& bytes) {
   const std::string open = StrFormat("<%s>", tag);
   const std::string close = StrFormat("</%s>", tag);
-  TextLine line;
+  std::string line;
   do {
     if (!ReadLine(line)) return kFail;
-  } while (!Contains(line.text, open.c_str()));
+  } while (!Contains(line, open.c_str()));
   int size = 0;
-  if (!ReadLine(line) || !ParseHeaderLine(line.text, size) || size < 0) return kFail;
+  if (!ReadLine(line) || !ParseHeaderLine(line, size) || size < 0) return kFail;
   if (size > 0) {
-    if (!ReadLine(line) || !Contains(line.text, "<Bytes>")) return kFail;
+    if (!ReadLine(line) || !Contains(line, "<Bytes>")) return kFail;
     while (bytes.Size() < static_cast<std::uint32_t>(size)) {
-      if (!ReadLine(line) || !DecodeHexLine(line.text, bytes)) return kFail;
+      if (!ReadLine(line) || !DecodeHexLine(line, bytes)) return kFail;
     }
     if (bytes.Size() != static_cast<std::uint32_t>(size)) return kFail;
-    if (!ReadLine(line) || !Contains(line.text, "</Bytes>")) return kFail;
+    if (!ReadLine(line) || !Contains(line, "</Bytes>")) return kFail;
   }
   do {
     if (!ReadLine(line)) return kFail;
-  } while (!Contains(line.text, close.c_str()));
+  } while (!Contains(line, close.c_str()));
   return kOk;
 }
 

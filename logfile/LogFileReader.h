@@ -58,14 +58,13 @@ class CTMLogFileReader {
   void Close();
 
  private:
-  struct TextLine;
   void Reset();
   bool ReadBinaryHeader();
   bool ReadNameField(std::uint32_t length, std::string& name);
   bool ReadSectionSize(std::int64_t pos, std::uint64_t skip, std::uint32_t& size, std::uint64_t& start);
   ResultCode ParseTextForm(const char* path);
   ResultCode ReadTextSection(const char* tag, CTMByteBuffer& bytes);
-  bool ReadLine(TextLine& line);
+  bool ReadLine(std::string& line);
   ResultCode ReadChunk(std::uint64_t start, std::uint32_t size, const CTMByteBuffer& text,
                        std::uint64_t& cursor, std::uint32_t count, CTMByteBuffer& out);
   ResultCode ReadFileBytes(std::uint64_t position, std::uint32_t count, CTMByteBuffer& out);

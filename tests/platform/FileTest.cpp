@@ -116,21 +116,5 @@ TEST_F(FileTest, WritesWithRewritesBehind) {
   EXPECT_EQ(Contents(), expected);
 }
 
-TEST_F(FileTest, ReadersShareAndKeepWritersOut) {
-  WritePattern(10);
-  CFile first, second, writer;
-  ASSERT_TRUE(first.OpenForSharedRead(path_.c_str()));
-  ASSERT_TRUE(second.OpenForSharedRead(path_.c_str()));
-  EXPECT_FALSE(writer.CreateForWriting(path_.c_str()));
-  EXPECT_EQ(writer.LastError(), EWOULDBLOCK);
-  EXPECT_EQ(Contents(), content_);  // not emptied by the refused writer
-  first.Close();
-  second.Close();
-  ASSERT_TRUE(writer.CreateForWriting(path_.c_str()));
-  EXPECT_EQ(writer.Size(), 0u);
-  CFile reader;
-  EXPECT_FALSE(reader.OpenForSharedRead(path_.c_str()));  // the writer holds it
-}
-
 }  // namespace
 }  // namespace tvk::platform
