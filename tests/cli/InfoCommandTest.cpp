@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -12,11 +11,11 @@
 
 #include "common/TextUtil.h"
 #include "logfile/LogFileWriter.h"
+#include "support/ScopedEnvironment.h"
 
 namespace tvk {
 namespace {
 
-namespace fs = std::filesystem;
 
 struct RunResult {
   int status = -1;
@@ -26,13 +25,7 @@ struct RunResult {
 
 class InfoCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("tvk_cli_" + std::to_string(getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  std::string Path(const std::string& name) const { return folder_ / name; }
 
   RunResult Tavisko(const std::vector<std::string>& args) const {
     std::string command = std::string("'") + TAVISKO_EXE_PATH + "'";
@@ -64,11 +57,11 @@ class InfoCommandTest : public ::testing::Test {
   }
 
   std::string WriteText(const std::string& name, const std::string& text) const {
-    std::ofstream(Path(name), std::ios::binary) << text;
+    test::WriteWholeFile(Path(name), text);
     return Path(name);
   }
 
-  fs::path dir_;
+  test::TempFolder folder_;
 };
 
 TEST_F(InfoCommandTest, ShowsTheContainerOfEachForm) {
@@ -96,7 +89,7 @@ TEST_F(InfoCommandTest, FailedFilesGetOneLineEachAndTheRestIsReported) {
   const std::string good = WriteBinaryLog("a.vxl");
   const std::string missing = Path("missing.vxl");
   const std::string junk = WriteText("junk.vxl", "not a log\n");
-  const std::string folder = dir_.string();
+  const std::string folder = folder_.Path().string();
   const RunResult run = Tavisko({"info", missing, good, junk, folder});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out.rfind(good + "\n", 0), 0u) << run.out;

@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +13,7 @@
 #include "common/ErrorLog.h"
 #include "common/TextUtil.h"
 #include "platform/SystemInfo.h"
+#include "support/ScopedEnvironment.h"
 
 namespace tvk {
 namespace {
@@ -22,25 +22,16 @@ namespace fs = std::filesystem;
 
 class ErrorLogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("tvk_errorlog_" + std::to_string(getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    SetErrorLogFolderForTesting(dir_.string());
-  }
-  void TearDown() override {
-    SetErrorLogFolderForTesting("");
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(dir_);
-  }
+  void SetUp() override { SetErrorLogFolderForTesting(dir_.string()); }
+  void TearDown() override { SetErrorLogFolderForTesting(""); }
 
   std::string LogText() const {
     std::ifstream in(dir_ / "ErrorLog.txt", std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  fs::path dir_;
+  test::TempFolder folder_;
+  const fs::path& dir_ = folder_.Path();
 };
 
 std::string UtcText(std::time_t t) {
@@ -52,19 +43,15 @@ std::string UtcText(std::time_t t) {
 }
 
 TEST_F(ErrorLogTest, LinesCarryTheUtcTimeWhateverTheZone) {
-  const char* oldZone = std::getenv("TZ");
-  const std::string saved = oldZone ? oldZone : "";
-  setenv("TZ", "XYZ-14", 1);  // fourteen hours east of UTC
-  tzset();
-  const std::time_t before = std::time(nullptr);
-  WriteErrorLog("first");
-  WriteErrorLog(std::string("second"));
-  WriteErrorLog(nullptr);
-  const std::time_t after = std::time(nullptr);
-  if (oldZone) {
-    setenv("TZ", saved.c_str(), 1);
-  } else {
-    unsetenv("TZ");
+  std::time_t before = 0, after = 0;
+  {
+    test::ScopedEnv zone("TZ", "XYZ-14");  // fourteen hours east of UTC
+    tzset();
+    before = std::time(nullptr);
+    WriteErrorLog("first");
+    WriteErrorLog(std::string("second"));
+    WriteErrorLog(nullptr);
+    after = std::time(nullptr);
   }
   tzset();
 

@@ -14,6 +14,7 @@
 #include "logfile/LogFileReader.h"
 #include "logfile/LogFileWriter.h"
 #include "platform/SystemInfo.h"
+#include "support/ScopedEnvironment.h"
 
 namespace TMSystem {
 namespace {
@@ -26,25 +27,14 @@ constexpr FileTime kCreated = 133'000'000'000'000'000ULL;
 
 class ContainerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("tvk_container_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    SetErrorLogFolderForTesting(dir_.string());
-  }
-  void TearDown() override {
-    SetErrorLogFolderForTesting("");
-    fs::remove_all(dir_);
-  }
+  void SetUp() override { SetErrorLogFolderForTesting(dir_.string()); }
+  void TearDown() override { SetErrorLogFolderForTesting(""); }
 
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+  std::string PathOf(const std::string& name) const { return folder_ / name; }
 
   std::string WriteFile(const std::string& name, const std::string& content) const {
-    const std::string path = PathOf(name);
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
+    test::WriteWholeFile(PathOf(name), content);
+    return PathOf(name);
   }
 
   static Bytes ReadAll(const std::string& path) {
@@ -75,7 +65,8 @@ class ContainerTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  fs::path dir_;
+  test::TempFolder folder_;
+  const fs::path& dir_ = folder_.Path();
 };
 
 Bytes Pattern(std::size_t n, std::uint8_t seed) {

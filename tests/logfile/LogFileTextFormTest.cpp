@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "logfile/LogFileReader.h"
+#include "support/ScopedEnvironment.h"
 
 namespace TMSystem {
 namespace {
@@ -51,16 +48,14 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 class TextFormTest : public ::testing::Test {
  protected:
-  void TearDown() override { std::remove(path_.c_str()); }
-
   ResultCode Open(const std::string& content) {
     reader_.Close();
-    std::ofstream(path_, std::ios::binary | std::ios::trunc) << content;
+    test::WriteWholeFile(path_, content);
     return reader_.Open(path_);
   }
 
-  std::string path_ = (std::filesystem::temp_directory_path() /
-                       ("tvk_textform_" + std::to_string(getpid()) + ".vxl")).string();
+  test::TempFolder folder_;
+  const std::string path_ = folder_ / "t.vxl";
   CTMLogFileReader reader_;
 };
 

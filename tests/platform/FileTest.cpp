@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/File.h"
+#include "support/ScopedEnvironment.h"
 
 namespace tvk::platform {
 namespace {
@@ -18,8 +19,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 class FileTest : public ::testing::Test {
  protected:
-  void TearDown() override { std::filesystem::remove(path_); }
-
   void WritePattern(std::size_t n) {
     content_.resize(n);
     for (std::size_t i = 0; i < n; ++i) content_[i] = static_cast<std::uint8_t>(i * 31 + (i >> 8));
@@ -32,8 +31,8 @@ class FileTest : public ::testing::Test {
     return Bytes(std::istreambuf_iterator<char>(in), {});
   }
 
-  std::string path_ = (std::filesystem::temp_directory_path() /
-                       ("tvk_file_" + std::to_string(getpid()) + ".bin")).string();
+  test::TempFolder folder_;
+  const std::string path_ = folder_ / "f.bin";
   Bytes content_;
 };
 
@@ -95,7 +94,6 @@ TEST_F(FileTest, OpensOnlyRegularFilesAndKeepsErrno) {
   }
   CFile writer;
   EXPECT_FALSE(writer.CreateForWriting(std::filesystem::temp_directory_path().c_str()));
-  std::filesystem::remove(fifo);
 }
 
 TEST_F(FileTest, WritesWithRewritesBehind) {
