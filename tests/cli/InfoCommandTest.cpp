@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ResultMessages.h"
 #include "common/TextUtil.h"
 #include "logfile/LogFileWriter.h"
 #include "support/ScopedEnvironment.h"
@@ -95,10 +96,9 @@ TEST_F(InfoCommandTest, FailedFilesGetOneLineEachAndTheRestIsReported) {
   EXPECT_EQ(run.out.rfind(good + "\n", 0), 0u) << run.out;
   const std::vector<std::string> lines = SplitText(run.err, '\n');
   ASSERT_EQ(lines.size(), 3u) << run.err;
-  EXPECT_EQ(lines[2].rfind(folder + ": error 0x81020004: ", 0), 0u) << lines[2];
-  EXPECT_EQ(lines[0].rfind(missing + ": error 0x81020004: ", 0), 0u) << lines[0];
-  EXPECT_EQ(lines[1].rfind(junk + ": error 0x81020005: ", 0), 0u) << lines[1];
-  EXPECT_GT(lines[1].size(), (junk + ": error 0x81020005: ").size());
+  EXPECT_EQ(lines[0], missing + ": error 0x81020004: " + GetResultCodeMessage(kOpenFailed));
+  EXPECT_EQ(lines[1], junk + ": error 0x81020005: " + GetResultCodeMessage(kBadHeader));
+  EXPECT_EQ(lines[2], folder + ": error 0x81020004: " + GetResultCodeMessage(kOpenFailed));
 }
 
 TEST_F(InfoCommandTest, RequiresAFile) {
