@@ -20,7 +20,7 @@ int TransitionWeekday(int year, int month, int day) {
 }
 
 // The rule's date in `year`: the occurrence-th matching weekday of the month, or the last one counted
-// when the month has fewer. The time of day is the rule's.
+// when the month has fewer (the 1st when none matches). The time of day is the rule's.
 SystemTime TransitionDate(const TransitionRule& rule, int year) {
   const int lastDay = DaysInMonth(year, rule.month);
   int day = 1;
