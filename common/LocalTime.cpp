@@ -3,7 +3,9 @@
 #include <ctime>
 #include <vector>
 
+#include "common/DisplaySettings.h"
 #include "common/Format.h"
+#include "platform/Locale.h"
 #include "platform/TimeZone.h"
 
 namespace tvk {
@@ -115,6 +117,17 @@ std::string FormatFields(const std::string& format, const SystemTime& time) {
   return std::string(buffer.data(), length);
 }
 
+SystemTime DisplayedTime(const SystemTime& utc) { return GetUseUTC() ? utc : UtcToLocal(utc, GetIgnoreDST()); }
+
+// `useCustom` decides alone: an empty custom picture then gives an empty text.
+std::string DateText(const SystemTime& shown, bool useCustom) {
+  return FormatWithPicture(useCustom ? GetCustomDateFormat() : platform::LocaleShortDatePicture(), shown);
+}
+
+std::string TimeText(const SystemTime& shown, bool useCustom) {
+  return FormatWithPicture(useCustom ? GetCustomTimeFormat() : platform::LocaleTimePicture(), shown);
+}
+
 }  // namespace
 
 SystemTime UtcToLocal(const SystemTime& utc, bool ignoreDst) {
@@ -151,6 +164,42 @@ std::string FormatWithPicture(std::string_view picture, const SystemTime& time) 
     // The milliseconds placeholder survives strftime as "%lll"; only it is filled in, so any other
     // '%' the picture produced stays literal.
     return ReplaceAll(text, "%lll", StrFormat("%03d", time.milliseconds));
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+std::string FormatDate(const SystemTime& utc) {
+  try {
+    return DateText(DisplayedTime(utc), GetUseCustomDateFormat() && !GetCustomDateFormat().empty());
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+std::string FormatTime(const SystemTime& utc) {
+  try {
+    return TimeText(DisplayedTime(utc), GetUseCustomTimeFormat() && !GetCustomTimeFormat().empty());
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+std::string FormatDateTime(const SystemTime& utc) {
+  try {
+    return FormatDate(utc) + " " + FormatTime(utc);
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+std::string FormatDateTimeForTable(const SystemTime& utc) {
+  try {
+    const SystemTime shown = DisplayedTime(utc);
+    const std::string date = DateText(shown, GetUseCustomDateFormat());
+    if (!GetShowDateAndTime()) return date;
+    const std::string separator = GetTwoColsDateAndTime() ? GetCustomListSeparator() : " ";
+    return date + separator + TimeText(shown, GetUseCustomTimeFormat());
   } catch (const std::exception&) {
     return {};
   }

@@ -1,36 +1,26 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
-#include <optional>
 #include <string>
 
+#include "common/DisplaySettings.h"
 #include "common/LocalTime.h"
+#include "platform/Locale.h"
+#include "support/ScopedEnvironment.h"
 
 namespace tvk {
 namespace {
 
-// Puts a zone rule into $TZ for one test and restores the previous value.
+// Puts a zone rule into $TZ for one scope; the conversions read it afresh at every call.
 class ScopedTimeZone {
  public:
-  explicit ScopedTimeZone(const char* rule) {
-    if (const char* old = std::getenv("TZ")) old_ = old;
-    setenv("TZ", rule, 1);
-    tzset();
-  }
-  ~ScopedTimeZone() {
-    if (old_) {
-      setenv("TZ", old_->c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
+  explicit ScopedTimeZone(const char* rule) : env_("TZ", rule) { tzset(); }
+  ~ScopedTimeZone() { tzset(); }
   ScopedTimeZone(const ScopedTimeZone&) = delete;
   ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
 
  private:
-  std::optional<std::string> old_;
+  test::ScopedEnv env_;
 };
 
 constexpr const char* kCentralEurope = "CET-1CEST,M3.5.0,M10.5.0/3";
@@ -196,6 +186,95 @@ TEST(LocalTime, FormatsWithPicture) {
   for (const PictureCase& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(FormatWithPicture(c.picture, c.time), c.expected);
+  }
+}
+
+class DisplayTexts : public ::testing::Test {
+ protected:
+  test::TempFolder folder_;
+  test::ScopedEnv registryDir_{"TAVISKO_REGISTRY_DIR", folder_.Path().string()};
+  ScopedTimeZone zone_{kCentralEurope};
+
+  void SetUp() override { ResetDisplaySettingsCache(); }
+  void TearDown() override { ResetDisplaySettingsCache(); }
+
+  void WriteSettings(const std::string& values) {
+    test::WriteWholeFile(folder_.Path() / "HKEY_CURRENT_USER.reg",
+                         "Windows Registry Editor Version 5.00\r\n\r\n"
+                         "[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark\\SystemSettings]\r\n" +
+                             values);
+  }
+};
+
+// Custom pictures switched on, as most tests want them.
+const std::string kCustom =
+    "\"UseCustomDateFormat\"=dword:00000001\r\n"
+    "\"UseCustomTimeFormat\"=dword:00000001\r\n"
+    "\"CustomDateFormat\"=\"yyyy-MM-dd\"\r\n"
+    "\"CustomTimeFormat\"=\"HH:mm\"\r\n";
+
+const SystemTime kSummerNoon = MakeSystemTime(2021, 7, 1, 12);
+const SystemTime kWinterNoon = MakeSystemTime(2021, 1, 15, 12);
+
+TEST_F(DisplayTexts, LocalTimeWithAndWithoutDaylightTime) {
+  WriteSettings(kCustom);
+  EXPECT_EQ(FormatDate(kSummerNoon), "2021-07-01");
+  EXPECT_EQ(FormatTime(kSummerNoon), "14:00");
+  EXPECT_EQ(FormatDateTime(MakeSystemTime(2021, 12, 31, 23, 30)), "2022-01-01 00:30");
+
+  WriteSettings(kCustom + "\"IgnoreDST\"=dword:00000001\r\n");
+  EXPECT_EQ(FormatTime(kSummerNoon), "13:00");
+}
+
+TEST_F(DisplayTexts, UseUtcShowsTheTimeAsGiven) {
+  WriteSettings(kCustom + "\"UseUTC\"=dword:00000001\r\n\"IgnoreDST\"=dword:00000001\r\n");
+  EXPECT_EQ(FormatDateTime(MakeSystemTime(2021, 12, 31, 23, 30)), "2021-12-31 23:30");
+  EXPECT_EQ(FormatTime(kSummerNoon), "12:00");
+}
+
+TEST_F(DisplayTexts, LabelOfZoneWithoutDaylightRule) {
+  ScopedTimeZone zone("<+0530>-5:30");
+  WriteSettings(kCustom);
+  EXPECT_EQ(FormatTime(kSummerNoon), "17:30");
+}
+
+TEST_F(DisplayTexts, EmptyCustomPictureFallsBackToTheLocaleOutsideTables) {
+  WriteSettings(
+      "\"UseCustomDateFormat\"=dword:00000001\r\n\"UseCustomTimeFormat\"=dword:00000001\r\n"
+      "\"CustomDateFormat\"=\"\"\r\n\"CustomTimeFormat\"=\"\"\r\n");
+  const SystemTime local = MakeSystemTime(2021, 7, 1, 14);
+  EXPECT_EQ(FormatDate(kSummerNoon), FormatWithPicture(platform::LocaleShortDatePicture(), local));
+  EXPECT_EQ(FormatTime(kSummerNoon), FormatWithPicture(platform::LocaleTimePicture(), local));
+  EXPECT_FALSE(FormatDate(kSummerNoon).empty());
+  EXPECT_EQ(FormatDateTimeForTable(kSummerNoon), " ") << "tables take the custom pictures as they are";
+}
+
+TEST_F(DisplayTexts, TableLayouts) {
+  struct Case {
+    const char* name;
+    const char* values;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"defaults: date and time", "", "2021-07-01 14:00"},
+      {"date only", "\"ShowDateAndTime\"=dword:00000000\r\n", "2021-07-01"},
+      {"date only wins over two columns",
+       "\"ShowDateAndTime\"=dword:00000000\r\n\"TwoColsDateAndTime\"=dword:00000001\r\n", "2021-07-01"},
+      {"two columns", "\"TwoColsDateAndTime\"=dword:00000001\r\n\"CustomListSeparator\"=\";\"\r\n",
+       "2021-07-01;14:00"},
+      {"locale time", "\"UseCustomTimeFormat\"=dword:00000000\r\n", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetDisplaySettingsCache();
+    WriteSettings(kCustom + c.values);
+    if (c.expected != nullptr) {
+      EXPECT_EQ(FormatDateTimeForTable(kSummerNoon), c.expected);
+      continue;
+    }
+    const SystemTime local = MakeSystemTime(2021, 7, 1, 14);
+    EXPECT_EQ(FormatDateTimeForTable(kSummerNoon),
+              "2021-07-01 " + FormatWithPicture(platform::LocaleTimePicture(), local));
   }
 }
 

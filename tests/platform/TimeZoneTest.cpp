@@ -1,43 +1,26 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
 #include "platform/TimeZone.h"
+#include "support/ScopedEnvironment.h"
 
 namespace tvk::platform {
 namespace {
 
-// Sets an environment variable for one test and puts the old value back.
+// An environment variable for one scope; zone lookups read it afresh at every call.
 class ScopedEnv {
  public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-    tzset();
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-    tzset();
-  }
+  ScopedEnv(const char* name, std::optional<std::string> value) : env_(name, std::move(value)) { tzset(); }
+  ~ScopedEnv() { tzset(); }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
  private:
-  const char* name_;
-  std::optional<std::string> old_;
+  test::ScopedEnv env_;
 };
 
 TimeZoneInfo Zone(std::int32_t bias, const char* standardName, const char* daylightName = "",
@@ -137,21 +120,16 @@ TEST(TimeZone, ReadsTzifFooter) {
 class TimeZoneEnvironment : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("tavisko_tz_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-            std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-    std::filesystem::create_directories(dir_ / "Test");
-    std::ofstream(dir_ / "Test" / "Zone", std::ios::binary) << TzifContent('2', "CET-1CEST,M3.5.0,M10.5.0/3");
-    std::ofstream(dir_ / "Test" / "Broken", std::ios::binary) << "not a zone file";
+    test::WriteWholeFile(folder_.Path() / "Test" / "Zone", TzifContent('2', "CET-1CEST,M3.5.0,M10.5.0/3"));
+    test::WriteWholeFile(folder_.Path() / "Test" / "Broken", "not a zone file");
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
-  std::filesystem::path dir_;
+  test::TempFolder folder_;
 };
 
 TEST_F(TimeZoneEnvironment, ResolvesTzAsRuleOrZoneName) {
-  ScopedEnv tzdir("TZDIR", dir_.c_str());
-  const std::string absolute = ":" + (dir_ / "Test" / "Zone").string();
+  ScopedEnv tzdir("TZDIR", folder_.Path().string());
+  const std::string absolute = ":" + (folder_.Path() / "Test" / "Zone").string();
   struct Case {
     const char* name;
     std::string tz;
@@ -170,14 +148,14 @@ TEST_F(TimeZoneEnvironment, ResolvesTzAsRuleOrZoneName) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ScopedEnv tz("TZ", c.tz.c_str());
+    ScopedEnv tz("TZ", c.tz);
     EXPECT_EQ(CurrentTimeZone(), c.expected);
   }
 }
 
 TEST(TimeZone, ReadsInstalledZoneFiles) {
   if (!std::filesystem::exists("/usr/share/zoneinfo/Europe/Berlin")) GTEST_SKIP() << "no zone files installed";
-  ScopedEnv tzdir("TZDIR", nullptr);
+  ScopedEnv tzdir("TZDIR", std::nullopt);
   ScopedEnv tz("TZ", "Europe/Berlin");
   EXPECT_EQ(CurrentTimeZone(), kCentralEurope);
 }
