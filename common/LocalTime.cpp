@@ -14,8 +14,9 @@ namespace {
 using platform::TimeZoneInfo;
 using platform::TransitionRule;
 
-// Dates before 1970 all count as Sundays, as the conversions this mirrors did. From 1970 on the
-// weekday is (4 + days since 1970-01-01) mod 7, continued past 2020: the true weekday.
+// Dates before 1970 all count as Sundays, so a rule there falls on the occurrence-th day of its month
+// (or the 1st). From 1970 on the weekday is (4 + days since 1970-01-01) mod 7, continued without end:
+// the true weekday.
 int TransitionWeekday(int year, int month, int day) {
   if (year < 1970) return 0;
   return DayOfWeek(year, month, day);
@@ -35,8 +36,6 @@ SystemTime TransitionDate(const TransitionRule& rule, int year) {
   return MakeSystemTime(year, rule.month, day, rule.hour, rule.minute, rule.second);
 }
 
-bool Before(const SystemTime& a, const SystemTime& b) { return SystemTimeLess(a, b); }
-
 // Minutes to add to a time of the zone's clock to reach UTC. `time` is UTC when `timeIsUtc`, else
 // local. The transition dates are moved to UTC by the zone bias alone, so the hour after the return
 // to standard time still counts as daylight time for UTC input.
@@ -44,13 +43,13 @@ std::int64_t OffsetMinutes(const TimeZoneInfo& zone, const SystemTime& time, boo
   if (ignoreDst || !zone.HasDaylightRule()) return zone.bias;
   SystemTime daylightStart = TransitionDate(zone.daylightDate, time.year);
   SystemTime standardStart = TransitionDate(zone.standardDate, time.year);
-  const bool northern = Before(daylightStart, standardStart);
+  const bool northern = SystemTimeLess(daylightStart, standardStart);
   if (timeIsUtc) {
     daylightStart = AddMinutes(daylightStart, zone.bias);
     standardStart = AddMinutes(standardStart, zone.bias);
   }
-  const bool afterDaylightStart = !Before(time, daylightStart);
-  const bool beforeStandardStart = Before(time, standardStart);
+  const bool afterDaylightStart = !SystemTimeLess(time, daylightStart);
+  const bool beforeStandardStart = SystemTimeLess(time, standardStart);
   const bool daylight =
       northern ? afterDaylightStart && beforeStandardStart : afterDaylightStart || beforeStandardStart;
   return zone.bias + (daylight ? zone.daylightBias : zone.standardBias);

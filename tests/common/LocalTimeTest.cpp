@@ -182,6 +182,7 @@ TEST(LocalTime, FormatsWithPicture) {
       {"milliseconds twice", "ms ms", morning, "089 089"},
       {"empty picture", "", morning, ""},
       {"percent signs stay literal", "%%d ms", morning, "%4 089"},
+      {"fields out of range", "MMM d, yyyy", SystemTime{}, "? 0, 0"},
   };
   for (const PictureCase& c : cases) {
     SCOPED_TRACE(c.name);
