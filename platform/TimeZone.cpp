@@ -148,13 +148,14 @@ bool IsPastLastDayOfYear(const RuleDate& date) {
 }
 
 std::optional<std::string> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return std::nullopt;
-  std::string content(static_cast<std::size_t>(kMaxZoneFileSize) + 1, '\0');
-  in.read(content.data(), static_cast<std::streamsize>(content.size()));
-  const std::streamsize got = in.gcount();
-  if (got <= 0 || got > kMaxZoneFileSize) return std::nullopt;
-  content.resize(static_cast<std::size_t>(got));
+  const std::streamoff size = in.tellg();
+  if (size <= 0 || size > kMaxZoneFileSize) return std::nullopt;
+  in.seekg(0);
+  std::string content(static_cast<std::size_t>(size), '\0');
+  in.read(content.data(), size);
+  if (in.gcount() != size) return std::nullopt;
   return content;
 }
 

@@ -152,10 +152,6 @@ TEST(LocalTime, ZonesWithoutDaylightRuleShiftByBiasOnly) {
     EXPECT_EQ(UtcToLocal(summer, false), MakeSystemTime(2021, 7, 1, 15, 30));
     EXPECT_FALSE(IsDaylightTimeAt(summer, false));
   }
-  {
-    ScopedTimeZone zone("CET-1CEST,M3.5.0");  // malformed: UTC
-    EXPECT_EQ(UtcToLocal(summer, false), summer);
-  }
 }
 
 struct PictureCase {

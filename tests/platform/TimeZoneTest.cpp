@@ -143,6 +143,7 @@ TEST_F(TimeZoneEnvironment, ResolvesTzAsRuleOrZoneName) {
       {"empty", "", Zone(0, "UTC")},
       {"unknown zone", "Nowhere/Atlantis", Zone(0, "UTC")},
       {"not a zone file", "Test/Broken", Zone(0, "UTC")},
+      {"a folder", "Test", Zone(0, "UTC")},
       {"leaves the zone folder", "../etc/Test/Zone", Zone(0, "UTC")},
       {"malformed rule", "CET-1CEST,M3.5.0", Zone(0, "UTC")},
   };
