@@ -1,6 +1,7 @@
 #include "logfile/notes/NotesRecord.h"
 
 #include <new>
+#include <utility>
 
 namespace TMSystem {
 
@@ -47,6 +48,30 @@ CTMLogNotesRecord& CTMLogNotesRecord::operator=(const CTMLogNotesRecord& other) 
   time = other.time;
   payload = other.payload;
   raw = other.raw;
+  return *this;
+}
+
+CTMLogNotesRecord::CTMLogNotesRecord(CTMLogNotesRecord&& other) noexcept
+    : type(other.type),
+      subType(other.subType),
+      command(other.command),
+      version(other.version),
+      time(other.time),
+      payload(std::move(other.payload)),
+      raw(std::move(other.raw)) {
+  other.Reset();
+}
+
+CTMLogNotesRecord& CTMLogNotesRecord::operator=(CTMLogNotesRecord&& other) noexcept {
+  if (this == &other) return *this;
+  type = other.type;
+  subType = other.subType;
+  command = other.command;
+  version = other.version;
+  time = other.time;
+  payload = std::move(other.payload);
+  raw = std::move(other.raw);
+  other.Reset();
   return *this;
 }
 
@@ -171,7 +196,7 @@ std::vector<CTMLogNotesRecord> ReadNotesSection(const CTMByteBuffer& section) {
       if (length == 0 || length > end - position) break;
       const CTMByteBuffer bytes(section.Data() + position, length);
       CTMLogNotesRecord record;
-      if (!Failed(record.FromBytes(bytes))) records.push_back(record);
+      if (!Failed(record.FromBytes(bytes))) records.push_back(std::move(record));
       position += length;
     }
   } catch (const std::exception&) {

@@ -22,6 +22,9 @@ class CTMLogNotesRecord {
   CTMLogNotesRecord() = default;
   CTMLogNotesRecord(const CTMLogNotesRecord& other);
   CTMLogNotesRecord& operator=(const CTMLogNotesRecord& other);
+  // Moves leave the source empty and alive.
+  CTMLogNotesRecord(CTMLogNotesRecord&& other) noexcept;
+  CTMLogNotesRecord& operator=(CTMLogNotesRecord&& other) noexcept;
   virtual ~CTMLogNotesRecord();
 
   // Decodes the one record `bytes` holds. A length byte claiming more bytes than given is refused

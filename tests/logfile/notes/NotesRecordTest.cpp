@@ -179,6 +179,11 @@ TEST(NotesRecord, CopiesAreIndependent) {
   EXPECT_TRUE(source.payload.Empty());
   EXPECT_EQ(source.payload.Capacity(), 0U);
   EXPECT_TRUE(source.raw.Empty());
+
+  CTMLogNotesRecord moved(std::move(assigned));
+  EXPECT_EQ(BytesOf(moved.payload), (Bytes{1, 2, 3, 4}));
+  EXPECT_EQ(assigned.type, 255U);
+  EXPECT_EQ(assigned.marker, CTMLogNotesRecord::kAliveMarker);
 }
 
 TEST(NotesRecord, DestructionClearsTheMarker) {
