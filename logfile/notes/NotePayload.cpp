@@ -65,7 +65,9 @@ void CTMNotePayload::CountedString(std::string& text) {
 
 void CTMNotePayload::TrailingText(std::string& text) {
   if (writer_) return writer_->WriteString(text, UnitCount(text));
-  if (Reads()) Keep(reader_->ReadString(static_cast<std::uint16_t>(reader_->Remaining() / 2), text));
+  if (!Reads()) return;
+  const std::uint32_t units = std::min<std::uint32_t>(reader_->Remaining() / 2, std::numeric_limits<std::uint16_t>::max());
+  Keep(reader_->ReadString(static_cast<std::uint16_t>(units), text));
 }
 
 }  // namespace TMSystem
