@@ -1,8 +1,12 @@
 #include <CLI/CLI.hpp>
 
+#include "cli/InfoCommand.h"
+
 int main(int argc, char** argv) {
   CLI::App app{"Tavisko: post-correction of water-level logs"};
   app.require_subcommand(1);
+  int status = 0;
+  tvk::cli::AddInfoCommand(app, status);
   CLI11_PARSE(app, argc, argv);
-  return 0;
+  return status;
 }
