@@ -2,6 +2,7 @@
 
 #include "cli/InfoCommand.h"
 #include "cli/RowsCommand.h"
+#include "cli/SamplesCommand.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Tavisko: post-correction of water-level logs"};
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
   int status = 0;
   tvk::cli::AddInfoCommand(app, status);
   tvk::cli::AddRowsCommand(app, status);
+  tvk::cli::AddSamplesCommand(app, status);
   CLI11_PARSE(app, argc, argv);
   return status;
 }

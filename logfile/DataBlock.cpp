@@ -281,6 +281,17 @@ ResultCode CTMDataBlock::GetChannel(std::uint32_t index, CTMChannelInfo& out) co
   return kOk;
 }
 
+ResultCode CTMDataBlock::SetSiteHeader(const CTMSiteHeader& header) {
+  if (onDemand_ || reader_) return kUnsupportedDataMode;
+  if (header.version != 1 && header.version != 2) return kBadFormatVersion;
+  try {
+    header_ = header;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+  return kOk;
+}
+
 ResultCode CTMDataBlock::SetChannels(const std::vector<CTMChannelInfo>& channels) {
   if (onDemand_ || reader_) return kUnsupportedDataMode;
   // The row size of the file must fit its 16-bit field.

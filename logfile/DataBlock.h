@@ -80,6 +80,8 @@ class CTMDataBlock {
 
   ResultCode GetChannel(std::uint32_t index, CTMChannelInfo& out) const;
   const std::vector<CTMChannelInfo>& Channels() const { return channels_; }
+  // Replaces the site header; only for rows held in memory.
+  ResultCode SetSiteHeader(const CTMSiteHeader& header);
   // Replace the channel list (and drop all rows) / the rows; only for rows held in memory.
   ResultCode SetChannels(const std::vector<CTMChannelInfo>& channels);
   ResultCode SetRows(const std::vector<CTMDataRow>& rows);

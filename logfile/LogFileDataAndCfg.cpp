@@ -53,6 +53,11 @@ ResultCode CTMLogFileDataAndCfg::GetSiteHeader(CTMSiteHeader& out) const {
   }
 }
 
+ResultCode CTMLogFileDataAndCfg::SetSiteHeader(const CTMSiteHeader& header) {
+  Guard guard(mutex_);
+  return data_.SetSiteHeader(header);
+}
+
 std::uint16_t CTMLogFileDataAndCfg::GetColumnCount() const {
   Guard guard(mutex_);
   return data_.ColumnCount();

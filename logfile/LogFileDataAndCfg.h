@@ -24,6 +24,7 @@ class CTMLogFileDataAndCfg : public CTMLogFileCfg {
   ResultCode LoadDataOnDemand(const std::string& path);
 
   ResultCode GetSiteHeader(CTMSiteHeader& out) const;
+  ResultCode SetSiteHeader(const CTMSiteHeader& header);
   std::uint16_t GetColumnCount() const;
   std::uint32_t GetRowCount() const;
   ResultCode GetChannel(std::uint32_t index, CTMChannelInfo& out) const;

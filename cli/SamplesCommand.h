@@ -1,0 +1,18 @@
+#pragma once
+// `tavisko samples DIR`: a realistic "Site Data" folder of sample logs.
+
+#include <iosfwd>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+namespace tvk::cli {
+
+void AddSamplesCommand(CLI::App& app, int& status);
+
+// Writes DIR/Site Data/<site>/<log>.vxl and lists each file written; 1 when a file cannot be written.
+int WriteSamples(const std::string& folder, std::ostream& out, std::ostream& err);
+
+}  // namespace tvk::cli
