@@ -15,36 +15,19 @@
 #include <nlohmann/json.hpp>
 
 #include "support/LogFiles.h"
+#include "support/RunTavisko.h"
 #include "support/ScopedEnvironment.h"
 
 namespace tvk {
 namespace {
 
 
-struct RunResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
 class InfoCommandTest : public ::testing::Test {
  protected:
   std::string Path(const std::string& name) const { return folder_ / name; }
 
-  RunResult Tavisko(const std::vector<std::string>& args) const {
-    std::string command = std::string("'") + TAVISKO_EXE_PATH + "'";
-    for (const std::string& arg : args) command += " '" + arg + "'";
-    command += " 2>'" + Path("stderr.txt") + "'";
-    RunResult run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    std::array<char, 4096> chunk{};
-    while (std::size_t n = std::fread(chunk.data(), 1, chunk.size(), pipe)) run.out.append(chunk.data(), n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(Path("stderr.txt"));
-    run.err.assign(std::istreambuf_iterator<char>(err), {});
-    return run;
+  test::RunResult Tavisko(const std::vector<std::string>& args) const {
+    return test::RunTavisko(args, folder_.Path().string());
   }
 
   // A real log: user ab on PC, a configuration, one device-reset note and two rows of two channels.
@@ -82,7 +65,7 @@ class InfoCommandTest : public ::testing::Test {
 
 TEST_F(InfoCommandTest, ShowsEverySectionOfABinaryLog) {
   const std::string binary = WriteBinaryLog("a.vxl");
-  const RunResult run = Tavisko({"info", binary});
+  const test::RunResult run = Tavisko({"info", binary});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
   const char* expected[] = {
@@ -105,7 +88,7 @@ TEST_F(InfoCommandTest, TextFormShowsItsContainer) {
                                      "<Configuration>\n<Hdr> Version=1,Size=2 </Hdr>\n<Bytes>\nABCD\n</Bytes>\n"
                                      "</Configuration>\n<Notes>\n<Hdr> Version=1,Size=0 </Hdr>\n</Notes>\n"
                                      "<LogData>\n<Hdr> Version=1,Size=0 </Hdr>\n</LogData>\n</TamrelLogFile>\n");
-  const RunResult run = Tavisko({"info", text});
+  const test::RunResult run = Tavisko({"info", text});
   EXPECT_EQ(run.status, 1);  // AB CD is no configuration version
   EXPECT_EQ(run.out, text + "\n  container\n    form: text\n    configuration size: 2\n    notes size: 0\n"
                             "    log data size: 0\n");
@@ -114,7 +97,7 @@ TEST_F(InfoCommandTest, TextFormShowsItsContainer) {
 
 TEST_F(InfoCommandTest, JsonCarriesTheSameReport) {
   const std::string binary = WriteBinaryLog("a.vxl");
-  const RunResult run = Tavisko({"info", "--json", binary, Path("missing.vxl")});
+  const test::RunResult run = Tavisko({"info", "--json", binary, Path("missing.vxl")});
   EXPECT_EQ(run.status, 1);
   const auto doc = nlohmann::json::parse(run.out);
   ASSERT_EQ(doc.size(), 2u);
@@ -129,7 +112,7 @@ TEST_F(InfoCommandTest, JsonCarriesTheSameReport) {
 
 TEST_F(InfoCommandTest, RowsAreWrittenAsCsv) {
   const std::string binary = WriteBinaryLog("a.vxl");
-  const RunResult run = Tavisko({"rows", binary});
+  const test::RunResult run = Tavisko({"rows", binary});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
             "Time,Pressure (PSI),Depth (ft)\n2022-01-02 03:04:05,1.5,2.25\n2022-01-02 03:05:05,3,4\n");
@@ -141,7 +124,7 @@ TEST_F(InfoCommandTest, FailedFilesGetOneLineEachAndTheRestIsReported) {
   const std::string missing = Path("missing.vxl");
   const std::string junk = WriteText("junk.vxl", "not a log\n");
   const std::string folder = folder_.Path().string();
-  const RunResult run = Tavisko({"info", missing, good, junk, folder});
+  const test::RunResult run = Tavisko({"info", missing, good, junk, folder});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out.rfind(good + "\n", 0), 0u) << run.out;
   const std::vector<std::string> lines = SplitText(run.err, '\n');
