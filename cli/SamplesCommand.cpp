@@ -35,7 +35,7 @@ struct ReferenceReset {
   double level;  // in the log's level unit
 };
 
-struct SampleSpec {
+struct SampleLog {
   std::string folder;  // below "Site Data"
   std::string site;
   std::string logName;
@@ -56,7 +56,7 @@ struct SampleSpec {
   std::vector<std::pair<double, std::string>> textNotes;
 };
 
-CTMDeviceTime At(const SampleSpec& s, double seconds) {
+CTMDeviceTime At(const SampleLog& s, double seconds) {
   return TMSystem::DeviceTimeFromSeconds(s.start + seconds);
 }
 
@@ -66,12 +66,12 @@ CTMLogNotesRecord Stamped(const TMSystem::CTMStdNote& note, const CTMDeviceTime&
   return record;
 }
 
-double ToLevelUnit(const SampleSpec& s, double metres) {
+double ToLevelUnit(const SampleLog& s, double metres) {
   return s.levelUnit == kFeet ? metres * kFeetPerMetre : metres;
 }
 
 // The level the logger computed from the head, in metres of fresh water, with the log's settings.
-double LevelFromHead(const SampleSpec& s, double head, double reference, double headAtReference) {
+double LevelFromHead(const SampleLog& s, double head, double reference, double headAtReference) {
   const double sg = s.dynamicDensity > 0.0f ? 1.0 : s.specificGravity;
   const double column = ToLevelUnit(s, (head - headAtReference) / sg);
   switch (s.mode) {
@@ -81,7 +81,7 @@ double LevelFromHead(const SampleSpec& s, double head, double reference, double 
   }
 }
 
-std::vector<CTMLogNotesRecord> Notes(const SampleSpec& s, double firstHead) {
+std::vector<CTMLogNotesRecord> Notes(const SampleLog& s, double firstHead) {
   std::vector<CTMLogNotesRecord> notes;
   if (s.allLogNotes) {
     TMSystem::CTMUserNote_AllLogNotes marker;
@@ -109,7 +109,7 @@ std::vector<CTMLogNotesRecord> Notes(const SampleSpec& s, double firstHead) {
   return notes;
 }
 
-void Configure(TMSystem::CTMLogFile& log, const SampleSpec& s, double firstHead) {
+void Configure(TMSystem::CTMLogFile& log, const SampleLog& s, double firstHead) {
   tvk::Guid logGuid{0x5A3E0000U + s.start % 0xFFFF, 0x1D2C, 0x4B3A, {0x90, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77}};
   for (char c : s.logName) logGuid.data4[7] = static_cast<std::uint8_t>(logGuid.data4[7] * 31 + c);
   const tvk::Guid siteGuid{static_cast<std::uint32_t>(std::hash<std::string>{}(s.site)), 0x2E1F, 0x4C0D,
@@ -139,7 +139,7 @@ void Configure(TMSystem::CTMLogFile& log, const SampleSpec& s, double firstHead)
   if (s.baroAdjusted) log.SetIntegerValue("BaroAdjustedValues", 3, 1);
 }
 
-ResultCode WriteSample(const std::string& siteData, const SampleSpec& s, std::string& path) {
+ResultCode WriteSample(const std::string& siteData, const SampleLog& s, std::string& path) {
   const double firstHead = s.waterColumn(0) * s.specificGravity;
   TMSystem::CTMLogFile log;
   Configure(log, s, firstHead);
@@ -180,11 +180,11 @@ ResultCode WriteSample(const std::string& siteData, const SampleSpec& s, std::st
   return log.SaveAs(path);
 }
 
-std::vector<SampleSpec> Samples() {
+std::vector<SampleLog> Samples() {
   using std::numbers::pi;
-  std::vector<SampleSpec> list;
+  std::vector<SampleLog> list;
 
-  SampleSpec pump;  // 8 hours of pumping, then recovery
+  SampleLog pump;  // 8 hours of pumping, then recovery
   pump.folder = "Riverside Well";
   pump.site = "Riverside Well";
   pump.logName = "Pumping Test MW-3";
@@ -201,7 +201,7 @@ std::vector<SampleSpec> Samples() {
   pump.textNotes = {{0, "Pump on at 12 gpm"}, {8 * 3600.0, "Pump off, recovery"}};
   list.push_back(pump);
 
-  SampleSpec monitoring;  // hourly for a year, seasonal swing
+  SampleLog monitoring;  // hourly for a year, seasonal swing
   monitoring.folder = "riverside well";
   monitoring.site = "riverside well";
   monitoring.logName = "Long-Term Monitoring MW-1";
@@ -213,7 +213,7 @@ std::vector<SampleSpec> Samples() {
   monitoring.waterColumn = [](double t) { return 8.0 + 1.5 * std::sin(2 * pi * t / (365 * kDay)); };
   list.push_back(monitoring);
 
-  SampleSpec slug;  // a slug dropped in at the start, recovering within minutes
+  SampleLog slug;  // a slug dropped in at the start, recovering within minutes
   slug.folder = "Unnamed Site";
   slug.logName = "Slug Test";
   slug.mode = 3;
@@ -222,7 +222,7 @@ std::vector<SampleSpec> Samples() {
   slug.waterColumn = [](double t) { return 5.0 + 0.8 * std::exp(-t / 40.0); };
   list.push_back(slug);
 
-  SampleSpec stage;  // river stage with a daily cycle, from an absolute sensor with barometric data
+  SampleLog stage;  // river stage with a daily cycle, from an absolute sensor with barometric data
   stage.folder = "Mill Creek Gauge";
   stage.site = "Mill Creek Gauge";
   stage.logName = "River Stage";
@@ -237,7 +237,7 @@ std::vector<SampleSpec> Samples() {
   };
   list.push_back(stage);
 
-  SampleSpec brine;  // dynamic density: the level already follows the measured water density
+  SampleLog brine;  // dynamic density: the level already follows the measured water density
   brine.folder = "Mill Creek Gauge";
   brine.site = "Mill Creek Gauge";
   brine.logName = "Estuary Depth";
@@ -249,7 +249,7 @@ std::vector<SampleSpec> Samples() {
   brine.waterColumn = [](double t) { return 3.0 + 0.6 * std::sin(2 * pi * t / (12.42 * 3600)); };
   list.push_back(brine);
 
-  SampleSpec resets = monitoring;  // manual measurements reset the reference twice while logging
+  SampleLog resets = monitoring;  // manual measurements reset the reference twice while logging
   resets.folder = "Riverside Well";
   resets.site = "Riverside Well";
   resets.logName = "Monitoring With Manual Checks";
@@ -259,19 +259,19 @@ std::vector<SampleSpec> Samples() {
   resets.resets = {{20 * kDay, 37.62}, {55 * kDay, 37.11}};
   list.push_back(resets);
 
-  SampleSpec startOfTest = pump;  // the reference was zeroed at the start of the test
+  SampleLog startOfTest = pump;  // the reference was zeroed at the start of the test
   startOfTest.logName = "Pumping Test MW-4 (start of test)";
   startOfTest.referenceMode = 1;
   startOfTest.reference = 0.0f;
   list.push_back(startOfTest);
 
-  SampleSpec corrected = slug;  // corrected once already: not offered again
+  SampleLog corrected = slug;  // corrected once already: not offered again
   corrected.folder = "Unnamed Site";
   corrected.logName = "Slug Test (already corrected)";
   corrected.alreadyCorrected = true;
   list.push_back(corrected);
 
-  SampleSpec refused = stage;  // a level log without the logger's note marker: refused
+  SampleLog refused = stage;  // a level log without the logger's note marker: refused
   refused.logName = "Stage Without Marker";
   refused.allLogNotes = false;
   list.push_back(refused);
@@ -285,9 +285,9 @@ int WriteSamples(const std::string& folder, std::ostream& out, std::ostream& err
   const std::string siteData = CombinePath(folder, "Site Data");
   int status = 0;
   std::string lastPath;
-  for (const SampleSpec& spec : Samples()) {
+  for (const SampleLog& sample : Samples()) {
     std::string path;
-    const ResultCode rc = WriteSample(siteData, spec, path);
+    const ResultCode rc = WriteSample(siteData, sample, path);
     if (Failed(rc)) {
       err << FailureLine(path, rc) << "\n";
       status = 1;

@@ -32,7 +32,7 @@ class InfoCommandTest : public ::testing::Test {
 
   // A real log: user ab on PC, a configuration, one device-reset note and two rows of two channels.
   std::string WriteBinaryLog(const std::string& name) const {
-    test::DataBlockSpec data;
+    test::DataBlockLayout data;
     data.header.siteName = "North Well";
     data.channels = {{0, 12, 2, 17, 5}, {1, 12, 3, 38, 5}};
     data.rows = {{{1'641'092'645, 0}, {{1.5f, 0}, {2.25f, 0}}}, {{1'641'092'705, 0}, {{3.0f, 0}, {4.0f, 0}}}};

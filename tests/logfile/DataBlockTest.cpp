@@ -8,7 +8,7 @@ namespace TMSystem {
 namespace {
 
 using tvk::test::Bytes;
-using tvk::test::DataBlockSpec;
+using tvk::test::DataBlockLayout;
 using tvk::test::MakeDataBlock;
 
 const Bytes kConfiguration(180, 0x01);  // the data block never looks at it
@@ -21,15 +21,15 @@ CTMDataRow Row(std::uint32_t seconds, std::vector<float> values) {
   return row;
 }
 
-DataBlockSpec TwoChannelsThreeRows(std::uint16_t version) {
-  DataBlockSpec spec;
-  spec.header.version = version;
-  spec.header.siteName = "Well 7";
-  spec.header.word1 = 9;
-  spec.header.value2 = 12.5;
-  spec.channels = {{0, 12, 2, 17, 1001}, {1, 12, 3, 38, 1001}};
-  spec.rows = {Row(100, {1.5f, 2.5f}), Row(160, {1.25f, -2.0f}), Row(220, {0.0f, 3.75f})};
-  return spec;
+DataBlockLayout TwoChannelsThreeRows(std::uint16_t version) {
+  DataBlockLayout layout;
+  layout.header.version = version;
+  layout.header.siteName = "Well 7";
+  layout.header.word1 = 9;
+  layout.header.value2 = 12.5;
+  layout.channels = {{0, 12, 2, 17, 1001}, {1, 12, 3, 38, 1001}};
+  layout.rows = {Row(100, {1.5f, 2.5f}), Row(160, {1.25f, -2.0f}), Row(220, {0.0f, 3.75f})};
+  return layout;
 }
 
 class DataBlockFile : public testing::Test {
@@ -63,17 +63,17 @@ TEST_F(DataBlockFile, VersionOneBlockOfTwoChannelsAndThreeRowsIs234Bytes) {
 }
 
 TEST_F(DataBlockFile, VersionTwoRoundTripsEveryHeaderField) {
-  DataBlockSpec spec = TwoChannelsThreeRows(2);
-  spec.header.text1 = "first";
-  spec.header.text3 = "third";
-  spec.header.guid1.data1 = 0xDEADBEEF;
-  spec.header.guid2.data4[7] = 0x42;
-  spec.header.dword1 = 0x01020304;
-  const Bytes data = MakeDataBlock(spec);
+  DataBlockLayout layout = TwoChannelsThreeRows(2);
+  layout.header.text1 = "first";
+  layout.header.text3 = "third";
+  layout.header.guid1.data1 = 0xDEADBEEF;
+  layout.header.guid2.data4[7] = 0x42;
+  layout.header.dword1 = 0x01020304;
+  const Bytes data = MakeDataBlock(layout);
   ASSERT_EQ(data.size(), 262u + 20 + 3 * 16);
   CTMDataBlock block;
   ASSERT_EQ(block.LoadAll(Write(data)), tvk::kOk);
-  EXPECT_EQ(block.SiteHeader(), spec.header);
+  EXPECT_EQ(block.SiteHeader(), layout.header);
   CTMByteBuffer written;
   ASSERT_EQ(block.SerializeData(written), tvk::kOk);
   EXPECT_EQ(tvk::test::ToBytes(written), data);
@@ -92,11 +92,11 @@ TEST_F(DataBlockFile, PartialLastRowYieldsTheWholeRowsOnly) {
 }
 
 TEST_F(DataBlockFile, UnnamedPressureAndDepthSensorsBecome5000) {
-  DataBlockSpec spec = TwoChannelsThreeRows(2);
-  spec.channels = {{0, 0, 2, 17, 0}, {1, 0, 3, 38, 0}, {2, 0, 4, 38, 0}, {3, 0, 3, 38, 77}};
-  spec.rows.clear();
+  DataBlockLayout layout = TwoChannelsThreeRows(2);
+  layout.channels = {{0, 0, 2, 17, 0}, {1, 0, 3, 38, 0}, {2, 0, 4, 38, 0}, {3, 0, 3, 38, 77}};
+  layout.rows.clear();
   CTMDataBlock block;
-  ASSERT_EQ(block.LoadAll(Write(MakeDataBlock(spec))), tvk::kOk);
+  ASSERT_EQ(block.LoadAll(Write(MakeDataBlock(layout))), tvk::kOk);
   const std::uint16_t expected[] = {5000, 5000, 0, 0};
   for (std::uint32_t i = 0; i < 4; ++i) {
     CTMChannelInfo ch;
@@ -109,26 +109,26 @@ TEST_F(DataBlockFile, UnnamedPressureAndDepthSensorsBecome5000) {
 }
 
 TEST_F(DataBlockFile, StoredRowSizeSetsRowCountAndOnDemandStride) {
-  DataBlockSpec spec = TwoChannelsThreeRows(1);
-  spec.rowByteCount = 32;  // two regular rows per stored row
+  DataBlockLayout layout = TwoChannelsThreeRows(1);
+  layout.rowByteCount = 32;  // two regular rows per stored row
   CTMDataBlock all;
   CTMDataBlock onDemand;
-  const std::string path = Write(MakeDataBlock(spec));
+  const std::string path = Write(MakeDataBlock(layout));
   ASSERT_EQ(all.LoadAll(path), tvk::kOk);
   ASSERT_EQ(onDemand.LoadOnDemand(path), tvk::kOk);
   EXPECT_EQ(all.RowCount(), 1u);  // 48 row bytes / 32
   EXPECT_EQ(onDemand.RowCount(), 1u);
   CTMDataRow row;
   ASSERT_EQ(onDemand.GetRow(0, row), tvk::kOk);
-  EXPECT_EQ(row, spec.rows[0]);
+  EXPECT_EQ(row, layout.rows[0]);
 }
 
 TEST_F(DataBlockFile, ZeroColumnsOrRowSizeIsRefusedInBothModes) {
   for (const std::uint16_t rowBytes : {std::uint16_t{0xFFFF}, std::uint16_t{0}}) {
-    DataBlockSpec spec = TwoChannelsThreeRows(1);
-    if (rowBytes == 0xFFFF) spec.channels.clear();
-    spec.rows.clear();
-    Bytes data = MakeDataBlock(spec);
+    DataBlockLayout layout = TwoChannelsThreeRows(1);
+    if (rowBytes == 0xFFFF) layout.channels.clear();
+    layout.rows.clear();
+    Bytes data = MakeDataBlock(layout);
     if (rowBytes == 0) data[164] = data[165] = 0;  // the stored row size
     const std::string path = Write(data);
     CTMDataBlock all;

@@ -21,12 +21,12 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
   return all;
 }
 
-tvk::test::DataBlockSpec SmallData(const std::string& siteName = "North Well") {
-  tvk::test::DataBlockSpec spec;
-  spec.header.siteName = siteName;
-  spec.channels = {{0, 12, 2, 17, 5}, {1, 12, 3, 38, 5}};
-  spec.rows = {{{100, 0}, {{1.0f, 0}, {2.0f, 0}}}, {{200, 0}, {{3.0f, 1}, {4.0f, 2}}}};
-  return spec;
+tvk::test::DataBlockLayout SmallData(const std::string& siteName = "North Well") {
+  tvk::test::DataBlockLayout layout;
+  layout.header.siteName = siteName;
+  layout.channels = {{0, 12, 2, 17, 5}, {1, 12, 3, 38, 5}};
+  layout.rows = {{{100, 0}, {{1.0f, 0}, {2.0f, 0}}}, {{200, 0}, {{3.0f, 1}, {4.0f, 2}}}};
+  return layout;
 }
 
 struct Sections {

@@ -62,11 +62,11 @@ Bytes MakePlainNote(std::uint8_t type, std::uint32_t seconds) {
                type};
 }
 
-Bytes MakeDataBlock(const DataBlockSpec& spec) {
+Bytes MakeDataBlock(const DataBlockLayout& layout) {
   CTMByteBuffer buffer;
   CTMByteWriter w(buffer);
-  const auto& h = spec.header;
-  const auto columns = static_cast<std::uint16_t>(spec.channels.size());
+  const auto& h = layout.header;
+  const auto columns = static_cast<std::uint16_t>(layout.channels.size());
   w.WriteU16(h.version);
   w.WriteU16(h.word1);
   w.WriteU32(h.dword1);
@@ -82,14 +82,14 @@ Bytes MakeDataBlock(const DataBlockSpec& spec) {
     w.WriteGuid(h.guid2);
   }
   w.WriteU16(columns);
-  w.WriteU16(spec.rowByteCount != 0 ? spec.rowByteCount : static_cast<std::uint16_t>(5 * columns + 6));
-  for (const auto& ch : spec.channels) {
+  w.WriteU16(layout.rowByteCount != 0 ? layout.rowByteCount : static_cast<std::uint16_t>(5 * columns + 6));
+  for (const auto& ch : layout.channels) {
     w.WriteU16(ch.sensorId);
     w.WriteU32(ch.sensorSerialNumber);
     w.WriteU16(ch.parameterId);
     w.WriteU16(ch.unitId);
   }
-  for (const auto& row : spec.rows) {
+  for (const auto& row : layout.rows) {
     w.WriteDeviceTime(row.time);
     for (const auto& v : row.values) {
       w.WriteF32(v.value);

@@ -30,12 +30,12 @@ Bytes MakePlainNote(std::uint8_t type, std::uint32_t seconds);
 
 // A data block written field by field (not through the library's own writer), `rowByteCount` 0
 // meaning the regular 5 x channels + 6.
-struct DataBlockSpec {
+struct DataBlockLayout {
   TMSystem::CTMSiteHeader header;
   std::vector<TMSystem::CTMChannelInfo> channels;
   std::vector<TMSystem::CTMDataRow> rows;
   std::uint16_t rowByteCount = 0;
 };
-Bytes MakeDataBlock(const DataBlockSpec& spec);
+Bytes MakeDataBlock(const DataBlockLayout& layout);
 
 }  // namespace tvk::test

@@ -71,9 +71,9 @@ TEST(NoteClasses, EveryClassRoundTripsThroughBytesAndTheFactory) {
        SameValues<CTMUserNote_Calibrate_TDSFactor>},
       {"conductivity", [] { return Built<CTMUserNote_Calibrate_Conductivity>(12345u, 1.02f, -0.5f, 25.0f, 1.91f); },
        SameValues<CTMUserNote_Calibrate_Conductivity>},
-      {"spec cond curve", [] { return Built<CTMUserNote_SpecCondCurve>(9u, 25.0f, 2.1f); },
+      {"conductivity curve", [] { return Built<CTMUserNote_SpecCondCurve>(9u, 25.0f, 2.1f); },
        SameValues<CTMUserNote_SpecCondCurve>},
-      {"spec cond curve from values",
+      {"conductivity curve from values",
        [&] {
          auto note = std::make_unique<CTMUserNote_SpecCondCurve>();
          EXPECT_EQ(note->BuildFromValues(9u, 20.0f, 1.9f, curve), tvk::kOk);
@@ -176,7 +176,7 @@ TEST(NoteClasses, FactoryRefusesWhatNoClassReads) {
       {"conductivity name count past the end", UserRecord(3, {0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                                              0, 0, 0, 5}),
        tvk::kBufferOverrun},
-      {"spec cond curve one byte short", UserRecord(4, Bytes(45, 0)), tvk::kFail},
+      {"conductivity curve one byte short", UserRecord(4, Bytes(45, 0)), tvk::kFail},
       {"sub-type 7 has no class", UserRecord(7, Bytes(20, 0)), tvk::kInvalidNoteType},
       {"sub-type 13 has no class", UserRecord(13, Bytes(20, 0)), tvk::kInvalidNoteType},
       {"cache timeout version 0 with a name", UserRecord(9, Bytes(8, 0)), tvk::kFail},

@@ -184,7 +184,7 @@ TEST_F(NoteDisplayText, CalibrationNotes) {
       {"conductivity", [] { return Built<CTMUserNote_Calibrate_Conductivity>(12345u, 1.02f, -0.5f, 25.0f, 1.91f); },
        "Conductivity calibration.\nSensor SN: 12345\nCell Constant: 1.02  Cell Offset: -0.5\n"
        "Reference Temperature: 25  Temperature Coefficient: 1.91   User Name: Ann"},
-      {"spec cond curve",
+      {"conductivity curve",
        [&] {
          auto note = std::make_unique<CTMUserNote_SpecCondCurve>();
          EXPECT_EQ(note->BuildFromValues(9u, 20.0f, 1.9f, curve), tvk::kOk);
