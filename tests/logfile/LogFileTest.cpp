@@ -92,6 +92,13 @@ TEST_F(LogFileTest, LoadRefusalsAndPartialLoads) {
   EXPECT_EQ(log.GetLogName(), "Well 1");
   EXPECT_EQ(log.GetNoteCount(), 2u);
 
+  // Any other mode loads the configuration and the notes only.
+  WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
+  EXPECT_EQ(log.Load(source_, kLoadNoData), tvk::kOk);
+  EXPECT_EQ(log.GetNoteCount(), 2u);
+  EXPECT_EQ(log.GetRowCount(), 0u);
+  EXPECT_FALSE(log.HasData());
+
   // A third record whose length byte is 0 ends the list.
   WriteSource(Concat({notes_, Bytes{0}, tvk::test::MakePlainNote(4, 300)}), tvk::test::MakeDataBlock(SmallData()));
   ASSERT_EQ(log.Load(source_, kLoadAll), tvk::kOk);
