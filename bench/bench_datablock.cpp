@@ -78,6 +78,22 @@ void PlainRead(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(Data().blockSize));
 }
 
+// The same bytes read the way rows on demand are: one seek and one small read per row.
+void PlainReadRowByRow(benchmark::State& state) {
+  const std::uint32_t stride = RowFileSize(kChannels);
+  const std::uint32_t first = Data().blockSize - kRows * stride;
+  std::vector<std::uint8_t> row(stride);
+  for (auto _ : state) {
+    std::FILE* f = std::fopen(Data().plainPath.c_str(), "rb");
+    for (std::uint32_t i = 0; i < kRows; ++i) {
+      std::fseek(f, static_cast<long>(first + static_cast<std::uint64_t>(i) * stride), SEEK_SET);
+      benchmark::DoNotOptimize(std::fread(row.data(), 1, stride, f));
+    }
+    std::fclose(f);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(Data().blockSize));
+}
+
 void LoadDataAll(benchmark::State& state) {
   std::size_t held = 0;
   for (auto _ : state) {
@@ -128,6 +144,7 @@ void SerializeData(benchmark::State& state) {
 
 BENCHMARK(PlainRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadDataAll)->Unit(benchmark::kMillisecond);
+BENCHMARK(PlainReadRowByRow)->Unit(benchmark::kMillisecond);
 BENCHMARK(GetRowOnDemand)->Unit(benchmark::kMillisecond);
 BENCHMARK(PlainWrite)->Unit(benchmark::kMillisecond);
 BENCHMARK(SerializeData)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,7 @@
 #include "logfile/DataBlock.h"
 
 #include <algorithm>
+#include <bit>
 #include <filesystem>
 #include <new>
 
@@ -27,7 +28,9 @@ using tvk::StrFormat;
 struct CTMDataBlock::SharedReader {
   std::mutex lock;
   CTMLogFileReader reader;
-  CTMByteBuffer scratch;  // one row's bytes, reused across reads
+  // Rows are read a window at a time: a run of GetRow calls then costs one file read per window.
+  CTMByteBuffer window;
+  std::uint64_t windowStart = 0;
 };
 
 namespace {
@@ -35,6 +38,45 @@ namespace {
 constexpr std::uint32_t kStringUnits = 32;
 // Rows are read in chunks of about this many bytes, so a large block is never held twice.
 constexpr std::uint32_t kChunkBytes = 1U << 20;
+constexpr std::uint32_t kWindowBytes = 1U << 16;
+
+std::uint32_t LoadBigEndian32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+         static_cast<std::uint32_t>(p[2]) << 8 | p[3];
+}
+
+void StoreBigEndian32(std::uint8_t* p, std::uint32_t v) {
+  p[0] = static_cast<std::uint8_t>(v >> 24);
+  p[1] = static_cast<std::uint8_t>(v >> 16);
+  p[2] = static_cast<std::uint8_t>(v >> 8);
+  p[3] = static_cast<std::uint8_t>(v);
+}
+
+// `n` rows packed at RowFileSize(columns) from `bytes`, which the caller guarantees to hold them all.
+void DecodeRows(const std::uint8_t* bytes, std::uint32_t n, std::uint16_t columns, CTMDeviceTime* times,
+                CTMDataValue* values) {
+  for (std::uint32_t i = 0; i < n; ++i) {
+    times[i] = {LoadBigEndian32(bytes), static_cast<std::uint16_t>(bytes[4] << 8 | bytes[5])};
+    bytes += 6;
+    for (std::uint16_t c = 0; c < columns; ++c, bytes += 5, ++values) {
+      *values = CTMDataValue{std::bit_cast<float>(LoadBigEndian32(bytes)), bytes[4]};
+    }
+  }
+}
+
+// One row in its file form at `p` (RowFileSize(columns) bytes); missing values are written as 0.
+void EncodeRow(std::uint8_t* p, const CTMDeviceTime& time, const CTMDataValue* values, std::size_t count,
+               std::uint16_t columns) {
+  StoreBigEndian32(p, time.seconds);
+  p[4] = static_cast<std::uint8_t>(time.fraction >> 8);
+  p[5] = static_cast<std::uint8_t>(time.fraction);
+  p += 6;
+  for (std::uint16_t c = 0; c < columns; ++c, p += 5) {
+    const CTMDataValue v = c < count ? values[c] : CTMDataValue{0.0f, 0};
+    StoreBigEndian32(p, std::bit_cast<std::uint32_t>(v.value));
+    p[4] = static_cast<std::uint8_t>(v.status & 0xFF);
+  }
+}
 
 bool FileExists(const std::string& path) {
   std::error_code ec;
@@ -181,8 +223,8 @@ ResultCode CTMDataBlock::LoadAll(const std::string& path) {
     const std::uint32_t stride = RowFileSize(columnCount_);
     const std::uint32_t declaredRows = rowBytes / rowByteCount_;
     const std::uint32_t wholeRows = std::min(declaredRows, rowBytes / stride);
-    times_.reserve(wholeRows);
-    values_.reserve(static_cast<std::size_t>(wholeRows) * columnCount_);
+    times_.resize(wholeRows);
+    values_.resize(static_cast<std::size_t>(wholeRows) * columnCount_);
 
     const std::uint32_t rowsPerChunk = std::max<std::uint32_t>(1, kChunkBytes / stride);
     CTMByteBuffer chunk;
@@ -190,14 +232,12 @@ ResultCode CTMDataBlock::LoadAll(const std::string& path) {
       const std::uint32_t n = std::min(rowsPerChunk, wholeRows - done);
       if (rc = reader.ReadLogData(n * stride, chunk); rc != kOk) {
         LogWithError("Failed to read data block from log file: %s - %08X - LE: %d", path, rc, reader.LastError());
+        times_.resize(done);
+        values_.resize(static_cast<std::size_t>(done) * columnCount_);
         return rc;
       }
-      CTMByteReader r(chunk);
-      for (std::uint32_t i = 0; i < n; ++i) {
-        times_.emplace_back();
-        values_.resize(values_.size() + columnCount_);
-        (void)ParseRow(r, columnCount_, times_.back(), values_.data() + values_.size() - columnCount_);
-      }
+      DecodeRows(chunk.Data(), n, columnCount_, times_.data() + done,
+                 values_.data() + static_cast<std::size_t>(done) * columnCount_);
       done += n;
       rowCount_ = done;
     }
@@ -339,13 +379,30 @@ ResultCode CTMDataBlock::ReadRowOnDemand(std::uint32_t index, CTMDataRow& out) {
   if (rowCount_ == 0) return kNoData;
   if (!reader_) return kUnsupportedDataMode;
   std::lock_guard guard(reader_->lock);
-  CTMLogFileReader& reader = reader_->reader;
+  SharedReader& shared = *reader_;
   const std::uint64_t position = firstRowPosition_ + static_cast<std::uint64_t>(rowByteCount_) * index;
-  if (!reader.SeekLogData(position) || reader.ReadLogData(rowByteCount_, reader_->scratch) != kOk) {
-    return kRowReadFailed;
+  const bool inWindow = position >= shared.windowStart &&
+                        position + rowByteCount_ <= shared.windowStart + shared.window.Size();
+  if (!inWindow) {
+    CTMLogFileReader& reader = shared.reader;
+    const std::uint64_t sectionEnd = reader.LogDataStart() + reader.LogDataSize();
+    const std::uint32_t wanted = std::max<std::uint32_t>(rowByteCount_, kWindowBytes - kWindowBytes % rowByteCount_);
+    const std::uint64_t available = sectionEnd > position ? sectionEnd - position : 0;
+    const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(wanted, available));
+    shared.window.Clear();
+    if (count < rowByteCount_ || !reader.SeekLogData(position) || reader.ReadLogData(count, shared.window) != kOk) {
+      shared.window.Clear();
+      return kRowReadFailed;
+    }
+    shared.windowStart = position;
   }
-  CTMByteReader r(reader_->scratch);
-  out.values.assign(columnCount_, CTMDataValue{});
+  const std::uint8_t* bytes = shared.window.Data() + (position - shared.windowStart);
+  out.values.resize(columnCount_);
+  if (rowByteCount_ >= RowFileSize(columnCount_)) {
+    DecodeRows(bytes, 1, columnCount_, &out.time, out.values.data());
+    return kOk;
+  }
+  CTMByteReader r(std::span<const std::uint8_t>(bytes, rowByteCount_));  // a stored row too short for its values
   return ParseRow(r, columnCount_, out.time, out.values.data());
 }
 
@@ -403,16 +460,27 @@ ResultCode CTMDataBlock::SerializeData(CTMByteBuffer& out) {
       w.WriteU16(ch.parameterId);
       w.WriteU16(ch.unitId);
     }
+    // Rows are encoded a chunk at a time and appended; the buffer already has room for all of them.
+    const std::uint32_t stride = RowFileSize(columnCount_);
+    const std::uint32_t rowsPerChunk = std::max<std::uint32_t>(1, kChunkBytes / stride);
+    std::vector<std::uint8_t> chunk(static_cast<std::size_t>(rowsPerChunk) * stride);
+    std::uint32_t filled = 0;
     CTMDataRow row;
     for (std::uint32_t i = 0; i < rowCount_; ++i) {
-      if (GetRow(i, row) != kOk) continue;  // a row that cannot be read is left out
-      w.WriteDeviceTime(row.time);
-      for (std::uint16_t c = 0; c < columnCount_; ++c) {
-        const CTMDataValue v = c < row.values.size() ? row.values[c] : CTMDataValue{0.0f, 0};
-        w.WriteF32(v.value);
-        w.WriteU8(static_cast<std::uint8_t>(v.status & 0xFF));
+      if (onDemand_) {
+        if (GetRow(i, row) != kOk) continue;  // a row that cannot be read is left out
+        EncodeRow(chunk.data() + static_cast<std::size_t>(filled) * stride, row.time, row.values.data(),
+                  row.values.size(), columnCount_);
+      } else {
+        EncodeRow(chunk.data() + static_cast<std::size_t>(filled) * stride, times_[i],
+                  values_.data() + static_cast<std::size_t>(i) * columnCount_, columnCount_, columnCount_);
+      }
+      if (++filled == rowsPerChunk) {
+        out.Append(chunk.data(), filled * stride);
+        filled = 0;
       }
     }
+    out.Append(chunk.data(), filled * stride);
     return kOk;
   } catch (const std::bad_alloc&) {
     return kUnexpected;
