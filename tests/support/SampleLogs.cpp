@@ -73,7 +73,7 @@ std::vector<TMSystem::CTMChannelInfo> Channels(const LevelLogSpec& spec) {
   std::vector<TMSystem::CTMChannelInfo> channels;
   channels.push_back({0, 1, 2, 17, 1234});
   const std::uint16_t parameter = spec.withLevelChannel ? spec.levelMode : std::uint16_t{1};
-  channels.push_back({1, spec.levelSensorId, parameter, spec.levelChannelUnit, 1234});
+  channels.push_back({1, spec.levelSensorId, parameter, spec.levelChannelUnit, spec.levelSerial});
   return channels;
 }
 

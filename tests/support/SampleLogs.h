@@ -20,6 +20,7 @@ struct LevelLogSpec {
   std::uint16_t levelMode = 4;           // parameter id of the level channel
   std::uint16_t levelChannelUnit = 35;   // unit id of the level channel
   std::uint16_t levelSensorId = 1;
+  std::uint32_t levelSerial = 1234;
   std::uint16_t siteWord1 = 0;
   bool withLevelChannel = true;
   // Configuration entries in order; see DepthToWaterSettings.
