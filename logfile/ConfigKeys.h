@@ -1,0 +1,70 @@
+#pragma once
+// The fixed table of known configuration key names. A key's id is its place in the table; entries are
+// still stored and written by name, and names outside the table are kept like any other.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace TMSystem {
+
+using ConfigKeyId = std::uint32_t;
+
+constexpr ConfigKeyId kConfigKeyCount = 270;
+
+// Ids the library, the engine and the command line look up.
+constexpr ConfigKeyId kKeyUnknown = 0;
+constexpr ConfigKeyId kKeyDeviceName = 3;
+constexpr ConfigKeyId kKeyDeviceSerialNum = 5;
+constexpr ConfigKeyId kKeyDeviceTypeId = 6;
+constexpr ConfigKeyId kKeySiteName = 9;
+constexpr ConfigKeyId kKeySiteGuid = 10;
+constexpr ConfigKeyId kKeyCreatorUserName = 11;
+constexpr ConfigKeyId kKeyCreatorComputerName = 12;
+constexpr ConfigKeyId kKeyApplicationName = 13;
+constexpr ConfigKeyId kKeyApplicationVer = 14;
+constexpr ConfigKeyId kKeyCreateDateTime = 15;
+constexpr ConfigKeyId kKeyLogGuid = 16;
+constexpr ConfigKeyId kKeyLogType = 17;
+constexpr ConfigKeyId kKeyLevelMeasurementMode = 18;
+constexpr ConfigKeyId kKeySpecificGravity = 19;
+constexpr ConfigKeyId kKeyLevelReferenceMode = 20;
+constexpr ConfigKeyId kKeyRemindMeLater = 21;
+constexpr ConfigKeyId kKeyLevelReferenceVal = 22;
+constexpr ConfigKeyId kKeyLevelUnitId = 23;
+constexpr ConfigKeyId kKeyLevelRefDepthOfProbe = 24;
+constexpr ConfigKeyId kKeyLevelRefPressureOffset = 25;
+constexpr ConfigKeyId kKeyLevelRefPressure = 26;
+constexpr ConfigKeyId kKeyLevelRefPressureUnitId = 27;
+constexpr ConfigKeyId kKeyLevelRefTemp = 28;
+constexpr ConfigKeyId kKeyLevelRefTempUnitId = 29;
+constexpr ConfigKeyId kKeyBaroAdjustedValues = 34;
+constexpr ConfigKeyId kKeyLevelOffset = 35;
+constexpr ConfigKeyId kKeyLevelRefHeadPressure = 36;
+constexpr ConfigKeyId kKeyLogChannelCount = 53;
+
+// Per-channel keys: "CH<n> <word>" for channel 0-31, six words in this order.
+enum class ChannelKey : std::uint32_t {
+  kSensorConnection = 0,
+  kSensorId = 1,
+  kParameterNumber = 2,
+  kParameterId = 3,
+  kUnitsId = 4,
+  kSentinelValue = 5,
+};
+constexpr std::uint32_t kChannelKeyChannels = 32;
+constexpr ConfigKeyId kFirstChannelKey = 54;
+
+// Id of a channel's key; kKeyUnknown for a channel above 31.
+constexpr ConfigKeyId ChannelKeyId(std::uint32_t channel, ChannelKey key) {
+  if (channel >= kChannelKeyChannels) return kKeyUnknown;
+  return kFirstChannelKey + 6 * channel + static_cast<std::uint32_t>(key);
+}
+
+// Id of a key name, ignoring case; kKeyUnknown for a name outside the table.
+ConfigKeyId KeyIdFromName(std::string_view name);
+
+// Name of an id; empty for an id outside the table.
+std::string KeyNameFromId(ConfigKeyId id);
+
+}  // namespace TMSystem

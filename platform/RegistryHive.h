@@ -1,0 +1,79 @@
+#pragma once
+// Read-only registry stand-in. Each root's hive is a Windows registry export file
+// (HKEY_CURRENT_USER.reg, HKEY_LOCAL_MACHINE.reg) in the registry folder, so settings exported on
+// Windows work as they are. Files are read afresh at every query; results are Win32 error codes.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tvk::platform {
+
+// Win32 error codes a registry query gives.
+constexpr int kErrorSuccess = 0;
+constexpr int kErrorFileNotFound = 2;
+constexpr int kErrorAccessDenied = 5;
+constexpr int kErrorInvalidHandle = 6;
+constexpr int kErrorNotEnoughMemory = 8;
+constexpr int kErrorBadFormat = 11;
+constexpr int kErrorInvalidData = 13;
+constexpr int kErrorInvalidParameter = 87;
+constexpr int kErrorMoreData = 234;
+
+// Registry value types.
+constexpr std::uint32_t kRegNone = 0;
+constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegExpandSz = 2;
+constexpr std::uint32_t kRegBinary = 3;
+constexpr std::uint32_t kRegDword = 4;
+constexpr std::uint32_t kRegDwordBigEndian = 5;
+constexpr std::uint32_t kRegLink = 6;
+constexpr std::uint32_t kRegMultiSz = 7;
+constexpr std::uint32_t kRegQword = 11;
+
+constexpr std::string_view kCurrentUserRoot = "HKEY_CURRENT_USER";
+constexpr std::string_view kLocalMachineRoot = "HKEY_LOCAL_MACHINE";
+
+// A value as the registry stores it: REG_SZ data is UTF-16LE with its terminating zero, REG_DWORD
+// four little-endian bytes.
+struct RegistryValue {
+  std::uint32_t type = kRegNone;
+  std::vector<std::uint8_t> data;
+};
+
+// The keys and values an export leaves when imported into an empty registry, in file order: later
+// lines override earlier ones, "[-key]" deletes a key with its subkeys and "name"=- a value. Key
+// paths and value names compare ignoring ASCII case; a key's parents exist whenever it does.
+class RegistryHive {
+ public:
+  // Parses an export in UTF-16LE (with or without byte-order mark) or UTF-8; lines that are not
+  // understood are skipped. kErrorBadFormat when the header line is not a registry export's.
+  int Parse(std::string_view bytes);
+
+  // `keyPath` is the full path, root included ("HKEY_CURRENT_USER\Software\...").
+  bool HasKey(std::string_view keyPath) const;
+  // Null when the key or the value is missing; "" names the default value.
+  const RegistryValue* FindValue(std::string_view keyPath, std::string_view name) const;
+
+ private:
+  using Values = std::map<std::u16string, RegistryValue>;
+  std::map<std::u16string, Values> keys_;  // by folded full path
+
+  void DeleteKey(const std::u16string& path);
+  void ParseLine(std::u16string_view line, Values*& current);
+};
+
+// $TAVISKO_REGISTRY_DIR, else ${XDG_CONFIG_HOME:-~/.config}/tavisko.
+std::string RegistryDirectory();
+
+// kErrorSuccess when `subKey` exists under the root ("HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE");
+// kErrorFileNotFound for an unknown root, a missing hive file or a missing key.
+int OpenRegistryKey(std::string_view root, std::string_view subKey);
+
+// The value `name` of `subKey`, read from the root's hive file now.
+int QueryRegistryValue(std::string_view root, std::string_view subKey, std::string_view name,
+                       RegistryValue& value);
+
+}  // namespace tvk::platform
