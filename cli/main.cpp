@@ -1,8 +1,12 @@
 #include <CLI/CLI.hpp>
 
+#include "cli/CheckCommand.h"
+
 int main(int argc, char** argv) {
   CLI::App app{"Tavisko: post-correction of water-level logs"};
   app.require_subcommand(1);
+  int exitCode = 0;
+  tvk::cli::AddCheckCommand(app, exitCode);
   CLI11_PARSE(app, argc, argv);
-  return 0;
+  return exitCode;
 }

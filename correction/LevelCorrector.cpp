@@ -58,17 +58,26 @@ bool NeedsBaroAdjustment(std::uint16_t sensorId) {
 }
 
 constexpr std::uint16_t kSiteWordRefusedA = 7;
+constexpr const char* kRefusedUnreadable = "the log cannot be read";
+constexpr const char* kRefusedNoLevelUnit = "the log has no level unit";
+constexpr const char* kRefusedSiteKind = "the log's site kind has no level to correct";
+constexpr const char* kRefusedNoLevelChannel = "the log has no level channel";
+constexpr const char* kRefusedNoAllNotes = "the log lacks the note its level mode needs";
+constexpr const char* kRefusedReferenceChanges = "the level reference was set again in a log referenced at the start";
+constexpr const char* kRefusedNotBaroAdjusted = "the level sensor's values are not barometrically adjusted";
+constexpr const char* kRefusedCorrected = "the log has already been post-corrected";
 constexpr std::uint16_t kSiteWordVented = 26;
 
-int CheckLoadedLog(TMSystem::CTMLogFile& log) {
+// The reason `log` may not be corrected; nullptr when it may.
+const char* RefusalOf(TMSystem::CTMLogFile& log) {
   TMSystem::CTMVariant value;
-  if (Failed(log.GetValue(LevelFieldKey(LevelField::kLevelUnitId), value))) return 0;
+  if (Failed(log.GetValue(LevelFieldKey(LevelField::kLevelUnitId), value))) return kRefusedNoLevelUnit;
   TMSystem::CTMSiteHeader header;
-  if (Failed(log.GetSiteHeader(header))) return 0;
-  if (header.word1 == kSiteWordRefusedA || header.word1 == kSiteWordVented) return 0;
+  if (Failed(log.GetSiteHeader(header))) return kRefusedUnreadable;
+  if (header.word1 == kSiteWordRefusedA || header.word1 == kSiteWordVented) return kRefusedSiteKind;
   std::vector<CTMChannelInfo> channels;
   std::size_t level = 0;
-  if (Failed(log.GetChannels(channels)) || !FindLevelChannel(channels, level)) return 0;
+  if (Failed(log.GetChannels(channels)) || !FindLevelChannel(channels, level)) return kRefusedNoLevelChannel;
 
   std::vector<CTMLogNotesRecord> notes;
   if (Failed(log.GetNotes(notes))) notes.clear();
@@ -80,18 +89,18 @@ int CheckLoadedLog(TMSystem::CTMLogFile& log) {
 
   const std::uint16_t parameter = channels[level].parameterId;
   if (parameter == kModeDepthToWater || parameter == kModeSurfaceElevation) {
-    if (count(kAllLogNotesSubType) == 0) return 0;
+    if (count(kAllLogNotesSubType) == 0) return kRefusedNoAllNotes;
     TMSystem::CTMVariant referenceMode;
     const bool atStart = Succeeded(log.GetValueById(TMSystem::kKeyLevelReferenceMode, referenceMode)) &&
                          referenceMode.AsUInt16() == kReferenceAtStartOfTest;
-    if (referenceChanges > 0 && atStart) return 0;
+    if (referenceChanges > 0 && atStart) return kRefusedReferenceChanges;
   }
   if (NeedsBaroAdjustment(channels[level].sensorId) && header.word1 != kSiteWordVented &&
       Failed(log.GetValueById(TMSystem::kKeyBaroAdjustedValues, value))) {
-    return 0;
+    return kRefusedNotBaroAdjusted;
   }
-  if (count(TMSystem::CTMUserNote_Tavisko::kSubType) > 0) return 0;
-  return 1;
+  if (count(TMSystem::CTMUserNote_Tavisko::kSubType) > 0) return kRefusedCorrected;
+  return nullptr;
 }
 
 }  // namespace
@@ -434,11 +443,19 @@ int CLevelCorrector::FailCode(ResultCode code) { return Fail(GetResultCodeMessag
 // ---- Admission -------------------------------------------------------------------------------------
 
 int CheckLogFile(const std::string& path) {
-  if (path.empty()) return 0;
+  std::string reason;
+  return CheckLogFile(path, reason);
+}
+
+int CheckLogFile(const std::string& path, std::string& reason) {
   try {
+    reason = kRefusedUnreadable;
+    if (path.empty()) return 0;
     TMSystem::CTMLogFile log;
     if (Failed(log.Load(path, TMSystem::kLoadOnDemand))) return 0;
-    return CheckLoadedLog(log);
+    const char* refusal = RefusalOf(log);
+    reason = refusal != nullptr ? refusal : "";
+    return refusal == nullptr ? 1 : 0;
   } catch (const std::exception&) {
     return 0;
   }

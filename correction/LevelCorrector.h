@@ -119,5 +119,7 @@ int WriteLevelColumn(TMSystem::CTMLogFileDataAndCfg& log, const std::vector<TMSy
 // Whether the log at `path` may be offered for correction: a level unit and a level channel, the
 // notes its mode needs and none that it must not carry (an earlier post-correction in particular).
 int CheckLogFile(const std::string& path);
+// The same, with the reason for a refusal in `reason` (empty when accepted).
+int CheckLogFile(const std::string& path, std::string& reason);
 
 }  // namespace tvk

@@ -455,6 +455,9 @@ TEST(CheckLogFile, EachRuleAcceptsOneLogAndRefusesAnother) {
     SCOPED_TRACE(row.name);
     const std::string path = Save(dir, row.spec);
     EXPECT_EQ(CheckLogFile(path), row.expected);
+    std::string reason;
+    EXPECT_EQ(CheckLogFile(path, reason), row.expected);
+    EXPECT_EQ(reason.empty(), row.expected == 1) << reason;
   }
   EXPECT_EQ(CheckLogFile(""), 0);
   EXPECT_EQ(CheckLogFile(dir.File("missing.vxl")), 0);
