@@ -1,6 +1,6 @@
 #include "correction/LevelConversion.h"
 
-#include <new>
+#include <exception>
 
 #include "common/ResultCodes.h"
 #include "common/ResultMessages.h"

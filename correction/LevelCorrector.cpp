@@ -1,7 +1,7 @@
 #include "correction/LevelCorrector.h"
 
 #include <algorithm>
-#include <new>
+#include <exception>
 
 #include "common/Calendar.h"
 #include "common/LocalTime.h"
@@ -51,13 +51,17 @@ LevelReferenceChange ChangeFromNote(const TMSystem::CTMUserNote_Calibrate_SetNew
   return change;
 }
 
-// Sensors whose values need a barometric adjustment unless the log type measures against the air.
+// Sensors whose level is offered only when the log holds barometrically adjusted values.
 bool NeedsBaroAdjustment(std::uint16_t sensorId) {
   return (sensorId >= 8 && sensorId <= 13) || (sensorId >= 20 && sensorId <= 25) ||
          (sensorId >= 32 && sensorId <= 34) || (sensorId >= 51 && sensorId <= 54);
 }
 
+// Site kinds (the site header's first word) that are never corrected; the second is also exempt
+// from the barometric rule.
 constexpr std::uint16_t kSiteWordRefusedA = 7;
+constexpr std::uint16_t kSiteWordVented = 26;
+
 constexpr const char* kRefusedUnreadable = "the log cannot be read";
 constexpr const char* kRefusedNoLevelUnit = "the log has no level unit";
 constexpr const char* kRefusedSiteKind = "the log's site kind has no level to correct";
@@ -66,7 +70,6 @@ constexpr const char* kRefusedNoAllNotes = "the log lacks the note its level mod
 constexpr const char* kRefusedReferenceChanges = "the level reference was set again in a log referenced at the start";
 constexpr const char* kRefusedNotBaroAdjusted = "the level sensor's values are not barometrically adjusted";
 constexpr const char* kRefusedCorrected = "the log has already been post-corrected";
-constexpr std::uint16_t kSiteWordVented = 26;
 
 // The reason `log` may not be corrected; nullptr when it may.
 const char* RefusalOf(TMSystem::CTMLogFile& log) {

@@ -1,7 +1,5 @@
 #include "correction/UnitConverter.h"
 
-#include <iterator>
-
 namespace tvk {
 namespace {
 

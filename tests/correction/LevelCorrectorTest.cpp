@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cctype>
 #include <filesystem>
-#include <regex>
 #include <thread>
 
 #include "common/ResultCodes.h"
@@ -38,6 +38,17 @@ std::string Save(const test::TempDir& dir, const LevelLogSpec& spec, const std::
   const std::string path = dir.File(name);
   test::WriteLevelLog(spec, path);
   return path;
+}
+
+// "<prefix>yyyymmdd_hhmmss.vxl"
+bool IsStampedName(const std::string& name, const std::string& prefix) {
+  const std::string digits = "dddddddd_dddddd.vxl";
+  if (name.size() != prefix.size() + digits.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    const char c = name[prefix.size() + i];
+    if (digits[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(c)) : c != digits[i]) return false;
+  }
+  return true;
 }
 
 std::vector<std::string> KeysOf(const TMSystem::CTMLogFile& log) {
@@ -347,11 +358,11 @@ TEST(LevelCorrector, SaveCorrectedWritesANewFileAndASecondCorrectionKeepsTheFirs
   struct Row {
     const char* name;
     bool baro;
-    const char* pattern;
+    const char* prefix;
   };
   const Row rows[] = {
-      {"plain", false, R"(Well 1_Tavisko_\d{8}_\d{6}\.vxl)"},
-      {"barometrically adjusted", true, R"(Well 1_Fenlock_Tavisko_\d{8}_\d{6}\.vxl)"},
+      {"plain", false, "Well 1_Tavisko_"},
+      {"barometrically adjusted", true, "Well 1_Fenlock_Tavisko_"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -368,7 +379,7 @@ TEST(LevelCorrector, SaveCorrectedWritesANewFileAndASecondCorrectionKeepsTheFirs
     ASSERT_EQ(first.SetNewLevelMeasurementMode(5), 1);
     ASSERT_EQ(first.Correct(), 1) << first.GetErrorText();
     ASSERT_EQ(first.SaveCorrected(out.string() + kPathSeparator), 1) << first.GetErrorText();
-    EXPECT_TRUE(std::regex_match(first.GetOutputName(), std::regex(row.pattern))) << first.GetOutputName();
+    EXPECT_TRUE(IsStampedName(first.GetOutputName(), row.prefix)) << first.GetOutputName();
     const std::filesystem::path corrected = out / first.GetOutputName();
     ASSERT_TRUE(std::filesystem::exists(corrected));
     EXPECT_EQ(std::filesystem::file_size(source), sourceBytes) << "the source is never written";
