@@ -1,5 +1,7 @@
 #include "cli/CheckCommand.h"
 
+#include <CLI/CLI.hpp>
+
 #include <iostream>
 #include <memory>
 #include <string>
@@ -9,17 +11,16 @@
 
 namespace tvk::cli {
 
-void AddCheckCommand(CLI::App& app, int& exitCode) {
+void AddCheckCommand(CLI::App& app, int& status) {
   auto files = std::make_shared<std::vector<std::string>>();
   CLI::App* check = app.add_subcommand("check", "Tell whether each log can be post-corrected, and why not");
   check->add_option("files", *files, "Log files (.vxl)")->required();
-  check->callback([files, &exitCode] {
-    exitCode = 0;
+  check->callback([files, &status] {
     for (const std::string& file : *files) {
       std::string reason;
       const bool accepted = CheckLogFile(file, reason) == 1;
       std::cout << file << ": " << (accepted ? "ok" : reason) << '\n';
-      if (!accepted) exitCode = 1;
+      if (!accepted) status = 1;
     }
   });
 }

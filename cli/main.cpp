@@ -5,8 +5,8 @@
 int main(int argc, char** argv) {
   CLI::App app{"Tavisko: post-correction of water-level logs"};
   app.require_subcommand(1);
-  int exitCode = 0;
-  tvk::cli::AddCheckCommand(app, exitCode);
+  int status = 0;
+  tvk::cli::AddCheckCommand(app, status);
   CLI11_PARSE(app, argc, argv);
-  return exitCode;
+  return status;
 }
