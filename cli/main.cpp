@@ -1,11 +1,13 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/CheckCommand.h"
+#include "cli/InfoCommand.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Tavisko: post-correction of water-level logs"};
   app.require_subcommand(1);
   int status = 0;
+  tvk::cli::AddInfoCommand(app, status);
   tvk::cli::AddCheckCommand(app, status);
   CLI11_PARSE(app, argc, argv);
   return status;

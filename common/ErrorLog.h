@@ -13,4 +13,7 @@ inline void WriteErrorLog(const std::string& message) { WriteErrorLog(message.c_
 // The file the log goes to ("" when the program's folder cannot be found).
 std::string ErrorLogPath();
 
+// Tests only: the log goes to `folder` instead of the program's folder; "" restores the default.
+void SetErrorLogFolderForTesting(const std::string& folder);
+
 }  // namespace tvk

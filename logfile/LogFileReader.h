@@ -3,12 +3,12 @@
 // Not locked itself: used under the lock of the log object that owns it.
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "common/Calendar.h"
 #include "common/ResultCodes.h"
 #include "logfile/ByteBuffer.h"
+#include "platform/File.h"
 
 namespace TMSystem {
 
@@ -34,8 +34,10 @@ class CTMLogFileReader {
   // Sets the LogData cursor to an absolute file position within [first data byte, end]; false otherwise.
   bool SeekLogData(std::uint64_t position);
 
-  std::uint64_t LogDataStart() const;  // absolute position of the first LogData byte
-  std::uint64_t LogDataCursor() const;
+  // Absolute position of the first LogData byte (0 in text form, where positions count from the
+  // section's first byte).
+  std::uint64_t LogDataStart() const { return dataStart_; }
+  std::uint64_t LogDataCursor() const { return dataCursor_; }
 
   std::uint32_t ConfigurationSize() const { return cfgSize_; }
   std::uint32_t NotesSize() const { return notesSize_; }
@@ -49,24 +51,37 @@ class CTMLogFileReader {
   const std::string& CreatorComputerName() const { return computerName_; }  // "Unavailable" until read
   tvk::FileTime CreationTime() const { return created_; }                   // 1970-01-01 until read
   bool IsTextForm() const { return textForm_; }
-  bool IsOpen() const;
+  bool IsOpen() const { return file_.IsOpen(); }
   int LastError() const { return lastError_; }
 
   // Closes the file and frees the text-form buffers; the object is as before Open.
   void Close();
 
  private:
-  // Implementation state; see LogFileReader.cpp.
-  struct Impl;
-  Impl* impl_ = nullptr;
+  void Reset();
+  bool ReadBinaryHeader();
+  bool ReadNameField(std::uint32_t length, std::string& name);
+  bool ReadSectionSize(std::int64_t pos, std::uint64_t skip, std::uint32_t& size, std::uint64_t& start);
+  ResultCode ParseTextForm(const char* path);
+  ResultCode ReadTextSection(const char* tag, CTMByteBuffer& bytes);
+  bool ReadLine(std::string& line);
+  ResultCode ReadChunk(std::uint64_t start, std::uint32_t size, const CTMByteBuffer& text,
+                       std::uint64_t& cursor, std::uint32_t count, CTMByteBuffer& out);
+  ResultCode ReadFileBytes(std::uint64_t position, std::uint32_t count, CTMByteBuffer& out);
 
+  tvk::platform::CFile file_;
+  std::uint64_t fileSize_ = 0;
   int lastError_ = 0;
   std::string userName_;
   std::string computerName_;
-  tvk::FileTime created_ = 0;
+  tvk::FileTime created_ = tvk::kUnixEpochFileTime;
   bool textForm_ = false;
   std::int64_t cfgPos_ = 0, notesPos_ = 0, dataPos_ = 0;
   std::uint32_t cfgSize_ = 0, notesSize_ = 0, dataSize_ = 0;
+  // Absolute position of each section's first data byte (0 in text form, where the buffers hold them).
+  std::uint64_t cfgStart_ = 0, notesStart_ = 0, dataStart_ = 0;
+  std::uint64_t notesCursor_ = 0, dataCursor_ = 0;
+  CTMByteBuffer textCfg_, textNotes_, textData_;
 };
 
 }  // namespace TMSystem

@@ -1,0 +1,90 @@
+#include "common/ErrorLog.h"
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+#include "common/Calendar.h"
+#include "common/TextUtil.h"
+#include "platform/SystemInfo.h"
+
+namespace tvk {
+
+namespace {
+
+std::mutex& LogLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+// Guarded by LogLock().
+std::string& FolderOverride() {
+  static std::string folder;
+  return folder;
+}
+
+std::string PathInFolder(const std::string& folder) {
+  std::error_code error;
+  if (folder.empty() || !std::filesystem::is_directory(folder, error)) return {};
+  return CombinePath(folder, "ErrorLog.txt");
+}
+
+std::string CurrentFolder() {
+  if (!FolderOverride().empty()) return FolderOverride();
+  return GetFolderPart(platform::ExecutablePath());
+}
+
+// The UTC clock in the C library's locale date and time formats; no zone conversion.
+std::string UtcTimeText() {
+  const SystemTime now = CurrentUtcTime();
+  std::tm fields{};
+  fields.tm_year = now.year - 1900;
+  fields.tm_mon = now.month - 1;
+  fields.tm_mday = now.day;
+  fields.tm_wday = now.dayOfWeek;
+  fields.tm_hour = now.hour;
+  fields.tm_min = now.minute;
+  fields.tm_sec = now.second;
+  fields.tm_yday = static_cast<int>(DaysFromCivil(now.year, now.month, now.day) -
+                                    DaysFromCivil(now.year, 1, 1));
+  char date[128] = {};
+  char time[128] = {};
+  std::strftime(date, sizeof date, "%x", &fields);
+  std::strftime(time, sizeof time, "%X", &fields);
+  return std::string(date) + " " + time;
+}
+
+}  // namespace
+
+std::string ErrorLogPath() {
+  try {
+    std::lock_guard<std::mutex> guard(LogLock());
+    return PathInFolder(CurrentFolder());
+  } catch (...) {
+    return {};
+  }
+}
+
+void SetErrorLogFolderForTesting(const std::string& folder) {
+  std::lock_guard<std::mutex> guard(LogLock());
+  FolderOverride() = folder;
+}
+
+void WriteErrorLog(const char* message) {
+  if (message == nullptr) return;
+  try {
+    std::lock_guard<std::mutex> guard(LogLock());
+    const std::string path = PathInFolder(CurrentFolder());
+    if (path.empty()) return;
+    std::FILE* file = std::fopen(path.c_str(), "a");
+    if (file == nullptr) return;
+    std::fprintf(file, "%s: %s\n", UtcTimeText().c_str(), message);
+    std::fclose(file);
+  } catch (...) {
+    // Logging never fails its caller.
+  }
+}
+
+}  // namespace tvk

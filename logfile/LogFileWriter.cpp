@@ -1,0 +1,150 @@
+#include "logfile/LogFileWriter.h"
+
+#include <limits>
+
+#include "common/Utf.h"
+#include "logfile/ContainerFormat.h"
+#include "platform/SystemInfo.h"
+
+namespace TMSystem {
+
+using namespace tvk;
+
+CTMLogFileWriter::CTMLogFileWriter() = default;
+
+CTMLogFileWriter::~CTMLogFileWriter() { Close(); }
+
+void CTMLogFileWriter::Reset() {
+  state_ = State::kNothing;
+  tableWritten_ = false;
+  cfgSize_ = notesTotal_ = dataTotal_ = 0;
+  cfgPos_ = notesPos_ = dataPos_ = 0;
+}
+
+ResultCode CTMLogFileWriter::Create(const char* path) {
+  if (path == nullptr) return kMissingArgument;
+  if (*path == '\0') return kInvalidPath;
+  try {
+    return Create(path, platform::CurrentUserName(), platform::ComputerName(), CurrentUtcFileTime());
+  } catch (...) {
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMLogFileWriter::Create(const char* path, const std::string& user, const std::string& computer,
+                                    FileTime created) {
+  if (path == nullptr) return kMissingArgument;
+  if (*path == '\0') return kInvalidPath;
+  if (IsOpen()) return kOpenFailed;
+  try {
+    Reset();
+    if (!file_.CreateForWriting(path)) return kOpenFailed;
+    return WriteHeader(user, computer, created) ? kOk : kFail;
+  } catch (...) {
+    return kUnexpected;
+  }
+}
+
+bool CTMLogFileWriter::WriteLe(std::uint64_t value, int width) {
+  std::uint8_t bytes[8] = {};
+  for (int i = 0; i < width; ++i) bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
+  return file_.Write(bytes, static_cast<std::size_t>(width));
+}
+
+// The length 2 x units + 1, then the UTF-16LE text and the first byte of its zero unit.
+bool CTMLogFileWriter::WriteName(const std::string& name) {
+  const std::u16string units = Utf8ToUtf16(name);
+  std::string bytes;
+  for (char16_t unit : units) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  bytes.push_back('\0');
+  return WriteLe(bytes.size(), 4) && file_.Write(bytes.data(), bytes.size());
+}
+
+bool CTMLogFileWriter::WriteHeader(const std::string& user, const std::string& computer, FileTime created) {
+  if (!file_.Seek(0) || !file_.Write(kMagic, kMagicSize)) return false;
+  if (!WriteLe(0, 8) || !WriteLe(0, 8) || !WriteLe(0, 8)) return false;
+  tableWritten_ = true;
+  return WriteLe(created, 8) && WriteName(user) && WriteName(computer);
+}
+
+// The Notes and LogData header: 8 reserved zero bytes, then the size.
+bool CTMLogFileWriter::WriteSectionHeader(std::uint64_t size) { return WriteLe(0, 8) && WriteLe(size, 8); }
+
+ResultCode CTMLogFileWriter::WriteConfiguration(const std::uint8_t* data, std::uint32_t size) {
+  if (!IsOpen() || state_ != State::kNothing || size == 0) return kFail;
+  if (data == nullptr) return kMissingArgument;
+  try {
+    cfgPos_ = static_cast<std::int64_t>(file_.Position());
+    if (!WriteLe(size, 8) || !file_.Write(data, size)) return kFail;
+    cfgSize_ = size;
+    state_ = State::kConfiguration;
+    return kOk;
+  } catch (...) {
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMLogFileWriter::AppendNotes(const std::uint8_t* data, std::uint32_t size) {
+  if (!IsOpen() || state_ == State::kNothing || state_ == State::kLogData) return kFail;
+  if (size == 0) return kOk;
+  if (data == nullptr) return kMissingArgument;
+  if (size > std::numeric_limits<std::uint32_t>::max() - notesTotal_) return kFail;
+  try {
+    if (state_ == State::kConfiguration) {
+      notesPos_ = static_cast<std::int64_t>(file_.Position());
+      if (!WriteSectionHeader(size)) return kFail;
+      state_ = State::kNotes;
+    }
+    if (!file_.Write(data, size)) return kFail;
+    notesTotal_ += size;
+    return kOk;
+  } catch (...) {
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMLogFileWriter::AppendLogData(const std::uint8_t* data, std::uint32_t size) {
+  if (!IsOpen() || state_ == State::kNothing) return kFail;
+  if (size == 0) return kOk;
+  if (data == nullptr) return kMissingArgument;
+  if (size > std::numeric_limits<std::uint32_t>::max() - dataTotal_) return kFail;
+  try {
+    if (state_ != State::kLogData) {
+      dataPos_ = static_cast<std::int64_t>(file_.Position());
+      if (!WriteSectionHeader(size)) return kFail;
+      state_ = State::kLogData;
+    }
+    if (!file_.Write(data, size)) return kFail;
+    dataTotal_ += size;
+    return kOk;
+  } catch (...) {
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMLogFileWriter::Close() {
+  if (!IsOpen()) return kOk;
+  bool ok = true;
+  try {
+    if (tableWritten_) {
+      ok = file_.Seek(kSectionTablePos) && WriteLe(static_cast<std::uint64_t>(cfgPos_), 8) &&
+           WriteLe(static_cast<std::uint64_t>(notesPos_), 8) && WriteLe(static_cast<std::uint64_t>(dataPos_), 8);
+    }
+    if (ok && notesPos_ > 0) {
+      ok = file_.Seek(static_cast<std::uint64_t>(notesPos_)) && WriteSectionHeader(notesTotal_);
+    }
+    if (ok && dataPos_ > 0) {
+      ok = file_.Seek(static_cast<std::uint64_t>(dataPos_)) && WriteSectionHeader(dataTotal_);
+    }
+  } catch (...) {
+    ok = false;
+  }
+  if (!file_.Close()) ok = false;
+  Reset();
+  return ok ? kOk : kFail;
+}
+
+}  // namespace TMSystem

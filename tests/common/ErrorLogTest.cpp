@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/ErrorLog.h"
+#include "common/TextUtil.h"
+#include "platform/SystemInfo.h"
+#include "support/ScopedEnvironment.h"
+
+namespace tvk {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ErrorLogTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetErrorLogFolderForTesting(dir_.string()); }
+  void TearDown() override { SetErrorLogFolderForTesting(""); }
+
+  std::string LogText() const {
+    std::ifstream in(dir_ / "ErrorLog.txt", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  test::TempFolder folder_;
+  const fs::path& dir_ = folder_.Path();
+};
+
+std::string UtcText(std::time_t t) {
+  std::tm fields{};
+  gmtime_r(&t, &fields);
+  char text[128] = {};
+  std::strftime(text, sizeof text, "%x %X", &fields);
+  return text;
+}
+
+TEST_F(ErrorLogTest, LinesCarryTheUtcTimeWhateverTheZone) {
+  std::time_t before = 0, after = 0;
+  {
+    test::ScopedEnv zone("TZ", "XYZ-14");  // fourteen hours east of UTC
+    tzset();
+    before = std::time(nullptr);
+    WriteErrorLog("first");
+    WriteErrorLog(std::string("second"));
+    WriteErrorLog(nullptr);
+    after = std::time(nullptr);
+  }
+  tzset();
+
+  const std::vector<std::string> lines = SplitText(LogText(), '\n');
+  ASSERT_EQ(lines.size(), 2u);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string message = i == 0 ? "first" : "second";
+    EXPECT_TRUE(lines[i] == UtcText(before) + ": " + message || lines[i] == UtcText(after) + ": " + message)
+        << lines[i];
+  }
+}
+
+TEST_F(ErrorLogTest, ThreadsWriteWholeLines) {
+  constexpr int kLines = 200;
+  const std::string a(150, 'a'), b(150, 'b');
+  std::thread first([&] { for (int i = 0; i < kLines; ++i) WriteErrorLog(a); });
+  std::thread second([&] { for (int i = 0; i < kLines; ++i) WriteErrorLog(b); });
+  first.join();
+  second.join();
+  int as = 0, bs = 0;
+  for (const std::string& line : SplitText(LogText(), '\n')) {
+    const std::size_t colon = line.find(": ");
+    ASSERT_NE(colon, std::string::npos) << line;
+    const std::string message = line.substr(colon + 2);
+    as += message == a;
+    bs += message == b;
+  }
+  EXPECT_EQ(as, kLines);
+  EXPECT_EQ(bs, kLines);
+}
+
+TEST_F(ErrorLogTest, UnwritableLogIsSilent) {
+  // A read-only file (root may write it anyway, so also a folder in the file's place).
+  {
+    std::ofstream(dir_ / "ErrorLog.txt") << "kept\n";
+    fs::permissions(dir_ / "ErrorLog.txt", fs::perms::owner_read, fs::perm_options::replace);
+    WriteErrorLog("lost");
+    if (geteuid() != 0) {
+      EXPECT_EQ(LogText(), "kept\n");
+    }
+    fs::permissions(dir_ / "ErrorLog.txt", fs::perms::owner_all, fs::perm_options::replace);
+    fs::remove(dir_ / "ErrorLog.txt");
+  }
+  fs::create_directory(dir_ / "ErrorLog.txt");
+  WriteErrorLog("lost");
+  EXPECT_TRUE(fs::is_directory(dir_ / "ErrorLog.txt"));
+}
+
+TEST_F(ErrorLogTest, NoFolderGivesNoPath) {
+  EXPECT_EQ(ErrorLogPath(), (dir_ / "ErrorLog.txt").string());
+  SetErrorLogFolderForTesting((dir_ / "missing").string());
+  EXPECT_EQ(ErrorLogPath(), "");
+  WriteErrorLog("lost");
+  EXPECT_FALSE(fs::exists(dir_ / "missing"));
+  SetErrorLogFolderForTesting("");
+  EXPECT_EQ(ErrorLogPath(), GetFolderPart(platform::ExecutablePath()) + "/ErrorLog.txt");
+}
+
+}  // namespace
+}  // namespace tvk

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/File.h"
+#include "support/ScopedEnvironment.h"
+
+namespace tvk::platform {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class FileTest : public ::testing::Test {
+ protected:
+  void WritePattern(std::size_t n) {
+    content_.resize(n);
+    for (std::size_t i = 0; i < n; ++i) content_[i] = static_cast<std::uint8_t>(i * 31 + (i >> 8));
+    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(content_.data()), static_cast<std::streamsize>(n));
+  }
+
+  Bytes Contents() const {
+    std::ifstream in(path_, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+  }
+
+  test::TempFolder folder_;
+  const std::string path_ = folder_ / "f.bin";
+  Bytes content_;
+};
+
+TEST_F(FileTest, ReadsAcrossBufferBoundariesAndSeeks) {
+  WritePattern(200'000);
+  CFile file;
+  ASSERT_TRUE(file.OpenForSharedRead(path_.c_str()));
+  EXPECT_EQ(file.Size(), 200'000u);
+  struct Step {
+    std::uint64_t position;
+    std::size_t count;
+  };
+  // Small reads on both sides of the 64 KiB buffer edge, a large direct read, a seek backwards.
+  const Step steps[] = {{0, 26}, {65'530, 26}, {65'556, 26}, {1000, 150'000}, {10, 3}, {199'990, 10}};
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.position);
+    ASSERT_TRUE(file.Seek(s.position));
+    Bytes got(s.count);
+    ASSERT_TRUE(file.Read(got.data(), got.size()));
+    EXPECT_EQ(got, Bytes(content_.begin() + static_cast<std::ptrdiff_t>(s.position),
+                         content_.begin() + static_cast<std::ptrdiff_t>(s.position + s.count)));
+    EXPECT_EQ(file.Position(), s.position + s.count);
+  }
+}
+
+TEST_F(FileTest, ReadPastTheEndFailsAndKeepsThePosition) {
+  WritePattern(100);
+  CFile file;
+  ASSERT_TRUE(file.OpenForSharedRead(path_.c_str()));
+  ASSERT_TRUE(file.Seek(90));
+  Bytes got(11);
+  EXPECT_FALSE(file.Read(got.data(), got.size()));
+  EXPECT_EQ(file.Position(), 90u);
+  EXPECT_TRUE(file.Read(got.data(), 10));
+  EXPECT_EQ(file.ReadByte(), -1);
+  ASSERT_TRUE(file.Seek(1000));
+  EXPECT_FALSE(file.Read(got.data(), 1));
+}
+
+TEST_F(FileTest, OpensOnlyRegularFilesAndKeepsErrno) {
+  const std::string fifo = path_ + ".fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  struct Case {
+    const char* name;
+    std::string path;
+    int error;
+  };
+  const Case cases[] = {
+      {"missing", path_ + ".missing", ENOENT},
+      {"directory", std::filesystem::temp_directory_path().string(), EISDIR},
+      {"fifo, which must not block", fifo, EINVAL},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CFile file;
+    EXPECT_FALSE(file.OpenForSharedRead(c.path.c_str()));
+    EXPECT_EQ(file.LastError(), c.error);
+    EXPECT_FALSE(file.IsOpen());
+  }
+  CFile writer;
+  EXPECT_FALSE(writer.CreateForWriting(std::filesystem::temp_directory_path().c_str()));
+}
+
+TEST_F(FileTest, WritesWithRewritesBehind) {
+  CFile file;
+  ASSERT_TRUE(file.CreateForWriting(path_.c_str()));
+  const Bytes big(100'000, 0xAB);
+  ASSERT_TRUE(file.Write("0123456789", 10));
+  ASSERT_TRUE(file.Write(big.data(), big.size()));
+  ASSERT_TRUE(file.Write("xyz", 3));
+  ASSERT_TRUE(file.Seek(2));
+  ASSERT_TRUE(file.Write("AB", 2));
+  ASSERT_TRUE(file.Seek(100'011));
+  ASSERT_TRUE(file.Write("Y", 1));
+  EXPECT_EQ(file.Size(), 100'013u);
+  ASSERT_TRUE(file.Close());
+  const std::string text = "01AB456789" + std::string(big.size(), '\xAB') + "xYz";
+  const Bytes expected(text.begin(), text.end());
+  EXPECT_EQ(Contents(), expected);
+}
+
+}  // namespace
+}  // namespace tvk::platform
