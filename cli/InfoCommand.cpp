@@ -7,10 +7,17 @@
 
 #include "common/Calendar.h"
 #include "common/Format.h"
+#include "common/Guid.h"
+#include "common/LocalTime.h"
 #include "common/ResultMessages.h"
+#include "common/StringTable.h"
+#include "logfile/LogFile.h"
 #include "logfile/LogFileReader.h"
+#include "logfile/notes/StdNote.h"
 
 namespace tvk::cli {
+
+using json = nlohmann::ordered_json;
 
 namespace {
 
@@ -21,78 +28,205 @@ std::string IsoTime(FileTime ticks) {
                    time->minute, time->second);
 }
 
-void AddSection(std::vector<InfoField>& fields, const std::string& name, std::int64_t pos, std::uint32_t size,
-                bool withPosition) {
-  if (withPosition) fields.push_back({name + " position", pos});
-  fields.push_back({name + " size", static_cast<std::int64_t>(size)});
+std::string DisplayTime(const TMSystem::CTMDeviceTime& time) {
+  return FormatDateTime(TMSystem::DeviceTimeToSystemTime(time));
 }
 
-InfoSection ContainerSection(const TMSystem::CTMLogFileReader& reader) {
+const char* TypeName(std::uint32_t code) {
+  static constexpr const char* kNames[] = {"empty",  "uint8",    "int16",    "uint16", "int32",
+                                           "uint32", "float32",  "float64",  "char16", "string",
+                                           "time",   "uint32-2", "uint32-3", "guid",   "char8"};
+  return code < std::size(kNames) ? kNames[code] : "unknown";
+}
+
+json ContainerSection(const TMSystem::CTMLogFileReader& reader) {
   const bool binary = !reader.IsTextForm();
-  InfoSection section{"container", {}};
-  auto& fields = section.fields;
-  fields.push_back({"form", std::string(binary ? "binary" : "text")});
+  json s;
+  s["form"] = binary ? "binary" : "text";
   if (binary) {
-    fields.push_back({"creator user", reader.CreatorUserName()});
-    fields.push_back({"creator computer", reader.CreatorComputerName()});
-    fields.push_back({"created", IsoTime(reader.CreationTime())});
+    s["creator user"] = reader.CreatorUserName();
+    s["creator computer"] = reader.CreatorComputerName();
+    s["created"] = IsoTime(reader.CreationTime());
   }
-  AddSection(fields, "configuration", reader.ConfigurationPos(), reader.ConfigurationSize(), binary);
-  AddSection(fields, "notes", reader.NotesPos(), reader.NotesSize(), binary);
-  AddSection(fields, "log data", reader.LogDataPos(), reader.LogDataSize(), binary);
-  return section;
+  const auto add = [&](const char* name, std::int64_t pos, std::uint32_t size) {
+    if (binary) s[std::string(name) + " position"] = pos;
+    s[std::string(name) + " size"] = size;
+  };
+  add("configuration", reader.ConfigurationPos(), reader.ConfigurationSize());
+  add("notes", reader.NotesPos(), reader.NotesSize());
+  add("log data", reader.LogDataPos(), reader.LogDataSize());
+  return s;
 }
 
-std::string ValueText(const InfoValue& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) return *text;
-  return std::to_string(std::get<std::int64_t>(value));
+json LogSection(const TMSystem::CTMLogFile& log) {
+  json s;
+  s["name"] = log.GetLogName();
+  s["guid"] = GuidToText(log.LogGuid());
+  s["type"] = log.LogType();
+  s["format version"] = log.FormatVersion();
+  return s;
+}
+
+json ConfigurationSection(const TMSystem::CTMLogFile& log) {
+  std::vector<TMSystem::CTMConfigEntry> entries;
+  json list = json::array();
+  if (Failed(log.GetEntries(entries))) return list;
+  for (const auto& entry : entries) {
+    list.push_back({{"key", entry.key}, {"type", TypeName(entry.value.TypeCode())},
+                    {"value", TMSystem::VariantToText(entry.value)}});
+  }
+  return list;
+}
+
+json SiteSection(const TMSystem::CTMSiteHeader& h) {
+  return {{"name", h.siteName}, {"version", h.version}, {"word1", h.word1}, {"text1", h.text1}};
+}
+
+json ChannelsSection(const TMSystem::CTMLogFile& log) {
+  std::vector<TMSystem::CTMChannelInfo> channels;
+  json list = json::array();
+  log.GetChannels(channels);
+  for (const auto& ch : channels) {
+    list.push_back({{"column", ch.columnIndex},
+                    {"parameter", ParameterName(ch.parameterId)},
+                    {"unit", GetUnitName(ch.unitId)},
+                    {"unit abbreviation", GetUnitAbbreviation(ch.unitId)},
+                    {"parameter id", ch.parameterId},
+                    {"unit id", ch.unitId},
+                    {"sensor id", ch.sensorId},
+                    {"sensor serial", ch.sensorSerialNumber}});
+  }
+  return list;
+}
+
+json RowsSection(TMSystem::CTMLogFile& log) {
+  json s;
+  const std::uint32_t count = log.GetRowCount();
+  s["count"] = count;
+  TMSystem::CTMDeviceTime time;
+  if (count > 0 && log.GetRowTime(0, time) == kOk) s["first"] = DisplayTime(time);
+  if (count > 0 && log.GetRowTime(count - 1, time) == kOk) s["last"] = DisplayTime(time);
+  return s;
+}
+
+json NotesSection(const TMSystem::CTMLogFile& log) {
+  json list = json::array();
+  for (std::size_t i = 0; i < log.GetNoteCount(); ++i) {
+    const TMSystem::CTMLogNotesRecord record = log.GetNote(i);
+    std::unique_ptr<TMSystem::CTMStdNote> note;
+    json entry = {{"time", DisplayTime(record.time)}, {"type", record.type}};
+    if (record.type == 0) entry["sub-type"] = record.subType;
+    const ResultCode rc = TMSystem::CreateNoteFromRecord(record, note);
+    entry["text"] = Succeeded(rc) ? note->GetDisplayText() : "(" + GetResultCodeMessage(rc) + ")";
+    list.push_back(std::move(entry));
+  }
+  return list;
+}
+
+std::string ScalarText(const json& value) {
+  return value.is_string() ? value.get<std::string>() : value.dump();
+}
+
+// An array element as one line: its values in order, the first two joined by a colon.
+std::string ElementLine(const json& element) {
+  std::string line;
+  for (const auto& [name, value] : element.items()) {
+    if (!line.empty()) line += "  ";
+    std::string text = ScalarText(value);
+    for (char& c : text) c = c == '\n' ? '|' : c;
+    line += text;
+  }
+  return line;
 }
 
 }  // namespace
+
+std::string ParameterName(unsigned parameterId) {
+  // The parameter names follow one another in the string table from Temperature (1) on.
+  const std::string& name = parameterId >= 1 && parameterId <= 60 ? GetSystemString(10298 + parameterId) : "";
+  return name.empty() ? StrFormat("Parameter %u", parameterId) : name;
+}
+
+std::string FailureLine(const std::string& path, ResultCode code) {
+  return path + ": error " + StrFormat("0x%08X", static_cast<unsigned>(code)) + ": " + GetResultCodeMessage(code);
+}
 
 FileInfo CollectInfo(const std::string& path) {
   FileInfo info;
   info.path = path;
   try {
-    TMSystem::CTMLogFileReader reader;
-    info.code = reader.Open(path);
-    if (Failed(info.code)) return info;
-    info.sections.push_back(ContainerSection(reader));
+    {
+      TMSystem::CTMLogFileReader reader;
+      info.code = reader.Open(path);
+      if (Failed(info.code)) return info;
+      info.report["container"] = ContainerSection(reader);
+    }
+    TMSystem::CTMLogFile log;
+    const ResultCode rc = log.Load(path, TMSystem::kLoadOnDemand);
+    if (Failed(rc) && !log.IsLoaded()) {
+      info.code = rc;
+      return info;
+    }
+    info.report["log"] = LogSection(log);
+    info.report["configuration"] = ConfigurationSection(log);
+    TMSystem::CTMSiteHeader header;
+    log.GetSiteHeader(header);
+    info.report["site"] = SiteSection(header);
+    info.report["channels"] = ChannelsSection(log);
+    info.report["rows"] = RowsSection(log);
+    info.report["notes"] = NotesSection(log);
+    if (Failed(rc)) info.code = rc;  // configuration and notes shown, the data could not be read
   } catch (const std::exception&) {
     info.code = kUnexpected;
-    info.sections.clear();
   }
   return info;
 }
 
 void PrintInfoText(const FileInfo& info, std::ostream& out, std::ostream& err) {
-  if (Failed(info.code)) {
-    err << info.path << ": error " << StrFormat("0x%08X", static_cast<unsigned>(info.code)) << ": "
-        << GetResultCodeMessage(info.code) << "\n";
-    return;
+  if (!info.report.empty()) {
+    out << info.path << "\n";
+    for (const auto& [title, section] : info.report.items()) {
+      out << "  " << title << "\n";
+      if (section.is_array()) {
+        for (const json& element : section) out << "    " << ElementLine(element) << "\n";
+      } else {
+        for (const auto& [name, value] : section.items()) out << "    " << name << ": " << ScalarText(value) << "\n";
+      }
+    }
   }
-  out << info.path << "\n";
-  for (const InfoSection& section : info.sections) {
-    out << "  " << section.title << "\n";
-    for (const InfoField& field : section.fields) out << "    " << field.name << ": " << ValueText(field.value) << "\n";
-  }
+  if (Failed(info.code)) err << FailureLine(info.path, info.code) << "\n";
 }
 
-int RunInfo(const std::vector<std::string>& files, std::ostream& out, std::ostream& err) {
+int RunInfo(const std::vector<std::string>& files, bool asJson, std::ostream& out, std::ostream& err) {
   int status = 0;
+  json documents = json::array();
   for (const std::string& path : files) {
     const FileInfo info = CollectInfo(path);
-    PrintInfoText(info, out, err);
     if (Failed(info.code)) status = 1;
+    if (!asJson) {
+      PrintInfoText(info, out, err);
+      continue;
+    }
+    json document = {{"file", path}};
+    if (Failed(info.code)) {
+      document["error"] = {{"code", StrFormat("0x%08X", static_cast<unsigned>(info.code))},
+                           {"message", GetResultCodeMessage(info.code)}};
+      err << FailureLine(info.path, info.code) << "\n";
+    }
+    for (const auto& [title, section] : info.report.items()) document[title] = section;
+    documents.push_back(std::move(document));
   }
+  if (asJson) out << documents.dump(2) << "\n";
   return status;
 }
 
 void AddInfoCommand(CLI::App& app, int& status) {
   auto files = std::make_shared<std::vector<std::string>>();
+  auto asJson = std::make_shared<bool>(false);
   CLI::App* command = app.add_subcommand("info", "Show what each log file holds");
   command->add_option("FILE", *files, "Log files")->required();
-  command->callback([files, &status] { status = RunInfo(*files, std::cout, std::cerr); });
+  command->add_flag("--json", *asJson, "Print the report as JSON");
+  command->callback([files, asJson, &status] { status = RunInfo(*files, *asJson, std::cout, std::cerr); });
 }
 
 }  // namespace tvk::cli

@@ -1,13 +1,12 @@
 #pragma once
-// `tavisko info FILE...`: what each log holds. The report is gathered as named fields in sections
-// first and printed afterwards, so more sections (and other output forms) slot in without touching
-// the printing.
+// `tavisko info FILE...`: what each log holds. The report of a file is gathered as one JSON document
+// first, then printed as text or as JSON, so both forms always say the same.
 
-#include <cstdint>
 #include <iosfwd>
 #include <string>
-#include <variant>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "common/ResultCodes.h"
 
@@ -17,22 +16,10 @@ class App;
 
 namespace tvk::cli {
 
-using InfoValue = std::variant<std::string, std::int64_t>;
-
-struct InfoField {
-  std::string name;
-  InfoValue value;
-};
-
-struct InfoSection {
-  std::string title;
-  std::vector<InfoField> fields;
-};
-
 struct FileInfo {
   std::string path;
-  ResultCode code = kOk;  // a failure leaves `sections` empty
-  std::vector<InfoSection> sections;
+  ResultCode code = kOk;       // a failure of the container leaves `report` empty
+  nlohmann::ordered_json report;  // sections in display order
 };
 
 // Registers the subcommand; `status` receives its exit status (1 when any file failed).
@@ -44,6 +31,12 @@ FileInfo CollectInfo(const std::string& path);
 void PrintInfoText(const FileInfo& info, std::ostream& out, std::ostream& err);
 
 // Reports every file in turn; 1 when any of them failed, else 0.
-int RunInfo(const std::vector<std::string>& files, std::ostream& out, std::ostream& err);
+int RunInfo(const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err);
+
+// The name of a channel's parameter ("Pressure", "Depth", ...).
+std::string ParameterName(unsigned parameterId);
+
+// One line naming a failed file, its result code and the code's meaning.
+std::string FailureLine(const std::string& path, ResultCode code);
 
 }  // namespace tvk::cli

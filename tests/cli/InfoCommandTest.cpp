@@ -12,6 +12,9 @@
 #include "common/ResultMessages.h"
 #include "common/TextUtil.h"
 #include "logfile/LogFileWriter.h"
+#include <nlohmann/json.hpp>
+
+#include "support/LogFiles.h"
 #include "support/ScopedEnvironment.h"
 
 namespace tvk {
@@ -44,15 +47,23 @@ class InfoCommandTest : public ::testing::Test {
     return run;
   }
 
+  // A real log: user ab on PC, a configuration, one device-reset note and two rows of two channels.
   std::string WriteBinaryLog(const std::string& name) const {
-    const std::vector<std::uint8_t> cfg(180, 1), notes(40, 2), data(234, 3);
+    test::DataBlockSpec data;
+    data.header.siteName = "North Well";
+    data.channels = {{0, 12, 2, 17, 5}, {1, 12, 3, 38, 5}};
+    data.rows = {{{1'641'092'645, 0}, {{1.5f, 0}, {2.25f, 0}}}, {{1'641'092'705, 0}, {{3.0f, 0}, {4.0f, 0}}}};
+    const test::Bytes cfg = test::MakeConfiguration("Well 1", {{"SiteName", "North Well"}});
+    const test::Bytes notes = test::MakePlainNote(3, 1'641'092'650);
+    const test::Bytes block = test::MakeDataBlock(data);
     TMSystem::CTMLogFileWriter writer;
     // 2022-01-02 03:04:05 UTC
     const FileTime created = kUnixEpochFileTime + 1'641'092'645ULL * kTicksPerSecond;
+    const auto size = [](const test::Bytes& b) { return static_cast<std::uint32_t>(b.size()); };
     EXPECT_EQ(writer.Create(Path(name).c_str(), "ab", "PC", created), kOk);
-    EXPECT_EQ(writer.WriteConfiguration(cfg.data(), 180), kOk);
-    EXPECT_EQ(writer.AppendNotes(notes.data(), 40), kOk);
-    EXPECT_EQ(writer.AppendLogData(data.data(), 234), kOk);
+    EXPECT_EQ(writer.WriteConfiguration(cfg.data(), size(cfg)), kOk);
+    EXPECT_EQ(writer.AppendNotes(notes.data(), size(notes)), kOk);
+    EXPECT_EQ(writer.AppendLogData(block.data(), size(block)), kOk);
     EXPECT_EQ(writer.Close(), kOk);
     return Path(name);
   }
@@ -63,27 +74,66 @@ class InfoCommandTest : public ::testing::Test {
   }
 
   test::TempFolder folder_;
+  // Times shown in UTC with the fallback pictures, whatever the machine's zone and settings.
+  test::ScopedEnv zone_{"TZ", "UTC0"};
+  test::ScopedEnv registry_{"TAVISKO_REGISTRY_DIR", folder_.Path().string()};
+  test::ScopedEnv locale_{"LC_ALL", "C"};
 };
 
-TEST_F(InfoCommandTest, ShowsTheContainerOfEachForm) {
+TEST_F(InfoCommandTest, ShowsEverySectionOfABinaryLog) {
   const std::string binary = WriteBinaryLog("a.vxl");
+  const RunResult run = Tavisko({"info", binary});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  const char* expected[] = {
+      "  container\n    form: binary\n    creator user: ab\n    creator computer: PC\n"
+      "    created: 2022-01-02T03:04:05Z\n    configuration position: 76\n",
+      "  log\n    name: Well 1\n    guid: {00000000-0000-0000-0000-000000000000}\n    type: 1\n",
+      "  configuration\n    SiteName  string  North Well\n",
+      "  site\n    name: North Well\n",
+      "  channels\n    0  Pressure  pounds per square inch  PSI  2  17  12  5\n"
+      "    1  Depth  feet  ft  3  38  12  5\n",
+      "  rows\n    count: 2\n    first: 2022-01-02 03:04:05\n    last: 2022-01-02 03:05:05\n",
+      "  notes\n    2022-01-02 03:04:10  3  Device Reset\n",
+  };
+  for (const char* part : expected) EXPECT_NE(run.out.find(part), std::string::npos) << part << "\n" << run.out;
+}
+
+TEST_F(InfoCommandTest, TextFormShowsItsContainer) {
   const std::string text = WriteText("t.vxl",
                                      "<TamrelLogFile>\n<Hdr> Version=1,Size=2 </Hdr>\n"
                                      "<Configuration>\n<Hdr> Version=1,Size=2 </Hdr>\n<Bytes>\nABCD\n</Bytes>\n"
                                      "</Configuration>\n<Notes>\n<Hdr> Version=1,Size=0 </Hdr>\n</Notes>\n"
                                      "<LogData>\n<Hdr> Version=1,Size=0 </Hdr>\n</LogData>\n</TamrelLogFile>\n");
-  const RunResult run = Tavisko({"info", binary, text});
+  const RunResult run = Tavisko({"info", text});
+  EXPECT_EQ(run.status, 1);  // AB CD is no configuration version
+  EXPECT_EQ(run.out, text + "\n  container\n    form: text\n    configuration size: 2\n    notes size: 0\n"
+                            "    log data size: 0\n");
+  EXPECT_EQ(run.err, text + ": error 0x81020081: " + GetResultCodeMessage(kBadFormatVersion) + "\n");
+}
+
+TEST_F(InfoCommandTest, JsonCarriesTheSameReport) {
+  const std::string binary = WriteBinaryLog("a.vxl");
+  const RunResult run = Tavisko({"info", "--json", binary, Path("missing.vxl")});
+  EXPECT_EQ(run.status, 1);
+  const auto doc = nlohmann::json::parse(run.out);
+  ASSERT_EQ(doc.size(), 2u);
+  EXPECT_EQ(doc[0]["file"], binary);
+  EXPECT_EQ(doc[0]["container"]["log data position"], 296);  // 76 + 8 + 188, then 16 + 8 for the notes
+  EXPECT_EQ(doc[0]["configuration"][0]["value"], "North Well");
+  EXPECT_EQ(doc[0]["channels"][1]["unit abbreviation"], "ft");
+  EXPECT_EQ(doc[0]["rows"]["count"], 2);
+  EXPECT_EQ(doc[0]["notes"][0]["text"], "Device Reset");
+  EXPECT_EQ(doc[1]["error"]["code"], "0x81020004");
+}
+
+TEST_F(InfoCommandTest, RowsAreWrittenAsCsv) {
+  const std::string binary = WriteBinaryLog("a.vxl");
+  const RunResult run = Tavisko({"rows", binary});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, binary +
-                         "\n  container\n    form: binary\n    creator user: ab\n    creator computer: PC\n"
-                         "    created: 2022-01-02T03:04:05Z\n"
-                         "    configuration position: 76\n    configuration size: 180\n"
-                         "    notes position: 264\n    notes size: 40\n"
-                         "    log data position: 320\n    log data size: 234\n" +
-                         text +
-                         "\n  container\n    form: text\n    configuration size: 2\n    notes size: 0\n"
-                         "    log data size: 0\n");
+  EXPECT_EQ(run.out,
+            "Time,Pressure (PSI),Depth (ft)\n2022-01-02 03:04:05,1.5,2.25\n2022-01-02 03:05:05,3,4\n");
+  EXPECT_EQ(Tavisko({"rows", Path("missing.vxl")}).status, 1);
 }
 
 TEST_F(InfoCommandTest, FailedFilesGetOneLineEachAndTheRestIsReported) {

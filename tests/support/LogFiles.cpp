@@ -4,6 +4,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "logfile/LogFileCfg.h"
 #include "logfile/LogFileWriter.h"
 
 namespace tvk::test {
@@ -35,6 +36,30 @@ void WriteLogFile(const std::string& path, const Bytes& configuration, const Byt
       writer.Close() != kOk) {
     throw std::runtime_error("cannot write test log " + path);
   }
+}
+
+Bytes MakeConfiguration(const std::string& logName,
+                        const std::vector<std::pair<std::string, std::string>>& entries) {
+  TMSystem::CTMLogFileCfg cfg;
+  cfg.SetLogName(logName);
+  cfg.SetLogType(1);
+  cfg.SetTypeVersion(1);
+  cfg.SetPairs({{1, 2}});
+  for (const auto& [key, text] : entries) cfg.SetStringValue(key, text);
+  CTMByteBuffer block;
+  if (cfg.SerializeConfiguration(block) != kOk) throw std::runtime_error("cannot build configuration");
+  return ToBytes(block);
+}
+
+Bytes MakePlainNote(std::uint8_t type, std::uint32_t seconds) {
+  return Bytes{8,
+               static_cast<std::uint8_t>(seconds >> 24),
+               static_cast<std::uint8_t>(seconds >> 16),
+               static_cast<std::uint8_t>(seconds >> 8),
+               static_cast<std::uint8_t>(seconds),
+               0,
+               0,
+               type};
 }
 
 Bytes MakeDataBlock(const DataBlockSpec& spec) {

@@ -21,6 +21,13 @@ void WriteFileBytes(const std::string& path, const Bytes& bytes);
 // which must not be empty).
 void WriteLogFile(const std::string& path, const Bytes& configuration, const Bytes& notes, const Bytes& data);
 
+// A configuration block of log type 1 named `logName` with one pair and the given string entries.
+Bytes MakeConfiguration(const std::string& logName,
+                        const std::vector<std::pair<std::string, std::string>>& entries = {});
+
+// One note record of a type without payload (3, 4, 5 or 9) at `seconds`.
+Bytes MakePlainNote(std::uint8_t type, std::uint32_t seconds);
+
 // A data block written field by field (not through the library's own writer), `rowByteCount` 0
 // meaning the regular 5 x channels + 6.
 struct DataBlockSpec {

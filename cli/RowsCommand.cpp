@@ -1,0 +1,61 @@
+#include "cli/RowsCommand.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <memory>
+
+#include "cli/InfoCommand.h"
+#include "common/Format.h"
+#include "common/LocalTime.h"
+#include "common/StringTable.h"
+#include "logfile/LogFile.h"
+
+namespace tvk::cli {
+namespace {
+
+// A CSV field, quoted when it holds a separator, a quote or a line break.
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+}  // namespace
+
+int RunRows(const std::string& path, std::ostream& out, std::ostream& err) {
+  TMSystem::CTMLogFile log;
+  const ResultCode rc = log.Load(path, TMSystem::kLoadOnDemand);
+  if (Failed(rc)) {
+    err << FailureLine(path, rc) << "\n";
+    return 1;
+  }
+  std::vector<TMSystem::CTMChannelInfo> channels;
+  log.GetChannels(channels);
+  out << "Time";
+  for (const auto& ch : channels) {
+    out << "," << CsvField(ParameterName(ch.parameterId) + " (" + GetUnitAbbreviation(ch.unitId) + ")");
+  }
+  out << "\n";
+  TMSystem::CTMDataRow row;
+  for (std::uint32_t i = 0; i < log.GetRowCount(); ++i) {
+    if (const ResultCode rowRc = log.GetRow(i, row); Failed(rowRc)) {
+      err << FailureLine(path, rowRc) << " (row " << i << ")\n";
+      return 1;
+    }
+    out << CsvField(FormatDateTime(TMSystem::DeviceTimeToSystemTime(row.time)));
+    for (const auto& value : row.values) out << "," << StrFormat("%g", static_cast<double>(value.value));
+    out << "\n";
+  }
+  return 0;
+}
+
+void AddRowsCommand(CLI::App& app, int& status) {
+  auto file = std::make_shared<std::string>();
+  CLI::App* command = app.add_subcommand("rows", "Write the data rows of a log as CSV");
+  command->add_option("FILE", *file, "Log file")->required();
+  command->callback([file, &status] { status = RunRows(*file, std::cout, std::cerr); });
+}
+
+}  // namespace tvk::cli

@@ -1,0 +1,18 @@
+#pragma once
+// `tavisko rows FILE`: the data rows as CSV.
+
+#include <iosfwd>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+namespace tvk::cli {
+
+void AddRowsCommand(CLI::App& app, int& status);
+
+// Time (with the display settings), then one column per channel; 1 when the log cannot be read.
+int RunRows(const std::string& path, std::ostream& out, std::ostream& err);
+
+}  // namespace tvk::cli

@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "logfile/LogFile.h"
+#include "logfile/LogFileReader.h"
+#include "support/LogFiles.h"
+#include "support/TempDir.h"
+
+namespace TMSystem {
+namespace {
+
+using tvk::test::Bytes;
+using tvk::test::ReadFileBytes;
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+tvk::test::DataBlockSpec SmallData(const std::string& siteName = "North Well") {
+  tvk::test::DataBlockSpec spec;
+  spec.header.siteName = siteName;
+  spec.channels = {{0, 12, 2, 17, 5}, {1, 12, 3, 38, 5}};
+  spec.rows = {{{100, 0}, {{1.0f, 0}, {2.0f, 0}}}, {{200, 0}, {{3.0f, 1}, {4.0f, 2}}}};
+  return spec;
+}
+
+struct Sections {
+  Bytes configuration, notes, data;
+};
+
+Sections ReadSections(const std::string& path) {
+  CTMLogFileReader reader;
+  Sections s;
+  CTMByteBuffer b;
+  EXPECT_EQ(reader.Open(path), tvk::kOk);
+  EXPECT_EQ(reader.ReadConfiguration(b), tvk::kOk);
+  s.configuration = tvk::test::ToBytes(b);
+  EXPECT_EQ(reader.ReadNotes(reader.NotesSize(), b), tvk::kOk);
+  s.notes = tvk::test::ToBytes(b);
+  EXPECT_EQ(reader.ReadLogData(reader.LogDataSize(), b), tvk::kOk);
+  s.data = tvk::test::ToBytes(b);
+  return s;
+}
+
+class LogFileTest : public testing::Test {
+ protected:
+  std::string WriteSource(const Bytes& notes, const Bytes& data) {
+    tvk::test::WriteLogFile(source_, configuration_, notes, data);
+    return source_;
+  }
+  tvk::test::TempDir dir_;
+  std::string source_ = dir_.File("source.vxl");
+  Bytes configuration_ = tvk::test::MakeConfiguration("Well 1", {{"SiteName", "North Well"}});
+  Bytes notes_ = Concat({tvk::test::MakePlainNote(3, 50), tvk::test::MakePlainNote(5, 150)});
+};
+
+TEST_F(LogFileTest, LoadThenSaveAsReproducesEverySection) {
+  WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
+  for (const int mode : {kLoadAll, kLoadOnDemand}) {
+    SCOPED_TRACE(mode);
+    CTMLogFile log;
+    ASSERT_EQ(log.Load(source_, mode), tvk::kOk);
+    EXPECT_EQ(log.GetRowCount(), 2u);
+    EXPECT_EQ(log.GetNoteCount(), 2u);
+    EXPECT_TRUE(log.HasData());
+    const std::string copy = dir_.File("copy" + std::to_string(mode) + ".vxl");
+    const Bytes before = ReadFileBytes(source_);
+    ASSERT_EQ(log.SaveAs(copy), tvk::kOk);
+    EXPECT_EQ(log.GetPath(), copy);
+    EXPECT_EQ(ReadFileBytes(source_), before);
+    const Sections a = ReadSections(source_);
+    const Sections b = ReadSections(copy);
+    EXPECT_EQ(b.configuration, a.configuration);
+    EXPECT_EQ(b.notes, a.notes);
+    EXPECT_EQ(b.data, a.data);
+  }
+}
+
+TEST_F(LogFileTest, LoadRefusalsAndPartialLoads) {
+  CTMLogFile log;
+  EXPECT_EQ(log.Load(dir_.File("absent.vxl"), kLoadAll), tvk::kFileNotFound);
+  EXPECT_EQ(log.GetPath(), "");
+  EXPECT_EQ(log.GetLoadMode(), 0);
+
+  WriteSource(notes_, {});
+  EXPECT_EQ(log.Load(source_, kLoadAll), tvk::kNoData);
+  EXPECT_EQ(log.GetLogName(), "Well 1");
+  EXPECT_EQ(log.GetNoteCount(), 2u);
+
+  // A third record whose length byte is 0 ends the list.
+  WriteSource(Concat({notes_, Bytes{0}, tvk::test::MakePlainNote(4, 300)}), tvk::test::MakeDataBlock(SmallData()));
+  ASSERT_EQ(log.Load(source_, kLoadAll), tvk::kOk);
+  EXPECT_EQ(log.GetNoteCount(), 2u);
+
+  tvk::test::WriteLogFile(source_, Bytes{0, 3, 1, 2}, notes_, {});  // format version 3
+  EXPECT_EQ(log.Load(source_, kLoadAll), tvk::kBadFormatVersion);
+  EXPECT_EQ(log.GetPath(), "");
+  EXPECT_EQ(log.GetNoteCount(), 0u);
+}
+
+TEST_F(LogFileTest, NotesAreReportedOnlyWhenTheFileHadThem) {
+  WriteSource({}, tvk::test::MakeDataBlock(SmallData()));
+  CTMLogFile log;
+  ASSERT_EQ(log.Load(source_, kLoadAll), tvk::kOk);
+  std::vector<CTMLogNotesRecord> notes;
+  EXPECT_EQ(log.GetNotes(notes), tvk::kNotesNotLoaded);
+
+  // A note set on a log that had none is still saved.
+  CTMLogNotesRecord record;
+  ASSERT_EQ(record.FromBytes(tvk::test::ToBuffer(tvk::test::MakePlainNote(9, 400))), tvk::kOk);
+  ASSERT_EQ(log.SetNotes({record}), tvk::kOk);
+  const std::string copy = dir_.File("copy.vxl");
+  ASSERT_EQ(log.SaveAs(copy), tvk::kOk);
+  CTMLogFile reloaded;
+  ASSERT_EQ(reloaded.Load(copy, kLoadAll), tvk::kOk);
+  ASSERT_EQ(reloaded.GetNotes(notes), tvk::kOk);
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_EQ(notes[0].type, 9u);
+}
+
+TEST_F(LogFileTest, SaveIsRefusedForRowsOnDemandAndLeavesTheFile) {
+  WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
+  const Bytes before = ReadFileBytes(source_);
+  CTMLogFile log;
+  ASSERT_EQ(log.Load(source_, kLoadOnDemand), tvk::kOk);
+  EXPECT_EQ(log.Save(), tvk::kSaveInCursorMode);
+  EXPECT_EQ(ReadFileBytes(source_), before);
+  EXPECT_EQ(log.SetRows({}), tvk::kUnsupportedDataMode);
+}
+
+TEST_F(LogFileTest, SaveAsSamePathInOtherCaseIsASave) {
+  WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
+  CTMLogFile log;
+  ASSERT_EQ(log.Load(source_, kLoadAll), tvk::kOk);
+  ASSERT_EQ(log.SetStringValue("SiteName", "Renamed"), tvk::kOk);
+  std::string upper = source_;
+  upper.replace(upper.size() - 10, 6, "SOURCE");
+  ASSERT_EQ(log.SaveAs(upper), tvk::kOk);
+  EXPECT_FALSE(std::filesystem::exists(upper));
+  CTMLogFile reloaded;
+  ASSERT_EQ(reloaded.Load(source_, kLoadAll), tvk::kOk);
+  EXPECT_EQ(reloaded.GetSiteName(), "Renamed");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 1);  // no temporary left
+}
+
+TEST_F(LogFileTest, ChannelsWithoutRowsWriteNoDataSection) {
+  CTMLogFile log;
+  ASSERT_EQ(log.ParseConfiguration(tvk::test::ToBuffer(configuration_)), tvk::kOk);
+  ASSERT_EQ(log.SetChannels(SmallData().channels), tvk::kOk);
+  const std::string path = dir_.File("new.vxl");
+  ASSERT_EQ(log.SaveAs(path), tvk::kOk);
+  CTMLogFileReader reader;
+  ASSERT_EQ(reader.Open(path), tvk::kOk);
+  EXPECT_EQ(reader.LogDataPos(), 0);
+  EXPECT_EQ(reader.NotesPos(), 0);
+}
+
+TEST_F(LogFileTest, FailedSaveAsLeavesNoFileBehind) {
+  WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
+  CTMLogFile log;
+  ASSERT_EQ(log.Load(source_, kLoadAll), tvk::kOk);
+
+  EXPECT_TRUE(tvk::Failed(log.SaveAs(dir_.File("missing-folder/out.vxl"))));
+  EXPECT_TRUE(tvk::Failed(log.SaveAs("/proc/out.vxl")));  // refuses new files, also for root
+
+  // The file system refuses bytes past a limit: the write fails part way through.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = 200;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const ResultCode rc = log.SaveAs(dir_.File("out.vxl"));
+  setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_TRUE(tvk::Failed(rc));
+  EXPECT_EQ(log.GetPath(), source_);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 1);
+}
+
+TEST_F(LogFileTest, SaveAsOverAFileAReaderHoldsIsRefused) {
+  WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
+  const std::string target = dir_.File("held.vxl");
+  tvk::test::WriteLogFile(target, configuration_, {}, {});
+  const Bytes before = ReadFileBytes(target);
+  CTMLogFileReader holder;
+  ASSERT_EQ(holder.Open(target), tvk::kOk);
+  CTMLogFile log;
+  ASSERT_EQ(log.Load(source_, kLoadAll), tvk::kOk);
+  EXPECT_TRUE(tvk::Failed(log.SaveAs(target)));
+  EXPECT_EQ(ReadFileBytes(target), before);
+  holder.Close();
+  EXPECT_EQ(log.SaveAs(target), tvk::kOk);
+}
+
+TEST_F(LogFileTest, CopiesShareTheOnDemandReader) {
+  WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
+  CTMLogFile copy;
+  {
+    CTMLogFile log;
+    ASSERT_EQ(log.Load(source_, kLoadOnDemand), tvk::kOk);
+    ASSERT_EQ(copy.CopyLogFrom(log), tvk::kOk);
+  }
+  CTMDataRow row;
+  ASSERT_EQ(copy.GetRow(1, row), tvk::kOk);
+  EXPECT_EQ(row.values[1].value, 4.0f);
+  EXPECT_EQ(copy.GetNoteCount(), 2u);
+  EXPECT_EQ(copy.GetLogName(), "Well 1");
+}
+
+TEST_F(LogFileTest, SiteInfoPrefersTheDataBlockNameWhenTheyDiffer) {
+  struct Case {
+    const char* dataName;
+    const char* expectedName;
+    bool zeroGuid;
+  } cases[] = {{"North Well", "North Well", false}, {"Other Name", "Other Name", true}};
+  configuration_ = tvk::test::MakeConfiguration(
+      "Well 1", {{"SiteName", "North Well"}, {"SiteGUID", "{00112233-4455-6677-8899-AABBCCDDEEFF}"}});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dataName);
+    WriteSource({}, tvk::test::MakeDataBlock(SmallData(c.dataName)));
+    CTMLogFile log;
+    ASSERT_EQ(log.Load(source_, kLoadOnDemand), tvk::kOk);
+    std::string name, guid;
+    ASSERT_EQ(log.GetSiteInfo(name, guid), tvk::kOk);
+    EXPECT_EQ(name, c.expectedName);
+    EXPECT_EQ(guid, c.zeroGuid ? "{00000000-0000-0000-0000-000000000000}" : "{00112233-4455-6677-8899-AABBCCDDEEFF}");
+  }
+}
+
+}  // namespace
+}  // namespace TMSystem

@@ -1,0 +1,333 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <memory>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+#include "common/ResultCodes.h"
+#include "common/Utf.h"
+#include "logfile/notes/CalibrationNotes.h"
+#include "logfile/notes/LevelNotes.h"
+#include "logfile/notes/StdNote.h"
+#include "logfile/notes/UserNotes.h"
+
+namespace TMSystem {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using NotePtr = std::unique_ptr<CTMStdNote>;
+
+// Notes built here carry this user name instead of the login name.
+class NoteUser {
+ public:
+  explicit NoteUser(std::string name) { SetNoteUserNameForTesting(std::move(name)); }
+  ~NoteUser() { SetNoteUserNameForTesting(std::nullopt); }
+};
+
+CTMLogNotesRecord UserRecord(std::uint32_t subType, const Bytes& payload, std::uint16_t version = 0) {
+  CTMLogNotesRecord record;
+  record.type = 0;
+  record.subType = subType;
+  record.version = version;
+  record.payload = CTMByteBuffer(payload.data(), static_cast<std::uint32_t>(payload.size()));
+  return record;
+}
+
+template <class Note, class... Args>
+NotePtr Built(Args... args) {
+  auto note = std::make_unique<Note>();
+  EXPECT_EQ(note->Build(args...), tvk::kOk);
+  return note;
+}
+
+template <class Note>
+bool SameValues(const CTMStdNote& a, const CTMStdNote& b) {
+  const auto* x = dynamic_cast<const Note*>(&a);
+  const auto* y = dynamic_cast<const Note*>(&b);
+  return x != nullptr && y != nullptr && x->GetValues() == y->GetValues();
+}
+
+bool SameKind(const CTMStdNote& a, const CTMStdNote& b) { return typeid(a) == typeid(b); }
+
+TEST(NoteClasses, EveryClassRoundTripsThroughBytesAndTheFactory) {
+  const NoteUser user("Ann Tester");
+  const tvk::SystemTime start = tvk::MakeSystemTime(2009, 7, 5, 8, 9, 10);
+  const tvk::SystemTime stop = tvk::MakeSystemTime(2010, 1, 2, 3, 4, 5);
+  const std::vector<float> curve = {1.5f, -2.25f, 3, 4, 5, 6, 7, 8.125f};
+  struct Row {
+    const char* name;
+    std::function<NotePtr()> build;
+    std::function<bool(const CTMStdNote&, const CTMStdNote&)> same;
+  };
+  const Row rows[] = {
+      {"text", [] { return Built<CTMUserNote_Text>(std::string_view("Pump check \xC3\xBC \xE2\x82\xAC")); },
+       SameValues<CTMUserNote_Text>},
+      {"download", [&] { return Built<CTMUserNote_Download>(uint16_t{40}, uint16_t{55}, start, stop); },
+       SameValues<CTMUserNote_Download>},
+      {"tds factor", [] { return Built<CTMUserNote_Calibrate_TDSFactor>(77u, 0.65f); },
+       SameValues<CTMUserNote_Calibrate_TDSFactor>},
+      {"conductivity", [] { return Built<CTMUserNote_Calibrate_Conductivity>(12345u, 1.02f, -0.5f, 25.0f, 1.91f); },
+       SameValues<CTMUserNote_Calibrate_Conductivity>},
+      {"spec cond curve", [] { return Built<CTMUserNote_SpecCondCurve>(9u, 25.0f, 2.1f); },
+       SameValues<CTMUserNote_SpecCondCurve>},
+      {"spec cond curve from values",
+       [&] {
+         auto note = std::make_unique<CTMUserNote_SpecCondCurve>();
+         EXPECT_EQ(note->BuildFromValues(9u, 20.0f, 1.9f, curve), tvk::kOk);
+         return NotePtr(std::move(note));
+       },
+       SameValues<CTMUserNote_SpecCondCurve>},
+      {"memory and battery", [] { return Built<CTMUserNote_MemoryBatteryStatus>(uint16_t{12}, uint16_t{88}); },
+       SameValues<CTMUserNote_MemoryBatteryStatus>},
+      {"cache timeout", [] { return Built<CTMUserNote_SensorMeasCacheTO>(31u, uint16_t{600}); },
+       SameValues<CTMUserNote_SensorMeasCacheTO>},
+      {"sg factor", [] { return Built<CTMUserNote_NewSpecificGravFactor>(5u, 1.025f); },
+       SameValues<CTMUserNote_NewSpecificGravFactor>},
+      {"specific gravity", [] { return Built<CTMUserNote_NewSpecificGravity>(5u, 0.998f); },
+       SameValues<CTMUserNote_NewSpecificGravity>},
+      {"zero pressure", [] { return Built<CTMUserNote_Calibration_ZeroPressureSensor>(8u, -0.012f, uint16_t{17}); },
+       SameValues<CTMUserNote_Calibration_ZeroPressureSensor>},
+      {"factory reset", [] { return Built<CTMUserNote_RestoreFactoryCal_Sensor>(8u, uint16_t{11}); },
+       SameValues<CTMUserNote_RestoreFactoryCal_Sensor>},
+      {"level reference",
+       [] {
+         return Built<CTMUserNote_Calibrate_SetNewLevelRef>(4u, 10.5f, 3.25f, uint16_t{38}, 1.4f, 0.02f,
+                                                            uint16_t{17}, 12.5f, uint16_t{49});
+       },
+       SameValues<CTMUserNote_Calibrate_SetNewLevelRef>},
+      {"calibration expired", [&] { return Built<CTMUserNote_SensorFactoryCalExpired>(6u, stop); },
+       SameValues<CTMUserNote_SensorFactoryCalExpired>},
+      {"power status", [] { return Built<CTMUserNote_PowerStatus>(uint16_t{12500}, uint16_t{3600}); },
+       SameValues<CTMUserNote_PowerStatus>},
+      {"manual time sync",
+       [] {
+         auto note = std::make_unique<CTMUserNote_ManualTimeSync>();
+         EXPECT_EQ(note->BuildFromDeviceTime(DeviceTimeFromFields(2011, 2, 3, 4, 5, 6)), tvk::kOk);
+         return NotePtr(std::move(note));
+       },
+       SameValues<CTMUserNote_ManualTimeSync>},
+      {"head reference",
+       [] {
+         return Built<CTMUserNote_Calibrate_SetNewHeadRef>(4u, 1.5f, 2.5f, uint16_t{35}, 3.5f, 4.5f, uint16_t{18},
+                                                           5.5f, uint16_t{50});
+       },
+       SameValues<CTMUserNote_Calibrate_SetNewHeadRef>},
+      {"all log notes", [] { return Built<CTMUserNote_AllLogNotes>(); }, SameKind},
+      {"post correction",
+       [] {
+         return Built<CTMUserNote_Tavisko>(1u, CTMDeviceTime{1'300'000'000, 0x8000}, uint16_t{4}, 0u, 1.01f, 0u,
+                                           12.5f, uint16_t{17}, 100.25f, uint16_t{38});
+       },
+       SameValues<CTMUserNote_Tavisko>},
+      {"turbidity", [] { return Built<CTMUserNote_Calibrate_Turbidity>(3u, 1.1f, -4.0f); },
+       SameValues<CTMUserNote_Calibrate_Turbidity>},
+      {"luvo", [] { return Built<CTMUserNote_Calibrate_Luvo>(3u, 99u, 1.1f, -4.0f); },
+       SameValues<CTMUserNote_Calibrate_Luvo>},
+      {"ph", [] { return Built<CTMUserNote_Calibrate_pH>(3u, uint16_t{2}, -58.2f, 410.0f, -57.9f, 402.5f); },
+       SameValues<CTMUserNote_Calibrate_pH>},
+      {"orp", [] { return Built<CTMUserNote_Calibrate_ORP>(3u, 12.75f); }, SameValues<CTMUserNote_Calibrate_ORP>},
+      {"nitrate", [] { return Built<CTMUserNote_Calibrate_Nitrate>(3u, uint16_t{1}, -55.0f, 200.0f, 0.0f, 0.0f); },
+       SameValues<CTMUserNote_Calibrate_Nitrate>},
+      {"chloride", [] { return Built<CTMUserNote_Calibrate_Chloride>(3u, uint16_t{2}, 1, 2, 3, 4); },
+       SameValues<CTMUserNote_Calibrate_Chloride>},
+      {"ammonium", [] { return Built<CTMUserNote_Calibrate_Ammonium>(3u, uint16_t{2}, 5, 6, 7, 8); },
+       SameValues<CTMUserNote_Calibrate_Ammonium>},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const NotePtr note = row.build();
+    const CTMLogNotesRecord record = note->GetRecord();
+    EXPECT_EQ(record.type, 0U);
+    CTMByteBuffer bytes;
+    ASSERT_EQ(record.ToBytes(bytes), tvk::kOk);
+    CTMLogNotesRecord decoded;
+    ASSERT_EQ(decoded.FromBytes(bytes), tvk::kOk);
+    NotePtr back;
+    ASSERT_EQ(CreateNoteFromRecord(decoded, back), tvk::kOk);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(typeid(*back), typeid(*note));
+    EXPECT_TRUE(row.same(*note, *back));
+    EXPECT_EQ(back->GetTime(), note->GetTime());
+    EXPECT_EQ(back->GetRecord().version, record.version);
+    EXPECT_EQ(back->GetText(), note->GetText());
+    EXPECT_EQ(back->GetDisplayText(), note->GetText());
+  }
+}
+
+TEST(NoteClasses, FactoryRefusesWhatNoClassReads) {
+  const Bytes serialAndEmptyName = {0, 0, 0, 7, 0, 0};
+  CTMLogNotesRecord typeTwelve;
+  typeTwelve.type = 12;
+  struct Row {
+    const char* name;
+    CTMLogNotesRecord record;
+    ResultCode expected;
+  };
+  const Row rows[] = {
+      {"empty text", UserRecord(0, {}), tvk::kFail},
+      {"odd text", UserRecord(0, Bytes(5, 0x41)), tvk::kFail},
+      {"download one byte short", UserRecord(1, Bytes(37, 0)), tvk::kFail},
+      {"tds version 0 with a name", UserRecord(2, Bytes(10, 0)), tvk::kFail},
+      {"tds version 1 one byte short", UserRecord(2, Bytes(9, 0), 1), tvk::kFail},
+      {"conductivity one byte short", UserRecord(3, Bytes(21, 0)), tvk::kFail},
+      {"conductivity name count past the end", UserRecord(3, {0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                             0, 0, 0, 5}),
+       tvk::kBufferOverrun},
+      {"spec cond curve one byte short", UserRecord(4, Bytes(45, 0)), tvk::kFail},
+      {"sub-type 7 has no class", UserRecord(7, Bytes(20, 0)), tvk::kInvalidNoteType},
+      {"sub-type 13 has no class", UserRecord(13, Bytes(20, 0)), tvk::kInvalidNoteType},
+      {"cache timeout version 0 with a name", UserRecord(9, Bytes(8, 0)), tvk::kFail},
+      {"cache timeout version 1 without a name", UserRecord(9, Bytes(6, 0), 1), tvk::kFail},
+      {"zero pressure one byte short", UserRecord(12, Bytes(11, 0)), tvk::kFail},
+      {"factory reset kind 12", UserRecord(14, {0, 0, 0, 7, 0, 0, 0, 12}, 1), tvk::kFail},
+      {"factory reset without its kind", UserRecord(14, serialAndEmptyName, 1), tvk::kBufferOverrun},
+      {"level reference one byte short", UserRecord(15, Bytes(31, 0)), tvk::kFail},
+      {"calibration expired one byte short", UserRecord(16, Bytes(19, 0)), tvk::kFail},
+      {"head reference one byte short", UserRecord(19, Bytes(31, 0)), tvk::kFail},
+      {"post correction one byte short", UserRecord(21, Bytes(33, 0)), tvk::kFail},
+      {"post correction at the minimum", UserRecord(21, Bytes(34, 0)), tvk::kBufferOverrun},
+      {"sub-type 22 read by the tds class", UserRecord(22, Bytes(8, 0)), tvk::kBadNoteSubType},
+      {"luvo one byte short", UserRecord(24, Bytes(17, 0)), tvk::kFail},
+      {"ph one byte short", UserRecord(25, Bytes(25, 0)), tvk::kFail},
+      {"type 12", typeTwelve, tvk::kInvalidNoteType},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    NotePtr note = std::make_unique<CTMStdNote>();
+    EXPECT_EQ(CreateNoteFromRecord(row.record, note), row.expected);
+    EXPECT_EQ(note, nullptr);
+  }
+}
+
+TEST(NoteClasses, ClassesRefuseOtherRecords) {
+  CTMLogNotesRecord reset;
+  reset.type = 3;
+  CTMUserNote_Calibrate_Conductivity conductivity;
+  EXPECT_EQ(conductivity.FromRecord(reset), tvk::kInvalidNoteType);
+  EXPECT_EQ(conductivity.FromRecord(UserRecord(4, Bytes(46, 0))), tvk::kBadNoteSubType);
+  CTMUserNote_Calibrate_SetNewLevelRef level;
+  EXPECT_EQ(level.FromRecord(UserRecord(19, Bytes(32, 0))), tvk::kBadNoteSubType);
+  CTMUserNote_Calibrate_pH ph;
+  EXPECT_EQ(ph.FromRecord(UserRecord(27, Bytes(26, 0))), tvk::kBadNoteSubType);
+
+  NotePtr note;
+  ASSERT_EQ(CreateNoteFromRecord(reset, note), tvk::kOk);
+  EXPECT_EQ(typeid(*note), typeid(CTMStdNote));
+}
+
+TEST(NoteClasses, VersionDecidesWhatIsRead) {
+  const Bytes cache = {0, 0, 0, 7, 0, 9, 0, 1, 0, 0x41};
+  CTMUserNote_SensorMeasCacheTO later;
+  ASSERT_EQ(later.FromRecord(UserRecord(9, cache, 2)), tvk::kOk);
+  EXPECT_EQ(later.GetValues(), (CTMUserNote_SensorMeasCacheTO::Values{7, 9, ""}));
+  CTMUserNote_SensorMeasCacheTO first;
+  ASSERT_EQ(first.FromRecord(UserRecord(9, cache, 1)), tvk::kOk);
+  EXPECT_EQ(first.GetValues().userName, "A");
+
+  CTMUserNote_Calibrate_TDSFactor tds;
+  ASSERT_EQ(tds.FromRecord(UserRecord(2, {0, 0, 0, 7, 0x3F, 0x80, 0, 0})), tvk::kOk);
+  EXPECT_EQ(tds.GetValues(), (CTMUserNote_Calibrate_TDSFactor::Values{7, 1.0f, ""}));
+
+  // Notes written before the kind was stored reset the level reference.
+  CTMUserNote_RestoreFactoryCal_Sensor reset;
+  ASSERT_EQ(reset.FromRecord(UserRecord(14, {0, 0, 0, 7, 0, 1, 0, 0x42})), tvk::kOk);
+  EXPECT_EQ(reset.GetValues(), (CTMUserNote_RestoreFactoryCal_Sensor::Values{7, "B", 1}));
+}
+
+TEST(NoteClasses, BuildStampsTheRecordAndKeepsItsLimits) {
+  const NoteUser user("Ann");
+  CTMUserNote_Text text;
+  ASSERT_EQ(text.Build(std::string(130, 'x')), tvk::kOk);
+  EXPECT_EQ(text.GetValues().text, std::string(120, 'x'));
+  ASSERT_EQ(text.Build(std::string(121, 'y')), tvk::kOk);
+  EXPECT_EQ(text.GetValues().text, std::string(121, 'y'));
+  CTMByteBuffer bytes;
+  ASSERT_EQ(text.GetRecord().ToBytes(bytes), tvk::kOk);
+  EXPECT_EQ(bytes.Size(), 254U);
+  EXPECT_EQ(text.Build(""), tvk::kMissingArgument);
+  EXPECT_EQ(text.GetValues().text, std::string(121, 'y'));
+
+  CTMUserNote_Calibrate_TDSFactor tds;
+  ASSERT_EQ(tds.Build(1, 0.5f), tvk::kOk);
+  EXPECT_EQ(tds.GetRecord().version, 1);
+  EXPECT_EQ(tds.GetRecord().payload.Size(), 8U + 2U + 6U);
+
+  const CTMDeviceTime before = CurrentDeviceTime();
+  CTMUserNote_AllLogNotes all;
+  ASSERT_EQ(all.Build(), tvk::kOk);
+  EXPECT_EQ(all.GetRecord().subType, 20U);
+  EXPECT_TRUE(all.GetRecord().payload.Empty());
+  EXPECT_FALSE(DeviceTimeLess(all.GetTime(), before));
+
+  const CTMUserNote_Download download;
+  EXPECT_EQ(download.GetValues().startTime, tvk::MakeSystemTime(1970, 1, 1));
+  EXPECT_EQ(download.GetValues().startTime.dayOfWeek, 4);
+}
+
+TEST(NoteClasses, PostCorrectionNoteCutsTheUserName) {
+  std::string sixty;
+  for (int i = 0; i < 60; ++i) sixty += static_cast<char>('a' + i % 26);
+  const NoteUser user(sixty);
+  CTMUserNote_Tavisko note;
+  ASSERT_EQ(note.Build(0, {}, 3, 0, 1.0f, 1, 0, 17, 0, 35), tvk::kOk);
+  EXPECT_EQ(note.GetValues().userName, sixty.substr(0, 50));
+  EXPECT_EQ(note.GetRecord().payload.Size(), 42U + 100U);
+  EXPECT_EQ(note.GetRecord().subType, 21U);
+  EXPECT_EQ(note.GetRecord().version, 0);
+
+  // Other notes keep the whole name.
+  CTMUserNote_Calibrate_SetNewLevelRef level;
+  ASSERT_EQ(level.Build(1, 2, 3, 38, 4, 5, 17, 6, 49), tvk::kOk);
+  EXPECT_EQ(level.GetValues().userName, sixty);
+}
+
+TEST(NoteClasses, CopiesAreIndependent) {
+  const NoteUser user("Ann");
+  CTMUserNote_Calibrate_pH source;
+  ASSERT_EQ(source.Build(4, 2, 1, 2, 3, 4), tvk::kOk);
+  const CTMUserNote_Calibrate_pH copy(source);
+  source.Reset();
+  EXPECT_EQ(copy.GetValues().serialNumber, 4U);
+  EXPECT_EQ(copy.GetRecord().subType, 25U);
+  EXPECT_EQ(source.GetValues().serialNumber, 0U);
+  EXPECT_EQ(source.GetRecord().type, 255U);
+}
+
+TEST(NoteClasses, SurviveArbitrarySections) {
+  std::mt19937 random(20261206);
+  for (int round = 0; round < 3000; ++round) {
+    // Records with plausible headers, random contents, and now and then a bad length byte.
+    Bytes section;
+    while (section.size() < 400 && random() % 12 != 0) {
+      Bytes record(8 + random() % 60);
+      for (std::uint8_t& byte : record) byte = static_cast<std::uint8_t>(random());
+      record[0] = static_cast<std::uint8_t>(random() % 9 == 0 ? record[0] : record.size());
+      record[7] = static_cast<std::uint8_t>(random() % 11);
+      if (record[7] == 0 && record.size() >= 12 && random() % 4 != 0) {
+        record[8] = 0;
+        record[9] = 2;
+        record[10] = static_cast<std::uint8_t>(random() % 31);
+      }
+      section.insert(section.end(), record.begin(), record.end());
+    }
+    const std::vector<CTMLogNotesRecord> records =
+        ReadNotesSection(CTMByteBuffer(section.data(), static_cast<std::uint32_t>(section.size())));
+    for (const CTMLogNotesRecord& record : records) {
+      NotePtr note;
+      if (CreateNoteFromRecord(record, note) == tvk::kOk) {
+        (void)note->GetDisplayText();
+      } else {
+        EXPECT_EQ(note, nullptr);
+      }
+    }
+    CTMByteBuffer written;
+    ASSERT_EQ(WriteNotesSection(records, written), tvk::kOk);
+    EXPECT_LE(ReadNotesSection(written).size(), records.size());
+  }
+}
+
+}  // namespace
+}  // namespace TMSystem
