@@ -1,0 +1,186 @@
+#include "cli/CorrectCommand.h"
+
+#include <CLI/CLI.hpp>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <future>
+#include <iostream>
+#include <memory>
+
+#include "common/Calendar.h"
+#include "common/TextUtil.h"
+#include "correction/LevelCorrector.h"
+
+namespace tvk::cli {
+namespace {
+
+// The row nearest to `target`; a tie goes to the earlier row.
+int NearestRow(const std::vector<TMSystem::CTMDeviceTime>& times, double target) {
+  if (times.empty()) return -1;
+  const auto later = std::lower_bound(times.begin(), times.end(), target,
+                                      [](const TMSystem::CTMDeviceTime& t, double v) { return t.AsSeconds() < v; });
+  if (later == times.begin()) return 0;
+  if (later == times.end()) return static_cast<int>(times.size() - 1);
+  const auto earlier = later - 1;
+  const bool laterCloser = later->AsSeconds() - target < target - earlier->AsSeconds();
+  return static_cast<int>((laterCloser ? later : earlier) - times.begin());
+}
+
+// The wizard's pages in their order: mode; for modes 4 and 5 the data point, the reference value and,
+// for a log referenced at the start of the test, the offset; then the specific gravity.
+bool ApplySettings(CLevelCorrector& corrector, const CorrectOptions& options, std::string& reason) {
+  const std::uint16_t mode = options.mode.value_or(corrector.GetLevelMeasurementMode());
+  if (mode < 3 || mode > 5) {
+    reason = "the log has no level measurement mode; give one with --mode";
+    return false;
+  }
+  if (!corrector.SetNewLevelMeasurementMode(mode)) return false;
+  if (mode == 4 || mode == 5) {
+    int row = -1;
+    const auto rows = static_cast<long long>(corrector.GetRowTimes().size());
+    if (options.atRow) {
+      if (*options.atRow < 0 || *options.atRow >= rows) {
+        reason = "row " + std::to_string(*options.atRow) + " is not in the log (" + std::to_string(rows) + " rows)";
+        return false;
+      }
+      row = static_cast<int>(*options.atRow);
+    } else if (options.at) {
+      double seconds = 0;
+      ParseIsoTime(*options.at, seconds);
+      row = NearestRow(corrector.GetRowTimes(), seconds);
+    }
+    corrector.SetReferenceRowIndex(row);
+    const float value = options.reference.value_or(corrector.GetLevelReferenceVal());
+    if (!corrector.SetNewLevelReferenceVal(value)) return false;
+    if (corrector.GetLevelReferenceMode() == 1 && !corrector.SetNewLevelOffset(value)) return false;
+  }
+  // A log recorded with a dynamic density keeps its specific gravity.
+  if (corrector.GetDynamicSpecificGravityFactor() == 0.0f && corrector.GetAutomaticDensityCorrection() == 0) {
+    if (!corrector.SetNewSpecificGravity(options.specificGravity.value_or(corrector.GetSpecificGravity()))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+int CorrectWithProgress(CLevelCorrector& corrector, const std::string& file, bool progress) {
+  if (!progress) return corrector.Correct();
+  auto done = std::async(std::launch::async, [&corrector] { return corrector.Correct(); });
+  while (done.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
+    std::fprintf(stderr, "\r%s: %3d%%", file.c_str(), corrector.GetProgress());
+  }
+  std::fprintf(stderr, "\r%s: %3d%%\n", file.c_str(), 100);
+  return done.get();
+}
+
+bool CorrectOne(const std::string& file, const CorrectOptions& options, std::string& result) {
+  std::string reason;
+  if (!CheckLogFile(file, reason)) {
+    result = reason.empty() ? "the log cannot be corrected" : reason;
+    return false;
+  }
+  CLevelCorrector corrector;
+  if (!corrector.Open(file) || !ApplySettings(corrector, options, reason) ||
+      !CorrectWithProgress(corrector, file, options.progress)) {
+    result = reason.empty() ? corrector.GetErrorText() : reason;
+    return false;
+  }
+  const std::string folder =
+      options.outputDir.empty() ? CombinePath(GetFolderPart(file), "Post Corrected Files") : options.outputDir;
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (!corrector.SaveCorrected(folder)) {
+    result = "cannot write the corrected log into " + folder;
+    return false;
+  }
+  result = CombinePath(TrimTrailingSeparators(folder), corrector.GetOutputName());
+  return true;
+}
+
+}  // namespace
+
+bool ParseIsoTime(const std::string& text, double& seconds) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+  double second = 0;
+  char zone = 0;
+  int used = 0;
+  const int fields = std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%lf%c%n", &year, &month, &day, &hour, &minute,
+                                 &second, &zone, &used);
+  const bool zoned = fields == 7 && zone == 'Z' && static_cast<std::size_t>(used) == text.size();
+  if (!(fields == 6 || zoned) || second < 0 || second >= 60 || text.find_first_of("+-", 10) != std::string::npos) {
+    return false;
+  }
+  const auto ticks = SystemTimeToFileTime(MakeSystemTime(year, month, day, hour, minute, 0));
+  if (!ticks || *ticks < kUnixEpochFileTime) return false;
+  seconds = static_cast<double>((*ticks - kUnixEpochFileTime) / kTicksPerSecond) + second;
+  return true;
+}
+
+int RunCorrect(const std::vector<std::string>& files, const CorrectOptions& options, std::ostream& out,
+               std::ostream& err) {
+  int status = 0;
+  for (const std::string& file : files) {
+    std::string result;
+    if (CorrectOne(file, options, result)) {
+      out << result << "\n";
+    } else {
+      err << file << ": " << result << "\n";
+      status = 1;
+    }
+  }
+  return status;
+}
+
+void AddCorrectCommand(CLI::App& app, int& status) {
+  struct Inputs {
+    std::vector<std::string> files;
+    std::string mode, sg, at;
+    float reference = 0;
+    long long atRow = -1;
+    std::string outputDir;
+  };
+  auto in = std::make_shared<Inputs>();
+  CLI::App* command = app.add_subcommand("correct", "Post-correct logs into \"Post Corrected Files\"");
+  command->add_option("FILE", in->files, "Log files")->required();
+  command->add_option("--mode", in->mode, "New level measurement mode")
+      ->check(CLI::IsMember({"pressure-head", "depth-to-water", "elevation"}));
+  auto* reference = command->add_option("--reference", in->reference, "New level reference, in the level unit");
+  auto* atRow = command->add_option("--at-row", in->atRow, "Reference data point by row index");
+  auto* at = command->add_option("--at", in->at, "Reference data point nearest this UTC time (ISO 8601)")
+                 ->check([](const std::string& text) {
+                   double seconds = 0;
+                   return ParseIsoTime(text, seconds) ? std::string() : "not an ISO 8601 UTC time: " + text;
+                 });
+  atRow->excludes(at);
+  command->add_option("--sg", in->sg, "Specific gravity: fresh, brackish, sea or a value")
+      ->check([](const std::string& text) {
+        if (text == "fresh" || text == "brackish" || text == "sea") return std::string();
+        char* end = nullptr;
+        const float value = std::strtof(text.c_str(), &end);
+        return end != text.c_str() && *end == '\0' && std::isfinite(value) && value > 0
+                   ? std::string()
+                   : "specific gravity must be fresh, brackish, sea or a positive number: " + text;
+      });
+  command->add_option("--output-dir", in->outputDir, "Folder for the corrected logs");
+  command->callback([in, reference, atRow, at, &status] {
+    CorrectOptions options;
+    if (!in->mode.empty()) options.mode = in->mode == "pressure-head" ? 3 : in->mode == "depth-to-water" ? 4 : 5;
+    if (reference->count() > 0) options.reference = in->reference;
+    if (atRow->count() > 0) options.atRow = in->atRow;
+    if (at->count() > 0) options.at = in->at;
+    if (in->sg == "fresh") options.specificGravity = 0.999f;
+    else if (in->sg == "brackish") options.specificGravity = 1.012f;
+    else if (in->sg == "sea") options.specificGravity = 1.024f;
+    else if (!in->sg.empty()) options.specificGravity = std::strtof(in->sg.c_str(), nullptr);
+    options.outputDir = in->outputDir;
+    options.progress = ::isatty(STDERR_FILENO) != 0;
+    status = RunCorrect(in->files, options, std::cout, std::cerr);
+  });
+}
+
+}  // namespace tvk::cli

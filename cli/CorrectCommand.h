@@ -1,0 +1,36 @@
+#pragma once
+// `tavisko correct FILE...`: batch post-correction, doing for each log what the wizard does.
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace tvk::cli {
+
+struct CorrectOptions {
+  std::optional<std::uint16_t> mode;       // 3, 4 or 5; the log's own when absent
+  std::optional<float> reference;          // the log's own when absent
+  std::optional<long long> atRow;          // the reference data point by row
+  std::optional<std::string> at;           // ... or by time (ISO 8601, UTC)
+  std::optional<float> specificGravity;    // the log's own when absent
+  std::string outputDir;                   // "Post Corrected Files" beside each log when empty
+  bool progress = false;                   // report progress on standard error
+};
+
+void AddCorrectCommand(CLI::App& app, int& status);
+
+// Corrects every file in turn: one line per file on `out`, the output path or the file and the reason.
+// 0 when every file was corrected, 1 otherwise.
+int RunCorrect(const std::vector<std::string>& files, const CorrectOptions& options, std::ostream& out,
+               std::ostream& err);
+
+// "2011-03-13T07:06:40Z" (the Z and the seconds' fraction optional) as seconds since 1970; false when
+// the text is no such time.
+bool ParseIsoTime(const std::string& text, double& seconds);
+
+}  // namespace tvk::cli

@@ -1,0 +1,61 @@
+#pragma once
+// The two passes of a level correction: every level value back to a normalised pressure head (metres
+// of fresh water) with the settings it was recorded with, then forward into the level column of the
+// new settings. Pure functions over values, so they are tested without files.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/DeviceTime.h"
+#include "correction/LevelSettings.h"
+#include "logfile/DataBlock.h"
+
+namespace tvk {
+
+// What the conversion takes from a level-reference note: the reference was set again at `time`.
+struct LevelReferenceChange {
+  TMSystem::CTMDeviceTime time;
+  float referenceValue = 0.0f;  // in levelUnit
+  float depth = 0.0f;           // in levelUnit
+  std::uint16_t levelUnit = 0;
+  float headPressure = 0.0f;    // in pressureUnit
+  std::uint16_t pressureUnit = 0;
+};
+
+// Metres of water per psi, as single precision.
+constexpr float kMetresOfWaterPerPsi = 0.70307f;
+
+// Cells with these status codes are not computed values; the mode formulas leave them alone.
+bool IsUnconvertedStatus(std::uint16_t status);
+
+// Called with the index of the row about to be converted and the row count.
+using RowProgress = std::function<void(std::size_t index, std::size_t count)>;
+
+struct ToHeadInput {
+  const LevelSettings& original;
+  std::uint16_t levelChannelUnit = 0;  // unit of the recorded level values
+  const std::vector<TMSystem::CTMDataValue>& levels;
+  const std::vector<TMSystem::CTMDeviceTime>& rowTimes;
+  const std::vector<LevelReferenceChange>& changes;  // in log order
+};
+
+struct FromHeadInput {
+  const LevelSettings& updated;
+  float referenceOffset = 0.0f;  // from the first pass
+  const std::vector<TMSystem::CTMDataValue>& heads;
+  int referenceRowIndex = -1;  // the row the new reference was taken at; negative for none
+};
+
+// Fills `heads` (one per level value, statuses kept) and `referenceOffset`. 0 with the reason in
+// `errorText` on failure; `heads` is then of no meaning.
+int ToPressureHead(const ToHeadInput& in, std::vector<TMSystem::CTMDataValue>& heads, float& referenceOffset,
+                   std::string& errorText, const RowProgress& progress = {});
+
+// Fills `newValues` (one per head, statuses kept). 0 with the reason in `errorText` on failure.
+int FromPressureHead(const FromHeadInput& in, std::vector<TMSystem::CTMDataValue>& newValues,
+                     std::string& errorText, const RowProgress& progress = {});
+
+}  // namespace tvk

@@ -1,0 +1,467 @@
+#include "correction/LevelCorrector.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "common/Calendar.h"
+#include "common/LocalTime.h"
+#include "common/ResultCodes.h"
+#include "common/ResultMessages.h"
+#include "common/TextUtil.h"
+#include "correction/OutputNaming.h"
+#include "logfile/ConfigKeys.h"
+#include "logfile/notes/LevelNotes.h"
+#include "platform/SystemInfo.h"
+
+namespace tvk {
+namespace {
+
+using TMSystem::CTMChannelInfo;
+using TMSystem::CTMDataRow;
+using TMSystem::CTMLogNotesRecord;
+
+constexpr std::uint32_t kUserNoteType = 0;
+constexpr std::uint32_t kAllLogNotesSubType = 20;
+constexpr std::uint16_t kPressureParameter = 2;
+
+bool IsUserNote(const CTMLogNotesRecord& note, std::uint32_t subType) {
+  return note.type == kUserNoteType && note.subType == subType;
+}
+
+// Index of the first channel with a level parameter; false when there is none.
+bool FindLevelChannel(const std::vector<CTMChannelInfo>& channels, std::size_t& index) {
+  for (std::size_t i = 0; i < channels.size(); ++i) {
+    if (IsLevelMode(channels[i].parameterId)) {
+      index = i;
+      return true;
+    }
+  }
+  return false;
+}
+
+LevelReferenceChange ChangeFromNote(const TMSystem::CTMUserNote_Calibrate_SetNewLevelRef& note) {
+  const auto& values = note.GetValues();
+  LevelReferenceChange change;
+  change.time = note.GetTime();
+  change.referenceValue = values.referenceValue;
+  change.depth = values.depth;
+  change.levelUnit = values.levelUnit;
+  change.headPressure = values.headPressure;
+  change.pressureUnit = values.pressureUnit;
+  return change;
+}
+
+// Sensors whose level is offered only when the log holds barometrically adjusted values.
+bool NeedsBaroAdjustment(std::uint16_t sensorId) {
+  return (sensorId >= 8 && sensorId <= 13) || (sensorId >= 20 && sensorId <= 25) ||
+         (sensorId >= 32 && sensorId <= 34) || (sensorId >= 51 && sensorId <= 54);
+}
+
+// Site kinds (the site header's first word) that are never corrected; the second is also exempt
+// from the barometric rule.
+constexpr std::uint16_t kSiteWordRefusedA = 7;
+constexpr std::uint16_t kSiteWordVented = 26;
+
+constexpr const char* kRefusedUnreadable = "the log cannot be read";
+constexpr const char* kRefusedNoLevelUnit = "the log has no level unit";
+constexpr const char* kRefusedSiteKind = "the log's site kind has no level to correct";
+constexpr const char* kRefusedNoLevelChannel = "the log has no level channel";
+constexpr const char* kRefusedNoAllNotes = "the log lacks the note its level mode needs";
+constexpr const char* kRefusedReferenceChanges = "the level reference was set again in a log referenced at the start";
+constexpr const char* kRefusedNotBaroAdjusted = "the level sensor's values are not barometrically adjusted";
+constexpr const char* kRefusedCorrected = "the log has already been post-corrected";
+
+// The reason `log` may not be corrected; nullptr when it may.
+const char* RefusalOf(TMSystem::CTMLogFile& log) {
+  TMSystem::CTMVariant value;
+  if (Failed(log.GetValue(LevelFieldKey(LevelField::kLevelUnitId), value))) return kRefusedNoLevelUnit;
+  TMSystem::CTMSiteHeader header;
+  if (Failed(log.GetSiteHeader(header))) return kRefusedUnreadable;
+  if (header.word1 == kSiteWordRefusedA || header.word1 == kSiteWordVented) return kRefusedSiteKind;
+  std::vector<CTMChannelInfo> channels;
+  std::size_t level = 0;
+  if (Failed(log.GetChannels(channels)) || !FindLevelChannel(channels, level)) return kRefusedNoLevelChannel;
+
+  std::vector<CTMLogNotesRecord> notes;
+  if (Failed(log.GetNotes(notes))) notes.clear();
+  const auto count = [&notes](std::uint32_t subType) {
+    return std::count_if(notes.begin(), notes.end(),
+                         [subType](const CTMLogNotesRecord& note) { return IsUserNote(note, subType); });
+  };
+  const auto referenceChanges = count(TMSystem::CTMUserNote_Calibrate_SetNewLevelRef::kSubType);
+
+  const std::uint16_t parameter = channels[level].parameterId;
+  if (parameter == kModeDepthToWater || parameter == kModeSurfaceElevation) {
+    if (count(kAllLogNotesSubType) == 0) return kRefusedNoAllNotes;
+    TMSystem::CTMVariant referenceMode;
+    const bool atStart = Succeeded(log.GetValueById(TMSystem::kKeyLevelReferenceMode, referenceMode)) &&
+                         referenceMode.AsUInt16() == kReferenceAtStartOfTest;
+    if (referenceChanges > 0 && atStart) return kRefusedReferenceChanges;
+  }
+  if (NeedsBaroAdjustment(channels[level].sensorId) && header.word1 != kSiteWordVented &&
+      Failed(log.GetValueById(TMSystem::kKeyBaroAdjustedValues, value))) {
+    return kRefusedNotBaroAdjusted;
+  }
+  if (count(TMSystem::CTMUserNote_Tavisko::kSubType) > 0) return kRefusedCorrected;
+  return nullptr;
+}
+
+}  // namespace
+
+int ReplaceLevelCells(std::vector<CTMDataRow>& rows, std::size_t levelChannel,
+                      const std::vector<TMSystem::CTMDataValue>& newValues, std::string& errorText) {
+  if (newValues.size() != rows.size()) {
+    errorText = "New data size does not match original data count.";
+    return 0;
+  }
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (levelChannel >= rows[i].values.size()) {
+      errorText = "Failed to insert new data into data log.";
+      return 0;
+    }
+    rows[i].values[levelChannel] = newValues[i];
+  }
+  return 1;
+}
+
+int WriteLevelColumn(TMSystem::CTMLogFileDataAndCfg& log, const std::vector<TMSystem::CTMDataValue>& newValues,
+                     std::uint16_t mode, std::uint16_t unit, std::string& errorText) {
+  try {
+    std::vector<CTMChannelInfo> channels;
+    std::size_t level = 0;
+    if (Failed(log.GetChannels(channels)) || !FindLevelChannel(channels, level)) {
+      errorText = "Log file does not contain any level data.";
+      return 0;
+    }
+    std::vector<CTMDataRow> rows;
+    ResultCode rc = log.GetRows(rows);
+    if (Succeeded(rc)) {
+      if (ReplaceLevelCells(rows, level, newValues, errorText) == 0) return 0;
+      channels[level].parameterId = mode;
+      channels[level].unitId = unit;
+      rc = log.SetChannels(channels);
+    }
+    if (Succeeded(rc)) rc = log.SetRows(rows);
+    if (Failed(rc)) {
+      errorText = GetResultCodeMessage(rc);
+      return 0;
+    }
+    return 1;
+  } catch (const std::exception&) {
+    errorText = GetResultCodeMessage(kUnexpected);
+    return 0;
+  }
+}
+
+// ---- Open ------------------------------------------------------------------------------------------
+
+int CLevelCorrector::Open(const std::string& path) {
+  try {
+    return OpenLog(path);
+  } catch (const std::exception&) {
+    return UnloadWithFailure(kUnexpected);
+  }
+}
+
+int CLevelCorrector::OpenLog(const std::string& path) {
+  if (loaded_) {
+    log_.Reset();
+    loaded_ = false;
+  }
+  path_ = path;
+  if (path.empty()) return Fail("File path empty");
+  levelValues_.clear();
+  headValues_.clear();
+  newValues_.clear();
+  levelRefNotes_.clear();
+  rowTimes_.clear();
+
+  const ResultCode loadCode = log_.Load(path, TMSystem::kLoadAll);
+  if (Failed(loadCode)) return UnloadWithFailure(loadCode);
+
+  original_ = LevelSettings();
+  std::vector<CTMLogNotesRecord> notes;
+  if (Succeeded(log_.GetNotes(notes))) {
+    for (const CTMLogNotesRecord& record : notes) {
+      if (!IsUserNote(record, TMSystem::CTMUserNote_Calibrate_SetNewLevelRef::kSubType)) continue;
+      TMSystem::CTMUserNote_Calibrate_SetNewLevelRef note;
+      const ResultCode rc = note.FromRecord(record);
+      if (Failed(rc)) return UnloadWithFailure(rc);
+      levelRefNotes_.push_back(ChangeFromNote(note));
+    }
+  }
+
+  const std::uint32_t rows = log_.GetRowCount();
+  rowTimes_.reserve(rows);
+  for (std::uint32_t i = 0; i < rows; ++i) {
+    TMSystem::CTMDeviceTime time;
+    const ResultCode rc = log_.GetRowTime(i, time);
+    if (Failed(rc)) return UnloadWithFailure(rc);
+    rowTimes_.push_back(time);
+  }
+
+  if (ReadLevelSettings(log_, original_, errorText_) == 0) {
+    log_.Reset();
+    return 0;
+  }
+  updated_ = original_;
+  loaded_ = true;
+  return 1;
+}
+
+int CLevelCorrector::UnloadWithFailure(ResultCode code) {
+  log_.Reset();
+  loaded_ = false;
+  return FailCode(code);
+}
+
+// ---- Correct ---------------------------------------------------------------------------------------
+
+int CLevelCorrector::Correct() {
+  try {
+    return CorrectLog();
+  } catch (const std::exception&) {
+    return FailCode(kUnexpected);
+  }
+}
+
+int CLevelCorrector::CorrectLog() {
+  if (!loaded_) return 0;
+  SetProgress(0);
+  if (CheckTimestamps() == 0) return Fail("Inconsistent timestamps in data log file.");
+  if (updated_.GetUInt16(LevelField::kLevelMeasurementMode) == kModeDepth && !CanConvertToDepth()) {
+    return Fail("Log file data cannot be converted to depth mode.");
+  }
+  if (ReadLevelColumn() == 0) return Fail("Failed to get level data from log.");
+  if (ConvertColumn() == 0) return 0;
+  if (WriteOriginalSettings(log_, original_, errorText_) == 0) return 0;
+  return WriteNewData();
+}
+
+// Row times must rise strictly, from after time 0.
+int CLevelCorrector::CheckTimestamps() {
+  double previous = 0.0;
+  const std::uint32_t rows = log_.GetRowCount();
+  for (std::uint32_t i = 0; i < rows; ++i) {
+    TMSystem::CTMDeviceTime time;
+    if (Failed(log_.GetRowTime(i, time))) return 0;
+    const double seconds = time.AsSeconds();
+    if (!(seconds > previous)) return 0;
+    previous = seconds;
+  }
+  return 1;
+}
+
+int CLevelCorrector::ReadLevelColumn() {
+  levelValues_.clear();
+  const int base = GetProgress();
+  std::vector<CTMChannelInfo> channels;
+  std::size_t level = 0;
+  if (Failed(log_.GetChannels(channels)) || !FindLevelChannel(channels, level)) return 0;
+  std::vector<CTMDataRow> rows;
+  if (Failed(log_.GetRows(rows))) return 0;
+  levelValues_.reserve(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    StepProgress(base, kReadShare, i, rows.size());
+    if (level >= rows[i].values.size()) return 0;
+    levelValues_.push_back(rows[i].values[level]);
+  }
+  SetProgress(base + kReadShare);
+  return 1;
+}
+
+int CLevelCorrector::ConvertColumn() {
+  int base = GetProgress();
+  const ToHeadInput toHead{original_, GetLevelChannelUnitId(), levelValues_, rowTimes_, levelRefNotes_};
+  const auto toHeadProgress = [this, base](std::size_t i, std::size_t n) { StepProgress(base, kToHeadShare, i, n); };
+  if (ToPressureHead(toHead, headValues_, referenceOffset_, errorText_, toHeadProgress) == 0) return 0;
+  SetProgress(base + kToHeadShare);
+
+  base = GetProgress();
+  const FromHeadInput fromHead{updated_, referenceOffset_, headValues_, referenceRowIndex_};
+  const auto fromHeadProgress = [this, base](std::size_t i, std::size_t n) {
+    StepProgress(base, kFromHeadShare, i, n);
+  };
+  if (FromPressureHead(fromHead, newValues_, errorText_, fromHeadProgress) == 0) return 0;
+  SetProgress(base + kFromHeadShare);
+  return 1;
+}
+
+// ---- Writing the new data --------------------------------------------------------------------------
+
+int CLevelCorrector::WriteNewData() {
+  if (WriteLevelColumn(log_, newValues_, updated_.GetUInt16(LevelField::kLevelMeasurementMode),
+                       updated_.GetUInt16(LevelField::kLevelUnitId), errorText_) == 0) {
+    return 0;
+  }
+  if (WriteApplicationKeys() == 0) return 0;
+  if (WriteNotes() == 0) return 0;
+  SetProgress(GetProgress() + kWriteShare);
+  return 1;
+}
+
+int CLevelCorrector::WriteApplicationKeys() {
+  ResultCode rc = log_.SetStringValue("TVK_APPNAME", GetFileNamePart(platform::ExecutablePath()));
+  if (Failed(rc)) return FailCode(rc);
+  rc = log_.SetStringValue("TVK_APPVERSION", platform::ExecutableVersion());
+  if (Failed(rc)) return FailCode(rc);
+  rc = log_.SetValue("TVK_TIMESTAMP", TMSystem::CTMVariant(CurrentUtcTime()));
+  if (Failed(rc)) return FailCode(rc);
+  return 1;
+}
+
+// The level-reference notes are now part of the data: they give way to one post-correction note.
+int CLevelCorrector::WriteNotes() {
+  std::vector<CTMLogNotesRecord> notes;
+  if (Failed(log_.GetNotes(notes))) notes.clear();
+  std::erase_if(notes, [](const CTMLogNotesRecord& note) {
+    return IsUserNote(note, TMSystem::CTMUserNote_Calibrate_SetNewLevelRef::kSubType);
+  });
+
+  const bool usesDataPoint =
+      referenceRowIndex_ >= 0 && static_cast<std::size_t>(referenceRowIndex_) < rowTimes_.size();
+  const TMSystem::CTMDeviceTime dataPointTime =
+      usesDataPoint ? rowTimes_[static_cast<std::size_t>(referenceRowIndex_)] : TMSystem::CTMDeviceTime{};
+  TMSystem::CTMUserNote_Tavisko note;
+  ResultCode rc = note.Build(usesDataPoint ? 1U : 0U, dataPointTime,
+                             updated_.GetUInt16(LevelField::kLevelMeasurementMode),
+                             original_.IsDynamicDensityUsed() ? 1U : 0U, updated_.GetFloat(LevelField::kSpecificGravity),
+                             original_.GetUInt16(LevelField::kLevelReferenceMode) == kReferenceAtStartOfTest ? 1U : 0U,
+                             updated_.GetFloat(LevelField::kLevelRefPressure),
+                             updated_.GetUInt16(LevelField::kLevelRefPressureUnitId),
+                             updated_.GetFloat(LevelField::kLevelReferenceVal),
+                             updated_.GetUInt16(LevelField::kLevelUnitId));
+  if (Failed(rc)) return FailCode(rc);
+  notes.push_back(note.GetRecord());
+  rc = log_.SetNotes(notes);
+  if (Failed(rc)) return FailCode(rc);
+  return 1;
+}
+
+// ---- Saving ----------------------------------------------------------------------------------------
+
+int CLevelCorrector::SaveCorrected(const std::string& folder) {
+  if (!loaded_) return 0;
+  try {
+    TMSystem::CTMVariant baro;
+    const bool baroAdjusted = Succeeded(log_.GetValueById(TMSystem::kKeyBaroAdjustedValues, baro));
+    const SystemTime local = UtcToLocal(CurrentUtcTime(), false);
+    outputName_ = MakeCorrectedFileName(log_.GetLogName(), baroAdjusted, local);
+    const ResultCode rc = log_.SaveAs(MakeCorrectedFilePath(folder, outputName_));
+    if (Failed(rc)) return FailCode(rc);
+    return 1;
+  } catch (const std::exception&) {
+    return FailCode(kUnexpected);
+  }
+}
+
+// ---- Settings and queries --------------------------------------------------------------------------
+
+int CLevelCorrector::SetNewLevelMeasurementMode(std::uint16_t mode) {
+  return tvk::SetNewLevelMeasurementMode(log_, updated_, mode, errorText_);
+}
+
+int CLevelCorrector::SetSetting(int (*setter)(TMSystem::CTMLogFileCfg&, LevelSettings&, float, std::string&),
+                                float value) {
+  return setter(log_, updated_, value, errorText_);
+}
+
+int CLevelCorrector::SetNewLevelReferenceVal(float value) { return SetSetting(&tvk::SetNewLevelReferenceVal, value); }
+int CLevelCorrector::SetNewLevelOffset(float value) { return SetSetting(&tvk::SetNewLevelOffset, value); }
+int CLevelCorrector::SetNewSpecificGravity(float value) { return SetSetting(&tvk::SetNewSpecificGravity, value); }
+
+bool CLevelCorrector::CanConvertToDepth() const {
+  if (!loaded_) return false;
+  return GetLevelMeasurementMode() == kModeDepth || GetLevelReferenceMode() != kReferenceAtStartOfTest;
+}
+
+bool CLevelCorrector::IsDynamicDensityUsed() const { return loaded_ && original_.IsDynamicDensityUsed(); }
+
+std::uint16_t CLevelCorrector::GetLevelMeasurementMode() const {
+  return loaded_ ? original_.GetUInt16(LevelField::kLevelMeasurementMode) : 0;
+}
+float CLevelCorrector::GetLevelReferenceVal() const {
+  return loaded_ ? original_.GetFloat(LevelField::kLevelReferenceVal) : 0.0f;
+}
+float CLevelCorrector::GetLevelRefPressure() const {
+  return loaded_ ? original_.GetFloat(LevelField::kLevelRefPressure) : 0.0f;
+}
+float CLevelCorrector::GetSpecificGravity() const {
+  return loaded_ ? original_.GetFloat(LevelField::kSpecificGravity) : 0.0f;
+}
+float CLevelCorrector::GetDynamicSpecificGravityFactor() const {
+  return loaded_ ? original_.GetFloat(LevelField::kDynamicSpecificGravityFactor) : 0.0f;
+}
+std::uint16_t CLevelCorrector::GetAutomaticDensityCorrection() const {
+  return loaded_ ? original_.GetUInt16(LevelField::kAutomaticDensityCorrection) : 0;
+}
+std::uint16_t CLevelCorrector::GetLevelReferenceMode() const {
+  return loaded_ ? original_.GetUInt16(LevelField::kLevelReferenceMode) : 0;
+}
+std::uint16_t CLevelCorrector::GetLevelUnitId() const {
+  return loaded_ ? original_.GetUInt16(LevelField::kLevelUnitId) : 0;
+}
+std::uint16_t CLevelCorrector::GetLevelRefPressureUnitId() const {
+  return loaded_ ? original_.GetUInt16(LevelField::kLevelRefPressureUnitId) : 0;
+}
+
+std::uint16_t CLevelCorrector::ChannelUnit(bool level) const {
+  if (!loaded_) return 0;
+  std::vector<CTMChannelInfo> channels;
+  if (Failed(log_.GetChannels(channels))) return 0;
+  for (const CTMChannelInfo& channel : channels) {
+    const bool match = level ? IsLevelMode(channel.parameterId) : channel.parameterId == kPressureParameter;
+    if (match) return channel.unitId;
+  }
+  return 0;
+}
+
+std::uint16_t CLevelCorrector::GetLevelChannelUnitId() const { return ChannelUnit(true); }
+std::uint16_t CLevelCorrector::GetPressureChannelUnitId() const { return ChannelUnit(false); }
+
+// ---- Progress and failures -------------------------------------------------------------------------
+
+int CLevelCorrector::GetProgress() const {
+  std::lock_guard<std::mutex> lock(progressLock_);
+  return progress_;
+}
+
+void CLevelCorrector::SetProgress(int value) {
+  std::lock_guard<std::mutex> lock(progressLock_);
+  progress_ = value;
+}
+
+void CLevelCorrector::StepProgress(int base, int share, std::size_t index, std::size_t count) {
+  if (count == 0) return;
+  SetProgress(base + static_cast<int>(index * static_cast<std::size_t>(share) / count));
+}
+
+int CLevelCorrector::Fail(const std::string& message) {
+  errorText_ = message;
+  return 0;
+}
+
+int CLevelCorrector::FailCode(ResultCode code) { return Fail(GetResultCodeMessage(code)); }
+
+// ---- Admission -------------------------------------------------------------------------------------
+
+int CheckLogFile(const std::string& path) {
+  std::string reason;
+  return CheckLogFile(path, reason);
+}
+
+int CheckLogFile(const std::string& path, std::string& reason) {
+  try {
+    reason = kRefusedUnreadable;
+    if (path.empty()) return 0;
+    TMSystem::CTMLogFile log;
+    if (Failed(log.Load(path, TMSystem::kLoadOnDemand))) return 0;
+    const char* refusal = RefusalOf(log);
+    reason = refusal != nullptr ? refusal : "";
+    return refusal == nullptr ? 1 : 0;
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+}  // namespace tvk

@@ -1,0 +1,125 @@
+#pragma once
+// The correction of one log: opens it with all rows in memory, holds its recorded and its new level
+// settings, re-computes the level column and writes the corrected log under a new name. Every
+// operation returns 1 / 0 and keeps the message of the last failure.
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "common/DeviceTime.h"
+#include "correction/LevelConversion.h"
+#include "correction/LevelSettings.h"
+#include "logfile/LogFile.h"
+
+namespace tvk {
+
+class CLevelCorrector {
+ public:
+  // Shares of the progress bar taken by the steps of Correct; they add up to 98 with the start at 0.
+  static constexpr int kReadShare = 23;
+  static constexpr int kToHeadShare = 36;
+  static constexpr int kFromHeadShare = 31;
+  static constexpr int kWriteShare = 8;
+
+  CLevelCorrector() = default;
+  CLevelCorrector(const CLevelCorrector&) = delete;
+  CLevelCorrector& operator=(const CLevelCorrector&) = delete;
+
+  // Loads the log with all rows, its level-reference notes, row times and level settings.
+  int Open(const std::string& path);
+  // Re-computes the level column with the new settings and writes the column, the Org keys, the
+  // application keys and a post-correction note into the log in memory.
+  int Correct();
+  // Saves the corrected log into `folder` under a new name (see OutputNaming.h); 1 when written.
+  int SaveCorrected(const std::string& folder);
+
+  int GetProgress() const;
+  std::string GetErrorText() const { return errorText_; }
+  bool IsLoaded() const { return loaded_; }
+  // Modes 4 and 5 convert to depth unless the reference was taken at the start of the test.
+  bool CanConvertToDepth() const;
+
+  // The wizard's choices; each also writes its key into the log's configuration.
+  int SetNewLevelMeasurementMode(std::uint16_t mode);
+  int SetNewLevelReferenceVal(float value);
+  int SetNewLevelOffset(float value);
+  int SetNewSpecificGravity(float value);
+  void SetReferenceRowIndex(int index) { referenceRowIndex_ = index; }
+  int GetReferenceRowIndex() const { return referenceRowIndex_; }
+
+  // Queries of the recorded settings; 0 when no log is loaded or the field is absent.
+  bool IsDynamicDensityUsed() const;
+  std::uint16_t GetLevelMeasurementMode() const;
+  float GetLevelReferenceVal() const;
+  float GetLevelRefPressure() const;
+  float GetSpecificGravity() const;
+  float GetDynamicSpecificGravityFactor() const;
+  std::uint16_t GetAutomaticDensityCorrection() const;
+  std::uint16_t GetLevelReferenceMode() const;
+  std::uint16_t GetLevelUnitId() const;
+  std::uint16_t GetLevelRefPressureUnitId() const;
+  // Unit of the first level channel (parameter 3, 4 or 5) / pressure channel (parameter 2).
+  std::uint16_t GetLevelChannelUnitId() const;
+  std::uint16_t GetPressureChannelUnitId() const;
+
+  const LevelSettings& GetOriginalSettings() const { return original_; }
+  const LevelSettings& GetNewSettings() const { return updated_; }
+  const std::vector<TMSystem::CTMDeviceTime>& GetRowTimes() const { return rowTimes_; }
+  const std::vector<TMSystem::CTMDataValue>& GetNewValues() const { return newValues_; }
+  std::string GetPath() const { return path_; }
+  std::string GetOutputName() const { return outputName_; }
+  TMSystem::CTMLogFile& GetLogFile() { return log_; }
+
+ private:
+  int OpenLog(const std::string& path);
+  int CorrectLog();
+  int CheckTimestamps();
+  int ReadLevelColumn();
+  int ConvertColumn();
+  int WriteNewData();
+  int WriteApplicationKeys();
+  int WriteNotes();
+  std::uint16_t ChannelUnit(bool level) const;
+  int Fail(const std::string& message);
+  int FailCode(ResultCode code);
+  int UnloadWithFailure(ResultCode code);
+  void SetProgress(int value);
+  void StepProgress(int base, int share, std::size_t index, std::size_t count);
+  int SetSetting(int (*setter)(TMSystem::CTMLogFileCfg&, LevelSettings&, float, std::string&), float value);
+
+  TMSystem::CTMLogFile log_;
+  std::string path_;
+  std::string outputName_;
+  int referenceRowIndex_ = -1;
+  int progress_ = 0;
+  mutable std::mutex progressLock_;
+  bool loaded_ = false;
+  std::string errorText_;
+  LevelSettings original_;
+  LevelSettings updated_;
+  float referenceOffset_ = 0.0f;
+  std::vector<TMSystem::CTMDataValue> levelValues_;
+  std::vector<TMSystem::CTMDataValue> headValues_;
+  std::vector<TMSystem::CTMDataValue> newValues_;
+  std::vector<LevelReferenceChange> levelRefNotes_;
+  std::vector<TMSystem::CTMDeviceTime> rowTimes_;
+};
+
+// Puts `newValues` into the cells of `levelChannel`, one per row. 0 when the counts differ or a row
+// lacks the cell.
+int ReplaceLevelCells(std::vector<TMSystem::CTMDataRow>& rows, std::size_t levelChannel,
+                      const std::vector<TMSystem::CTMDataValue>& newValues, std::string& errorText);
+
+// Replaces the level column of `log` (rows in memory) and gives its channel the new mode and unit.
+int WriteLevelColumn(TMSystem::CTMLogFileDataAndCfg& log, const std::vector<TMSystem::CTMDataValue>& newValues,
+                     std::uint16_t mode, std::uint16_t unit, std::string& errorText);
+
+// Whether the log at `path` may be offered for correction: a level unit and a level channel, the
+// notes its mode needs and none that it must not carry (an earlier post-correction in particular).
+int CheckLogFile(const std::string& path);
+// The same, with the reason for a refusal in `reason` (empty when accepted).
+int CheckLogFile(const std::string& path, std::string& reason);
+
+}  // namespace tvk

@@ -1,0 +1,363 @@
+#include "correction/LevelConversion.h"
+
+#include <gtest/gtest.h>
+
+#include "common/ResultCodes.h"
+#include "common/ResultMessages.h"
+#include "correction/UnitConverter.h"
+
+namespace tvk {
+namespace {
+
+using TMSystem::CTMDataValue;
+using TMSystem::CTMDeviceTime;
+using TMSystem::CTMVariant;
+
+struct Recorded {
+  std::uint16_t mode = kModeDepthToWater;
+  std::uint16_t unit = kUnitMetre;
+  float sg = 1.0f;
+  float reference = 10.0f;
+  std::uint16_t referenceMode = 3;
+  float refPressure = 5.0f;
+  float refHeadPressure = 5.0f;
+  float probeDepth = 0.0f;
+};
+
+LevelSettings MakeSettings(const Recorded& r) {
+  LevelSettings s;
+  s.Get(LevelField::kLevelMeasurementMode) = CTMVariant(r.mode);
+  s.Get(LevelField::kLevelUnitId) = CTMVariant(r.unit);
+  s.Get(LevelField::kSpecificGravity) = CTMVariant(r.sg);
+  s.Get(LevelField::kLevelReferenceVal) = CTMVariant(r.reference);
+  s.Get(LevelField::kLevelReferenceMode) = CTMVariant(r.referenceMode);
+  s.Get(LevelField::kLevelRefPressure) = CTMVariant(r.refPressure);
+  s.Get(LevelField::kLevelRefHeadPressure) = CTMVariant(r.refHeadPressure);
+  s.Get(LevelField::kLevelRefDepthOfProbe) = CTMVariant(r.probeDepth);
+  s.Get(LevelField::kLevelRefPressureUnitId) = CTMVariant(kUnitPsi);
+  return s;
+}
+
+std::vector<CTMDataValue> Cells(const std::vector<float>& values, std::uint16_t status = 0) {
+  std::vector<CTMDataValue> cells;
+  for (float v : values) cells.push_back({v, status});
+  return cells;
+}
+
+std::vector<CTMDeviceTime> Minutes(std::size_t count) {
+  std::vector<CTMDeviceTime> times;
+  for (std::size_t i = 0; i < count; ++i) times.push_back({1'300'000'000U + 60U * static_cast<std::uint32_t>(i), 0});
+  return times;
+}
+
+// Both passes over `levels`; the error text when either fails.
+struct Passes {
+  std::vector<CTMDataValue> heads;
+  std::vector<CTMDataValue> values;
+  float referenceOffset = -1.0f;
+  std::string error;
+  bool ok = false;
+};
+
+Passes Correct(const LevelSettings& original, const LevelSettings& updated, const std::vector<CTMDataValue>& levels,
+            int referenceRow = -1, const std::vector<LevelReferenceChange>& changes = {},
+            std::uint16_t channelUnit = 0, std::vector<CTMDeviceTime> times = {}) {
+  Passes run;
+  if (channelUnit == 0) channelUnit = original.GetUInt16(LevelField::kLevelUnitId);
+  if (times.empty()) times = Minutes(levels.size());
+  const ToHeadInput toHead{original, channelUnit, levels, times, changes};
+  if (ToPressureHead(toHead, run.heads, run.referenceOffset, run.error) == 0) return run;
+  const FromHeadInput fromHead{updated, run.referenceOffset, run.heads, referenceRow};
+  run.ok = FromPressureHead(fromHead, run.values, run.error) == 1;
+  return run;
+}
+
+TEST(LevelConversion, WorkedExampleSurfaceElevationToDepthToWaterInFeet) {
+  const LevelSettings original = MakeSettings(
+      {.mode = 5, .unit = kUnitFoot, .sg = 1.0f, .reference = 100.0f, .refPressure = 5.0f, .refHeadPressure = 5.0f});
+  const LevelSettings updated = MakeSettings({.mode = 4, .unit = kUnitFoot, .sg = 1.0f, .reference = 20.0f});
+  const Passes run = Correct(original, updated, Cells({101.0f}));
+  ASSERT_TRUE(run.ok) << run.error;
+  EXPECT_NEAR(run.heads[0].value, 0.3048f, 1e-5f);
+  EXPECT_EQ(run.referenceOffset, 0.0f);
+  EXPECT_NEAR(run.values[0].value, 19.0f, 1e-4f);
+}
+
+TEST(LevelConversion, EveryPairOfModesInMetresAndFeet) {
+  // Recorded reference 10, new reference 20, recorded level 2.5, gravity 1, no offsets.
+  struct Row {
+    std::uint16_t from;
+    std::uint16_t to;
+    float expected;
+  };
+  const Row rows[] = {
+      {3, 3, 2.5f},  {3, 4, 17.5f}, {3, 5, 22.5f},   // head 2.5
+      {4, 3, 7.5f},  {4, 4, 12.5f}, {4, 5, 27.5f},   // head 10 - 2.5
+      {5, 3, -7.5f}, {5, 4, 27.5f}, {5, 5, 12.5f},   // head 2.5 - 10
+  };
+  for (std::uint16_t unit : {kUnitMetre, kUnitFoot}) {
+    for (const Row& row : rows) {
+      SCOPED_TRACE(testing::Message() << "unit " << unit << ", mode " << row.from << " to " << row.to);
+      const Passes run = Correct(MakeSettings({.mode = row.from, .unit = unit, .reference = 10.0f}),
+                              MakeSettings({.mode = row.to, .unit = unit, .reference = 20.0f}), Cells({2.5f}));
+      ASSERT_TRUE(run.ok) << run.error;
+      if (unit == kUnitMetre) {
+        EXPECT_EQ(run.values[0].value, row.expected);
+      } else {
+        EXPECT_NEAR(run.values[0].value, row.expected, 1e-5f);
+      }
+    }
+  }
+}
+
+TEST(LevelConversion, SpecificGravityScalesBothWaysAndDynamicDensityCountsAsOne) {
+  struct Row {
+    const char* name;
+    float sgOld;
+    float sgNew;
+    CTMVariant oldFactor;
+    CTMVariant newAutomatic;
+    float expected;
+  };
+  const Row rows[] = {
+      {"fresh to sea water", 1.0f, 1.025f, {}, {}, 4.0f / 1.025f},
+      {"heavier recorded water gives a deeper head", 1.25f, 1.0f, {}, {}, 5.0f},
+      {"recorded with a dynamic density", 1.25f, 1.0f, CTMVariant(0.5f), {}, 4.0f},
+      {"new automatic density correction", 1.0f, 2.0f, {}, CTMVariant(std::uint16_t{1}), 4.0f},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    LevelSettings original = MakeSettings({.mode = 3, .sg = row.sgOld});
+    original.Get(LevelField::kDynamicSpecificGravityFactor) = row.oldFactor;
+    LevelSettings updated = MakeSettings({.mode = 3, .sg = row.sgNew});
+    updated.Get(LevelField::kAutomaticDensityCorrection) = row.newAutomatic;
+    const Passes run = Correct(original, updated, Cells({4.0f}));
+    ASSERT_TRUE(run.ok) << run.error;
+    EXPECT_FLOAT_EQ(run.values[0].value, row.expected);
+  }
+}
+
+TEST(LevelConversion, ProbeDepthAtTheReferenceOffsetsTheDepthMode) {
+  // t = 6 x 2 / 4 = 3 m, so the head of mode 3 is 3 m deeper.
+  const LevelSettings original =
+      MakeSettings({.mode = 4, .reference = 10.0f, .refPressure = 6.0f, .refHeadPressure = 4.0f, .probeDepth = 2.0f});
+  const Passes run = Correct(original, MakeSettings({.mode = 3}), Cells({4.0f}));
+  ASSERT_TRUE(run.ok) << run.error;
+  EXPECT_EQ(run.referenceOffset, 3.0f);
+  EXPECT_EQ(run.heads[0].value, 6.0f);
+  EXPECT_EQ(run.values[0].value, 9.0f);
+}
+
+TEST(LevelConversion, WithoutAHeadPressureTheProbeDepthIsIgnored) {
+  const LevelSettings original =
+      MakeSettings({.mode = 4, .reference = 10.0f, .refPressure = 6.0f, .refHeadPressure = 0.0f, .probeDepth = 2.0f});
+  const Passes run = Correct(original, MakeSettings({.mode = 3}), Cells({4.0f}));
+  ASSERT_TRUE(run.ok) << run.error;
+  EXPECT_EQ(run.referenceOffset, 0.0f);
+  EXPECT_EQ(run.values[0].value, 6.0f);
+}
+
+TEST(LevelConversion, ReferenceTakenAtStartOfTestCountsAsZero) {
+  const LevelSettings original = MakeSettings(
+      {.mode = 4, .reference = 10.0f, .referenceMode = 1, .refPressure = 6.0f, .refHeadPressure = 4.0f, .probeDepth = 2.0f});
+  const Passes recorded = Correct(original, MakeSettings({.mode = 3}), Cells({-4.0f}));
+  ASSERT_TRUE(recorded.ok) << recorded.error;
+  EXPECT_EQ(recorded.referenceOffset, 0.0f);
+  EXPECT_EQ(recorded.values[0].value, 4.0f);
+
+  // A new start-of-test reference is 0 even with a data point.
+  const Passes chosen = Correct(MakeSettings({.mode = 3}),
+                             MakeSettings({.mode = 5, .reference = 20.0f, .referenceMode = 1}), Cells({1.0f, 3.0f}), 0);
+  ASSERT_TRUE(chosen.ok) << chosen.error;
+  EXPECT_EQ(chosen.values[0].value, 0.0f);
+  EXPECT_EQ(chosen.values[1].value, 2.0f);
+}
+
+TEST(LevelConversion, DataPointTakesTheNewReferenceValue) {
+  const Passes run = Correct(MakeSettings({.mode = 3}), MakeSettings({.mode = 4, .reference = 20.0f}),
+                          Cells({1.0f, 2.0f, 3.5f}), 1);
+  ASSERT_TRUE(run.ok) << run.error;
+  EXPECT_EQ(run.values[0].value, 21.0f);
+  EXPECT_EQ(run.values[1].value, 20.0f);
+  EXPECT_EQ(run.values[2].value, 18.5f);
+
+  const Passes outside = Correct(MakeSettings({.mode = 3}), MakeSettings({.mode = 4, .reference = 20.0f}),
+                              Cells({1.0f, 2.0f}), 2);
+  ASSERT_TRUE(outside.ok) << outside.error;
+  EXPECT_EQ(outside.values[0].value, 19.0f) << "an index past the rows means no data point";
+}
+
+TEST(LevelConversion, DataPointOnAnUnconvertedCellUsesItsRecordedValue) {
+  std::vector<CTMDataValue> levels = Cells({1.0f, 2.0f});
+  levels[1].status = 7;
+  const Passes run = Correct(MakeSettings({.mode = 3}), MakeSettings({.mode = 5, .reference = 0.0f}), levels, 1);
+  ASSERT_TRUE(run.ok) << run.error;
+  EXPECT_EQ(run.values[0].value, -1.0f);
+  EXPECT_EQ(run.values[1].value, 2.0f);
+}
+
+TEST(LevelConversion, UnconvertedStatusesSkipTheModeFormulasButNotTheUnit) {
+  for (std::uint16_t status : {3, 4, 7, 8, 0x0107}) {
+    SCOPED_TRACE(status);
+    std::vector<CTMDataValue> levels = Cells({10.0f, 10.0f});
+    levels[1].status = status;
+    const Passes run = Correct(MakeSettings({.mode = 4, .unit = kUnitFoot, .reference = 50.0f}),
+                            MakeSettings({.mode = 5, .unit = kUnitFoot, .reference = 0.0f}), levels);
+    ASSERT_TRUE(run.ok) << run.error;
+    EXPECT_EQ(run.heads[1].value, 10.0f);
+    EXPECT_EQ(run.heads[1].status, status);
+    EXPECT_EQ(run.values[1].value, static_cast<float>(10.0 * 3.28084));
+    EXPECT_EQ(run.values[1].status, status);
+    EXPECT_NEAR(run.values[0].value, 40.0f, 1e-4f);
+  }
+  for (std::uint16_t status : {1, 2, 5, 6, 9}) EXPECT_FALSE(IsUnconvertedStatus(status)) << status;
+}
+
+LevelReferenceChange Change(CTMDeviceTime time, float reference, float depth, float headPressurePsi) {
+  return {time, reference, depth, kUnitMetre, headPressurePsi, kUnitPsi};
+}
+
+TEST(LevelConversion, ReferenceChangesApplyFromTheirRowOn) {
+  const std::vector<CTMDeviceTime> times = Minutes(4);
+  const LevelSettings original = MakeSettings({.mode = 4, .reference = 10.0f});
+  const float off = 2.0f * kMetresOfWaterPerPsi;
+  const float expectedAfter = (12.0f - 1.0f) + off;
+
+  struct Row {
+    const char* name;
+    CTMDeviceTime noteTime;
+    std::size_t firstChangedRow;
+  };
+  const Row rows[] = {
+      {"before the first row", {times[0].seconds - 3600, 0}, 0},
+      {"between rows", {times[1].seconds + 30, 0}, 2},
+      {"at a row's time", times[2], 2},
+      {"a fraction after a row", {times[2].seconds, 1}, 3},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const Passes run = Correct(original, MakeSettings({.mode = 3}), Cells({1.0f, 1.0f, 1.0f, 1.0f}), -1,
+                            {Change(row.noteTime, 12.0f, 0.0f, 2.0f)});
+    ASSERT_TRUE(run.ok) << run.error;
+    for (std::size_t i = 0; i < 4; ++i) {
+      EXPECT_EQ(run.heads[i].value, i < row.firstChangedRow ? 9.0f : expectedAfter) << "row " << i;
+    }
+  }
+}
+
+TEST(LevelConversion, AtMostOneReferenceChangeIsTakenPerRow) {
+  const std::vector<CTMDeviceTime> times = Minutes(3);
+  const CTMDeviceTime early{times[0].seconds - 100, 0};
+  const Passes run = Correct(MakeSettings({.mode = 5, .reference = 0.0f}), MakeSettings({.mode = 3}),
+                          Cells({1.0f, 1.0f, 1.0f}), -1,
+                          {Change(early, 0.5f, 0.0f, 0.0f), Change(early, 0.25f, 0.0f, 0.0f)});
+  ASSERT_TRUE(run.ok) << run.error;
+  EXPECT_EQ(run.heads[0].value, 0.5f);
+  EXPECT_EQ(run.heads[1].value, 0.75f);
+  EXPECT_EQ(run.heads[2].value, 0.75f);
+}
+
+TEST(LevelConversion, ReferenceChangeWithDynamicDensityUsesTheDepth) {
+  LevelSettings original =
+      MakeSettings({.mode = 4, .reference = 10.0f, .refPressure = 6.0f, .refHeadPressure = 4.0f, .probeDepth = 2.0f});
+  original.Get(LevelField::kDynamicSpecificGravityFactor) = CTMVariant(0.9f);
+  const std::vector<CTMDeviceTime> times = Minutes(1);
+  const Passes run = Correct(original, MakeSettings({.mode = 3}), Cells({1.0f}), -1,
+                          {Change(times[0], 12.0f, 5.0f, 99.0f)});
+  ASSERT_TRUE(run.ok) << run.error;
+  // off = depth 5 - reference offset 3; head = 12 - 1 + 2; the depth mode adds the offset back.
+  EXPECT_EQ(run.heads[0].value, 13.0f);
+  EXPECT_EQ(run.values[0].value, 16.0f);
+}
+
+TEST(LevelConversion, ReportsEachFailure) {
+  const auto without = [](LevelSettings s, LevelField field) {
+    s.Get(field) = CTMVariant();
+    return s;
+  };
+  const LevelSettings good = MakeSettings({});
+  const LevelSettings depth = MakeSettings({.mode = 3});
+  const std::vector<CTMDeviceTime> times = Minutes(1);
+  struct Row {
+    const char* name;
+    LevelSettings original;
+    LevelSettings updated;
+    std::vector<LevelReferenceChange> changes;
+    std::uint16_t channelUnit;
+    bool withoutRowTimes;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {"recorded mode missing", without(good, LevelField::kLevelMeasurementMode), good, {}, 0, false,
+       "Unknown measurement mode"},
+      {"new mode missing", good, without(good, LevelField::kLevelMeasurementMode), {}, 0, false,
+       "Unknown measurement mode"},
+      {"recorded gravity missing", without(good, LevelField::kSpecificGravity), good, {}, 0, false,
+       "Unknown specific gravity"},
+      {"new gravity missing", good, without(good, LevelField::kSpecificGravity), {}, 0, false,
+       "Unknown specific gravity"},
+      {"new gravity zero", good, MakeSettings({.sg = 0.0f}), {}, 0, false, "Unknown specific gravity"},
+      {"recorded unit missing", without(good, LevelField::kLevelUnitId), good, {}, 35, false, "Unknown level units"},
+      {"new unit missing", good, without(good, LevelField::kLevelUnitId), {}, 0, false, "Unknown level units"},
+      {"recorded reference missing", without(good, LevelField::kLevelReferenceVal), good, {}, 0, false,
+       "Unknown reference value"},
+      {"new reference missing", depth, without(good, LevelField::kLevelReferenceVal), {}, 0, false,
+       "Unknown reference value"},
+      {"recorded probe depth missing", without(good, LevelField::kLevelRefDepthOfProbe), good, {}, 0, false,
+       "Unknown reference depth"},
+      {"new probe depth missing", depth, without(good, LevelField::kLevelRefDepthOfProbe), {}, 0, false,
+       "Unknown reference depth"},
+      {"level channel in a pressure unit", good, good, {}, kUnitPsi, false, "Unit conversion failed"},
+      {"note pressure in Torr", good, good, {{times[0], 1.0f, 0.0f, kUnitMetre, 1.0f, kUnitTorr}}, 0, false,
+       "Unit conversion failed"},
+      {"new level unit not a length", depth, MakeSettings({.mode = 3, .unit = kUnitPsi}), {}, 0, false,
+       "Unit conversion failed"},
+      {"recorded mode 6", MakeSettings({.mode = 6}), good, {}, 0, false, "Invalid measurement mode"},
+      {"new mode 2", good, MakeSettings({.mode = 2}), {}, 0, false, "Invalid measurement mode"},
+      {"no row time for a note", good, good, {{times[0], 1.0f, 0.0f, kUnitMetre, 1.0f, kUnitPsi}}, 0, true,
+       ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::vector<CTMDeviceTime> noTimes;
+    Passes run;
+    std::vector<CTMDataValue> levels = Cells({1.0f});
+    const std::uint16_t unit = row.channelUnit != 0 ? row.channelUnit : kUnitMetre;
+    const ToHeadInput toHead{row.original, unit, levels, row.withoutRowTimes ? noTimes : times, row.changes};
+    int ok = ToPressureHead(toHead, run.heads, run.referenceOffset, run.error);
+    if (ok == 1) {
+      const FromHeadInput fromHead{row.updated, run.referenceOffset, run.heads, -1};
+      ok = FromPressureHead(fromHead, run.values, run.error);
+    }
+    EXPECT_EQ(ok, 0);
+    const std::string expected = row.expected.empty() ? GetResultCodeMessage(kRowReadFailed) : row.expected;
+    EXPECT_EQ(run.error, expected);
+  }
+}
+
+TEST(LevelConversion, UnconvertedCellsNeedNoValidMode) {
+  const Passes run = Correct(MakeSettings({.mode = 9}), MakeSettings({.mode = 3}), Cells({1.0f}, 8));
+  ASSERT_TRUE(run.ok) << run.error;
+  EXPECT_EQ(run.values[0].value, 1.0f);
+}
+
+TEST(LevelConversion, ReportsProgressPerRow) {
+  const LevelSettings settings = MakeSettings({.mode = 3});
+  const std::vector<CTMDataValue> levels = Cells({1.0f, 2.0f, 3.0f});
+  const std::vector<CTMDeviceTime> times = Minutes(3);
+  std::vector<std::size_t> seen;
+  const RowProgress progress = [&seen](std::size_t i, std::size_t n) {
+    EXPECT_EQ(n, 3U);
+    seen.push_back(i);
+  };
+  std::vector<CTMDataValue> heads;
+  std::vector<CTMDataValue> values;
+  float offset = 0.0f;
+  std::string error;
+  ASSERT_EQ(ToPressureHead({settings, kUnitMetre, levels, times, {}}, heads, offset, error, progress), 1);
+  ASSERT_EQ(FromPressureHead({settings, offset, heads, -1}, values, error, progress), 1);
+  EXPECT_EQ(seen, (std::vector<std::size_t>{0, 1, 2, 0, 1, 2}));
+}
+
+}  // namespace
+}  // namespace tvk

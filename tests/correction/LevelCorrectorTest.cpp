@@ -1,0 +1,478 @@
+#include "correction/LevelCorrector.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cctype>
+#include <filesystem>
+#include <thread>
+
+#include "common/ResultCodes.h"
+#include "common/ResultMessages.h"
+#include "common/TextUtil.h"
+#include "correction/OutputNaming.h"
+#include "logfile/notes/LevelNotes.h"
+#include "platform/SystemInfo.h"
+#include "support/SampleLogs.h"
+#include "support/TempDir.h"
+
+namespace tvk {
+namespace {
+
+using TMSystem::CTMDataValue;
+using TMSystem::CTMLogNotesRecord;
+using TMSystem::CTMVariant;
+using test::LevelLogLayout;
+
+constexpr std::uint32_t kAllLogNotes = 20;
+
+LevelLogLayout DepthToWaterLog(std::vector<float> levels = {1.0f, 2.0f, 3.0f}) {
+  LevelLogLayout sample;
+  sample.entries = test::DepthToWaterSettings();
+  sample.levels = test::Levels(levels);
+  sample.notes = {test::UserNoteRecord(kAllLogNotes)};
+  return sample;
+}
+
+std::string Save(const test::TempDir& dir, const LevelLogLayout& sample, const std::string& name = "log.vxl") {
+  const std::string path = dir.File(name);
+  test::WriteLevelLog(sample, path);
+  return path;
+}
+
+// "<prefix>yyyymmdd_hhmmss.vxl"
+bool IsStampedName(const std::string& name, const std::string& prefix) {
+  const std::string digits = "dddddddd_dddddd.vxl";
+  if (name.size() != prefix.size() + digits.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    const char c = name[prefix.size() + i];
+    if (digits[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(c)) : c != digits[i]) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> KeysOf(const TMSystem::CTMLogFile& log) {
+  std::vector<TMSystem::CTMConfigEntry> entries;
+  EXPECT_EQ(log.GetEntries(entries), kOk);
+  std::vector<std::string> keys;
+  for (const auto& entry : entries) keys.push_back(entry.key);
+  return keys;
+}
+
+std::vector<CTMLogNotesRecord> NotesOf(const TMSystem::CTMLogFile& log) {
+  std::vector<CTMLogNotesRecord> notes;
+  EXPECT_EQ(log.GetNotes(notes), kOk);
+  return notes;
+}
+
+float LevelAt(TMSystem::CTMLogFile& log, std::uint32_t row) {
+  TMSystem::CTMDataRow data;
+  EXPECT_EQ(log.GetRow(row, data), kOk);
+  return data.values.at(1).value;
+}
+
+// ---- Open --------------------------------------------------------------------------------------------
+
+TEST(LevelCorrector, OpenReadsSettingsNotesAndRowTimes) {
+  test::TempDir dir;
+  LevelLogLayout sample = DepthToWaterLog();
+  sample.notes.push_back(test::LevelReferenceNote(test::RowTime(sample, 1), 11.0f, 0.0f, 35, 1.0f, 17));
+  CLevelCorrector corrector;
+  ASSERT_EQ(corrector.Open(Save(dir, sample)), 1) << corrector.GetErrorText();
+  EXPECT_TRUE(corrector.IsLoaded());
+  EXPECT_EQ(corrector.GetLevelMeasurementMode(), 4);
+  EXPECT_EQ(corrector.GetLevelUnitId(), 35);
+  EXPECT_EQ(corrector.GetLevelReferenceVal(), 10.0f);
+  EXPECT_EQ(corrector.GetLevelRefPressure(), 5.0f);
+  EXPECT_EQ(corrector.GetLevelRefPressureUnitId(), 17);
+  EXPECT_EQ(corrector.GetSpecificGravity(), 1.0f);
+  EXPECT_EQ(corrector.GetLevelReferenceMode(), 3);
+  EXPECT_EQ(corrector.GetLevelChannelUnitId(), 35);
+  EXPECT_EQ(corrector.GetPressureChannelUnitId(), 17);
+  EXPECT_FALSE(corrector.IsDynamicDensityUsed());
+  EXPECT_EQ(corrector.GetRowTimes().size(), 3U);
+  EXPECT_EQ(corrector.GetNewSettings(), corrector.GetOriginalSettings());
+}
+
+TEST(LevelCorrector, OpenFailuresLeaveNothingLoaded) {
+  test::TempDir dir;
+  LevelLogLayout badNote = DepthToWaterLog();
+  badNote.notes.push_back(test::UserNoteRecord(TMSystem::CTMUserNote_Calibrate_SetNewLevelRef::kSubType));
+  LevelLogLayout badType = DepthToWaterLog();
+  test::SetEntry(badType.entries, "SpecificGravity", CTMVariant(1.0));
+  struct Row {
+    const char* name;
+    std::string path;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {"empty path", "", "File path empty"},
+      {"no such file", dir.File("missing.vxl"), GetResultCodeMessage(kFileNotFound)},
+      {"level-reference note without payload", Save(dir, badNote, "note.vxl"), GetResultCodeMessage(kFail)},
+      {"setting of another kind", Save(dir, badType, "type.vxl"), GetResultCodeMessage(kFail)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    CLevelCorrector corrector;
+    ASSERT_EQ(corrector.Open(Save(dir, DepthToWaterLog(), "good.vxl")), 1);
+    EXPECT_EQ(corrector.Open(row.path), 0);
+    EXPECT_EQ(corrector.GetErrorText(), row.expected);
+    EXPECT_FALSE(corrector.IsLoaded());
+    EXPECT_EQ(corrector.GetLevelMeasurementMode(), 0);
+    EXPECT_EQ(corrector.Correct(), 0);
+  }
+}
+
+TEST(LevelCorrector, CanConvertToDepthUnlessTheReferenceWasTakenAtTheStart) {
+  struct Row {
+    const char* name;
+    std::uint16_t mode;
+    CTMVariant referenceMode;
+    bool expected;
+  };
+  const Row rows[] = {
+      {"depth to water, pressure-head reference", 4, CTMVariant(std::uint16_t{3}), true},
+      {"depth to water, start of test", 4, CTMVariant(std::uint16_t{1}), false},
+      {"surface elevation, start of test", 5, CTMVariant(std::uint16_t{1}), false},
+      {"depth, start of test", 3, CTMVariant(std::uint16_t{1}), true},
+      {"reference mode missing", 5, CTMVariant(), true},
+  };
+  test::TempDir dir;
+  EXPECT_FALSE(CLevelCorrector().CanConvertToDepth());
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    LevelLogLayout sample = DepthToWaterLog();
+    test::SetEntry(sample.entries, "LevelMeasurementMode", CTMVariant(row.mode));
+    test::SetEntry(sample.entries, "LevelReferenceMode", row.referenceMode);
+    CLevelCorrector corrector;
+    ASSERT_EQ(corrector.Open(Save(dir, sample)), 1) << corrector.GetErrorText();
+    EXPECT_EQ(corrector.CanConvertToDepth(), row.expected);
+    ASSERT_EQ(corrector.SetNewLevelMeasurementMode(3), 1);
+    EXPECT_EQ(corrector.Correct(), row.expected ? 1 : 0) << corrector.GetErrorText();
+    if (!row.expected) {
+      EXPECT_EQ(corrector.GetErrorText(), "Log file data cannot be converted to depth mode.");
+    }
+  }
+}
+
+// ---- Correct -----------------------------------------------------------------------------------------
+
+TEST(LevelCorrector, CorrectRefusesWhatCannotBeConverted) {
+  test::TempDir dir;
+  LevelLogLayout sameTime = DepthToWaterLog();
+  sameTime.firstTime = {};  // first row at time 0
+  LevelLogLayout noLevel = DepthToWaterLog();
+  noLevel.withLevelChannel = false;
+  LevelLogLayout noMode = DepthToWaterLog();
+  test::SetEntry(noMode.entries, "LevelMeasurementMode", CTMVariant());
+  LevelLogLayout noUnit = DepthToWaterLog();
+  test::SetEntry(noUnit.entries, "LevelUnitId", CTMVariant());
+  struct Row {
+    const char* name;
+    LevelLogLayout sample;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {"first row at time 0", sameTime, "Inconsistent timestamps in data log file."},
+      {"no level channel", noLevel, "Failed to get level data from log."},
+      {"no measurement mode", noMode, "Unknown measurement mode"},
+      {"no level unit", noUnit, "Unknown level units"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string path = Save(dir, row.sample);
+    CLevelCorrector corrector;
+    ASSERT_EQ(corrector.Open(path), 1) << corrector.GetErrorText();
+    EXPECT_EQ(corrector.Correct(), 0);
+    EXPECT_EQ(corrector.GetErrorText(), row.expected);
+    EXPECT_TRUE(corrector.IsLoaded()) << "a failed correction keeps the log open";
+    CTMVariant value;
+    EXPECT_EQ(corrector.GetLogFile().GetValue("OrgLevelMeasurementMode", value), kKeyNotFound);
+  }
+}
+
+TEST(LevelCorrector, RepeatedRowTimeIsInconsistent) {
+  test::TempDir dir;
+  const LevelLogLayout sample = DepthToWaterLog();
+  TMSystem::CTMLogFile log;
+  test::BuildLevelLog(sample, log);
+  std::vector<TMSystem::CTMDataRow> rows;
+  ASSERT_EQ(log.GetRows(rows), kOk);
+  rows[2].time = rows[1].time;
+  ASSERT_EQ(log.SetRows(rows), kOk);
+  ASSERT_EQ(log.SaveAs(dir.File("log.vxl")), kOk);
+
+  CLevelCorrector corrector;
+  ASSERT_EQ(corrector.Open(dir.File("log.vxl")), 1);
+  EXPECT_EQ(corrector.Correct(), 0);
+  EXPECT_EQ(corrector.GetErrorText(), "Inconsistent timestamps in data log file.");
+}
+
+TEST(LevelCorrector, CorrectWritesColumnKeysAndNoteIntoTheLog) {
+  test::TempDir dir;
+  LevelLogLayout sample = DepthToWaterLog({1.0f, 2.0f, 3.0f, 4.0f});
+  sample.notes = {test::UserNoteRecord(kAllLogNotes),
+                test::LevelReferenceNote(test::RowTime(sample, 2), 11.0f, 0.0f, 35, 0.0f, 17),
+                test::UserNoteRecord(3)};
+  CLevelCorrector corrector;
+  ASSERT_EQ(corrector.Open(Save(dir, sample)), 1) << corrector.GetErrorText();
+  ASSERT_EQ(corrector.SetNewLevelMeasurementMode(5), 1);
+  ASSERT_EQ(corrector.SetNewLevelReferenceVal(100.0f), 1);
+  ASSERT_EQ(corrector.SetNewLevelOffset(0.5f), 1);
+  ASSERT_EQ(corrector.SetNewSpecificGravity(1.0f), 1);
+  ASSERT_EQ(corrector.Correct(), 1) << corrector.GetErrorText();
+  EXPECT_EQ(corrector.GetProgress(), 98);
+
+  TMSystem::CTMLogFile& log = corrector.GetLogFile();
+  // Heads 9, 8 then, after the new reference of 11 m, 8, 7: surface elevation 100 + head.
+  const float expected[] = {109.0f, 108.0f, 108.0f, 107.0f};
+  for (std::uint32_t i = 0; i < 4; ++i) EXPECT_EQ(LevelAt(log, i), expected[i]) << "row " << i;
+  TMSystem::CTMChannelInfo level;
+  ASSERT_EQ(log.GetChannel(1, level), kOk);
+  EXPECT_EQ(level.parameterId, 5);
+  EXPECT_EQ(level.unitId, 35);
+
+  const std::vector<std::string> keys = {
+      "LevelMeasurementMode", "LevelUnitId", "SpecificGravity", "LevelReferenceMode", "LevelReferenceVal",
+      "LevelRefDepthOfProbe", "LevelRefPressure", "LevelRefHeadPressure", "LevelRefPressureUnitId", "LevelOffset",
+      "OrgLevelRefDepthOfProbe", "OrgLevelUnitId", "OrgLevelMeasurementMode", "OrgLevelReferenceMode",
+      "OrgSpecificGravity", "OrgLevelReferenceVal", "OrgLevelRefPressure", "OrgLevelRefPressureUnitId",
+      "OrgLevelRefHeadPressure", "TVK_APPNAME", "TVK_APPVERSION", "TVK_TIMESTAMP"};
+  EXPECT_EQ(KeysOf(log), keys);
+  CTMVariant value;
+  ASSERT_EQ(log.GetValue("OrgLevelMeasurementMode", value), kOk);
+  EXPECT_EQ(value, CTMVariant(std::uint16_t{4}));
+  ASSERT_EQ(log.GetValue("LevelMeasurementMode", value), kOk);
+  EXPECT_EQ(value, CTMVariant(std::uint16_t{5}));
+  ASSERT_EQ(log.GetValue("TVK_APPNAME", value), kOk);
+  EXPECT_EQ(value, CTMVariant(GetFileNamePart(platform::ExecutablePath())));
+  ASSERT_EQ(log.GetValue("TVK_APPVERSION", value), kOk);
+  EXPECT_EQ(value, CTMVariant(platform::ExecutableVersion()));
+  ASSERT_EQ(log.GetValue("TVK_TIMESTAMP", value), kOk);
+  EXPECT_EQ(value.Type(), TMSystem::VariantType::kTime);
+  EXPECT_EQ(value.AsTime().year, CurrentUtcTime().year);
+
+  const std::vector<CTMLogNotesRecord> notes = NotesOf(log);
+  ASSERT_EQ(notes.size(), 3U);
+  EXPECT_EQ(notes[0].subType, kAllLogNotes);
+  EXPECT_EQ(notes[1].subType, 3U);
+  TMSystem::CTMUserNote_Tavisko note;
+  ASSERT_EQ(note.FromRecord(notes[2]), kOk);
+  const auto& values = note.GetValues();
+  EXPECT_EQ(values.usesDataPoint, 0U);
+  EXPECT_EQ(values.dataPointTime, 0.0);
+  EXPECT_EQ(values.levelMode, 5);
+  EXPECT_EQ(values.dynamicDensity, 0U);
+  EXPECT_EQ(values.specificGravity, 1.0f);
+  EXPECT_EQ(values.startOfTest, 0U);
+  EXPECT_EQ(values.referencePressure, 5.0f);
+  EXPECT_EQ(values.referencePressureUnit, 17);
+  EXPECT_EQ(values.referenceValue, 100.0f);
+  EXPECT_EQ(values.levelUnit, 35);
+}
+
+TEST(LevelCorrector, DataPointGoesIntoTheColumnAndTheNote) {
+  test::TempDir dir;
+  LevelLogLayout sample = DepthToWaterLog({1.0f, 2.0f, 3.0f});
+  test::SetEntry(sample.entries, "LevelMeasurementMode", CTMVariant(std::uint16_t{3}));
+  sample.levelMode = 3;
+  CLevelCorrector corrector;
+  ASSERT_EQ(corrector.Open(Save(dir, sample)), 1) << corrector.GetErrorText();
+  ASSERT_EQ(corrector.SetNewLevelMeasurementMode(4), 1);
+  ASSERT_EQ(corrector.SetNewLevelReferenceVal(20.0f), 1);
+  corrector.SetReferenceRowIndex(1);
+  ASSERT_EQ(corrector.Correct(), 1) << corrector.GetErrorText();
+  EXPECT_EQ(LevelAt(corrector.GetLogFile(), 1), 20.0f);
+  EXPECT_EQ(LevelAt(corrector.GetLogFile(), 2), 19.0f);
+
+  const std::vector<CTMLogNotesRecord> notes = NotesOf(corrector.GetLogFile());
+  TMSystem::CTMUserNote_Tavisko note;
+  ASSERT_EQ(note.FromRecord(notes.back()), kOk);
+  EXPECT_EQ(note.GetValues().usesDataPoint, 1U);
+  EXPECT_EQ(note.GetValues().dataPointTime, test::RowTime(sample, 1).AsSeconds());
+}
+
+TEST(LevelCorrector, WritingTheColumnRefusesMismatchedData) {
+  TMSystem::CTMLogFile log;
+  test::BuildLevelLog(DepthToWaterLog({1.0f, 2.0f}), log);
+  std::string error;
+  EXPECT_EQ(WriteLevelColumn(log, test::Levels({1.0f}), 5, 35, error), 0);
+  EXPECT_EQ(error, "New data size does not match original data count.");
+
+  TMSystem::CTMLogFile withoutLevel;
+  LevelLogLayout noLevel = DepthToWaterLog({1.0f});
+  noLevel.withLevelChannel = false;
+  test::BuildLevelLog(noLevel, withoutLevel);
+  EXPECT_EQ(WriteLevelColumn(withoutLevel, test::Levels({1.0f}), 5, 35, error), 0);
+  EXPECT_EQ(error, "Log file does not contain any level data.");
+
+  std::vector<TMSystem::CTMDataRow> rows(2);
+  rows[0].values = {{0.0f, 0}, {1.0f, 0}};
+  rows[1].values = {{0.0f, 0}};
+  EXPECT_EQ(ReplaceLevelCells(rows, 1, test::Levels({5.0f, 6.0f}), error), 0);
+  EXPECT_EQ(error, "Failed to insert new data into data log.");
+
+  ASSERT_EQ(WriteLevelColumn(log, {{5.0f, 7}, {6.0f, 0}}, 3, 38, error), 1);
+  TMSystem::CTMDataRow row;
+  ASSERT_EQ(log.GetRow(0, row), kOk);
+  EXPECT_EQ(row.values[1], (CTMDataValue{5.0f, 7}));
+  EXPECT_EQ(row.values[0].value, 7.25f) << "other columns stay";
+}
+
+TEST(LevelCorrector, ProgressCanBeReadFromAnotherThread) {
+  test::TempDir dir;
+  std::vector<float> levels(200'000);
+  for (std::size_t i = 0; i < levels.size(); ++i) levels[i] = static_cast<float>(i % 100) / 10.0f;
+  LevelLogLayout sample = DepthToWaterLog(levels);
+  CLevelCorrector corrector;
+  ASSERT_EQ(corrector.Open(Save(dir, sample)), 1) << corrector.GetErrorText();
+  ASSERT_EQ(corrector.SetNewLevelMeasurementMode(5), 1);
+
+  std::atomic<bool> done{false};
+  int result = -1;
+  std::thread worker([&] {
+    result = corrector.Correct();
+    done = true;
+  });
+  std::vector<int> seen;
+  while (!done) seen.push_back(corrector.GetProgress());
+  worker.join();
+  ASSERT_EQ(result, 1) << corrector.GetErrorText();
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+  for (int value : seen) EXPECT_LE(value, 98);
+  EXPECT_EQ(corrector.GetProgress(), 98);
+}
+
+// ---- Saving ------------------------------------------------------------------------------------------
+
+TEST(LevelCorrector, OutputNameCarriesTheLogNameSuffixAndLocalTime) {
+  const SystemTime local = MakeSystemTime(2011, 2, 3, 14, 5, 9);
+  EXPECT_EQ(MakeCorrectedFileName("Well 1", true, local), "Well 1_Fenlock_Tavisko_20110203_140509.vxl");
+  EXPECT_EQ(MakeCorrectedFileName("Well 1", false, local), "Well 1_Tavisko_20110203_140509.vxl");
+  const std::string sep(1, kPathSeparator);
+  EXPECT_EQ(MakeCorrectedFilePath("out" + sep + sep, "a.vxl"), "out" + sep + "a.vxl");
+  EXPECT_EQ(MakeCorrectedFilePath("out", "a.vxl"), "out" + sep + "a.vxl");
+}
+
+TEST(LevelCorrector, SaveCorrectedWritesANewFileAndASecondCorrectionKeepsTheFirstOrgKeys) {
+  struct Row {
+    const char* name;
+    bool baro;
+    const char* prefix;
+  };
+  const Row rows[] = {
+      {"plain", false, "Well 1_Tavisko_"},
+      {"barometrically adjusted", true, "Well 1_Fenlock_Tavisko_"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    test::TempDir dir;
+    LevelLogLayout sample = DepthToWaterLog();
+    if (row.baro) sample.entries.emplace_back("baroadjustedvalues", CTMVariant(std::uint16_t{1}));
+    const std::string source = Save(dir, sample);
+    const auto sourceBytes = std::filesystem::file_size(source);
+    const std::filesystem::path out = dir.Path() / kCorrectedFolderName;
+    std::filesystem::create_directories(out);
+
+    CLevelCorrector first;
+    ASSERT_EQ(first.Open(source), 1);
+    ASSERT_EQ(first.SetNewLevelMeasurementMode(5), 1);
+    ASSERT_EQ(first.Correct(), 1) << first.GetErrorText();
+    ASSERT_EQ(first.SaveCorrected(out.string() + kPathSeparator), 1) << first.GetErrorText();
+    EXPECT_TRUE(IsStampedName(first.GetOutputName(), row.prefix)) << first.GetOutputName();
+    const std::filesystem::path corrected = out / first.GetOutputName();
+    ASSERT_TRUE(std::filesystem::exists(corrected));
+    EXPECT_EQ(std::filesystem::file_size(source), sourceBytes) << "the source is never written";
+
+    CLevelCorrector second;
+    ASSERT_EQ(second.Open(corrected.string()), 1) << second.GetErrorText();
+    EXPECT_EQ(second.GetLevelMeasurementMode(), 5);
+    EXPECT_EQ(CheckLogFile(corrected.string()), 0) << "a corrected log is not offered again";
+    ASSERT_EQ(second.SetNewLevelMeasurementMode(4), 1);
+    ASSERT_EQ(second.Correct(), 1) << second.GetErrorText();
+    CTMVariant value;
+    ASSERT_EQ(second.GetLogFile().GetValue("OrgLevelMeasurementMode", value), kOk);
+    EXPECT_EQ(value, CTMVariant(std::uint16_t{4}));
+    EXPECT_EQ(LevelAt(second.GetLogFile(), 0), 1.0f) << "back to the recorded depth to water";
+    const std::vector<CTMLogNotesRecord> notes = NotesOf(second.GetLogFile());
+    EXPECT_EQ(std::count_if(notes.begin(), notes.end(),
+                            [](const CTMLogNotesRecord& n) { return n.subType == TMSystem::CTMUserNote_Tavisko::kSubType; }),
+              2);
+  }
+}
+
+TEST(LevelCorrector, SaveIntoAMissingFolderFails) {
+  test::TempDir dir;
+  CLevelCorrector corrector;
+  EXPECT_EQ(corrector.SaveCorrected(dir.Path().string()), 0) << "nothing loaded";
+  ASSERT_EQ(corrector.Open(Save(dir, DepthToWaterLog())), 1);
+  ASSERT_EQ(corrector.Correct(), 1);
+  EXPECT_EQ(corrector.SaveCorrected((dir.Path() / "absent").string()), 0);
+  EXPECT_FALSE(corrector.GetErrorText().empty());
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "absent"));
+}
+
+// ---- Admission ---------------------------------------------------------------------------------------
+
+TEST(CheckLogFile, EachRuleAcceptsOneLogAndRefusesAnother) {
+  const LevelLogLayout good = DepthToWaterLog();
+  struct Row {
+    const char* name;
+    LevelLogLayout sample;
+    int expected;
+  };
+  std::vector<Row> rows;
+  const auto add = [&rows, &good](const char* name, int expected, auto&& change) {
+    LevelLogLayout sample = good;
+    change(sample);
+    rows.push_back({name, sample, expected});
+  };
+  add("a plain depth-to-water log", 1, [](LevelLogLayout&) {});
+  add("no level unit", 0, [](LevelLogLayout& s) { test::SetEntry(s.entries, "LevelUnitId", CTMVariant()); });
+  add("site word 7", 0, [](LevelLogLayout& s) { s.siteWord1 = 7; });
+  add("site word 26", 0, [](LevelLogLayout& s) { s.siteWord1 = 26; });
+  add("site word 5", 1, [](LevelLogLayout& s) { s.siteWord1 = 5; });
+  add("no level channel", 0, [](LevelLogLayout& s) { s.withLevelChannel = false; });
+  add("depth to water without the all-notes note", 0, [](LevelLogLayout& s) { s.notes.clear(); });
+  add("depth without the all-notes note", 1, [](LevelLogLayout& s) {
+    s.levelMode = 3;
+    s.notes.clear();
+  });
+  add("reference changes and start of test", 0, [](LevelLogLayout& s) {
+    test::SetEntry(s.entries, "LevelReferenceMode", CTMVariant(std::uint16_t{1}));
+    s.notes.push_back(test::UserNoteRecord(15));
+  });
+  add("reference changes, reference mode missing", 1, [](LevelLogLayout& s) {
+    test::SetEntry(s.entries, "LevelReferenceMode", CTMVariant());
+    s.notes.push_back(test::UserNoteRecord(15));
+  });
+  add("start of test without reference changes", 1, [](LevelLogLayout& s) {
+    test::SetEntry(s.entries, "LevelReferenceMode", CTMVariant(std::uint16_t{1}));
+  });
+  add("gauged sensor without baro adjustment", 0, [](LevelLogLayout& s) { s.levelSensorId = 22; });
+  add("gauged sensor with baro adjustment", 1, [](LevelLogLayout& s) {
+    s.levelSensorId = 53;
+    s.entries.emplace_back("BaroAdjustedValues", CTMVariant(std::uint16_t{0}));
+  });
+  add("unknown sensor becomes 5000", 1, [](LevelLogLayout& s) {
+    s.levelMode = 3;
+    s.levelSensorId = 0;
+    s.levelSerial = 0;
+  });
+  add("already corrected", 0, [](LevelLogLayout& s) { s.notes.push_back(test::UserNoteRecord(21)); });
+
+  test::TempDir dir;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string path = Save(dir, row.sample);
+    EXPECT_EQ(CheckLogFile(path), row.expected);
+    std::string reason;
+    EXPECT_EQ(CheckLogFile(path, reason), row.expected);
+    EXPECT_EQ(reason.empty(), row.expected == 1) << reason;
+  }
+  EXPECT_EQ(CheckLogFile(""), 0);
+  EXPECT_EQ(CheckLogFile(dir.File("missing.vxl")), 0);
+}
+
+}  // namespace
+}  // namespace tvk
