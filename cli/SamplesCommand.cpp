@@ -260,7 +260,7 @@ std::vector<SampleLog> Samples() {
   list.push_back(resets);
 
   SampleLog startOfTest = pump;  // the reference was zeroed at the start of the test
-  startOfTest.logName = "Pumping Test MW-4 (start of test)";
+  startOfTest.logName = "Pump Test MW-4 Start Of Test";
   startOfTest.referenceMode = 1;
   startOfTest.reference = 0.0f;
   list.push_back(startOfTest);
@@ -284,7 +284,6 @@ std::vector<SampleLog> Samples() {
 int WriteSamples(const std::string& folder, std::ostream& out, std::ostream& err) {
   const std::string siteData = CombinePath(folder, "Site Data");
   int status = 0;
-  std::string lastPath;
   for (const SampleLog& sample : Samples()) {
     std::string path;
     const ResultCode rc = WriteSample(siteData, sample, path);
@@ -294,14 +293,14 @@ int WriteSamples(const std::string& folder, std::ostream& out, std::ostream& err
       continue;
     }
     out << path << "\n";
-    lastPath = path;
   }
-  if (lastPath.empty()) return status;
+  if (status != 0) return status;
 
   // A damaged copy: the first half of a good log.
+  const std::string good = CombinePath(CombinePath(siteData, "Mill Creek Gauge"), "River Stage.vxl");
   const std::string damaged = CombinePath(CombinePath(siteData, "Mill Creek Gauge"), "Damaged Download.vxl");
   std::error_code ec;
-  std::filesystem::copy_file(lastPath, damaged, std::filesystem::copy_options::overwrite_existing, ec);
+  std::filesystem::copy_file(good, damaged, std::filesystem::copy_options::overwrite_existing, ec);
   if (!ec) std::filesystem::resize_file(damaged, std::filesystem::file_size(damaged, ec) / 2, ec);
   if (ec) {
     err << damaged << ": " << ec.message() << "\n";

@@ -301,7 +301,7 @@ int CLevelCorrector::WriteNewData() {
 }
 
 int CLevelCorrector::WriteApplicationKeys() {
-  ResultCode rc = log_.SetStringValue("TVK_APPNAME", GetFileNamePart(platform::ExecutablePath()));
+  ResultCode rc = log_.SetStringValue("TVK_APPNAME", platform::ExecutableFileName());
   if (Failed(rc)) return FailCode(rc);
   rc = log_.SetStringValue("TVK_APPVERSION", platform::ExecutableVersion());
   if (Failed(rc)) return FailCode(rc);

@@ -38,6 +38,11 @@ std::string ExecutablePath() {
   return std::string(buffer.data(), static_cast<std::size_t>(n));
 }
 
+std::string ExecutableFileName() {
+  const std::string path = ExecutablePath();
+  return path.substr(path.find_last_of('/') + 1);
+}
+
 std::string ExecutableVersion() { return {}; }
 
 }  // namespace tvk::platform

@@ -15,6 +15,10 @@ std::string ComputerName();
 // Full path of the running program; empty when it cannot be read.
 std::string ExecutablePath();
 
+// The file name of the running program ("tavisko"); program files need no extension here, unlike the
+// module names of the host's platform.
+std::string ExecutableFileName();
+
 // The running program's file version as "%d.%d.%d.%d"; empty where files carry no version (Linux).
 std::string ExecutableVersion();
 

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/TextUtil.h"
+#include "logfile/LogFile.h"
+#include "support/LogFiles.h"
+#include "support/RunTavisko.h"
+#include "support/ScopedEnvironment.h"
+
+namespace tvk {
+namespace {
+
+class CorrectCommandTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(Run({"samples", folder_.Path().string()}).status, 0); }
+
+  test::RunResult Run(const std::vector<std::string>& args) { return test::RunTavisko(args, folder_.Path().string()); }
+
+  std::string Sample(const std::string& site, const std::string& name) const {
+    return (folder_.Path() / "Site Data" / site / (name + ".vxl")).string();
+  }
+
+  // The level column (channel 1) of a log.
+  static std::vector<float> Levels(const std::string& path) {
+    TMSystem::CTMLogFile log;
+    EXPECT_EQ(log.Load(path, TMSystem::kLoadAll), kOk) << path;
+    std::vector<TMSystem::CTMDataRow> rows;
+    log.GetRows(rows);
+    std::vector<float> levels;
+    for (const auto& row : rows) levels.push_back(row.values.at(1).value);
+    return levels;
+  }
+
+  test::TempFolder folder_;
+};
+
+TEST_F(CorrectCommandTest, WritesTheCorrectedLogBesideTheSourceAndLeavesTheSource) {
+  const std::string source = Sample("Riverside Well", "Pumping Test MW-3");
+  const test::Bytes before = test::ReadFileBytes(source);
+  const test::RunResult run = Run({"correct", source, "--mode", "pressure-head", "--sg", "sea"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string output = run.out.substr(0, run.out.size() - 1);
+  EXPECT_EQ(GetFolderPart(output), (folder_.Path() / "Site Data" / "Riverside Well" / "Post Corrected Files").string());
+  EXPECT_EQ(GetFileNamePart(output).rfind("Pumping Test MW-3_Tavisko_", 0), 0u);
+  EXPECT_EQ(test::ReadFileBytes(source), before);
+
+  // Depth to water below a 45 ft reference becomes the water column over the probe, in sea water.
+  const std::vector<float> dtw = Levels(source);
+  const std::vector<float> depth = Levels(output);
+  ASSERT_EQ(depth.size(), dtw.size());
+  EXPECT_NEAR(depth[0], (45.0f - dtw[0]) / 1.024f, 1e-3);
+  TMSystem::CTMLogFile corrected;
+  ASSERT_EQ(corrected.Load(output, TMSystem::kLoadOnDemand), kOk);
+  TMSystem::CTMChannelInfo level;
+  ASSERT_EQ(corrected.GetChannel(1, level), kOk);
+  EXPECT_EQ(level.parameterId, 3);
+}
+
+TEST_F(CorrectCommandTest, ReferenceAtADataPointSetsThatRowToTheReference) {
+  const std::string source = Sample("riverside well", "Long-Term Monitoring MW-1");
+  const std::string out = (folder_.Path() / "out").string() + kPathSeparator;
+  const test::RunResult byRow =
+      Run({"correct", source, "--mode", "depth-to-water", "--reference", "30", "--at-row", "100", "--output-dir", out});
+  ASSERT_EQ(byRow.status, 0) << byRow.err;
+  EXPECT_EQ(GetFolderPart(byRow.out.substr(0, byRow.out.size() - 1)), TrimTrailingSeparators(out));
+  EXPECT_FLOAT_EQ(Levels(byRow.out.substr(0, byRow.out.size() - 1))[100], 30.0f);
+
+  // Row 100 is 100 hours after the first row: the nearest row to a time a little later.
+  std::filesystem::remove_all(out);
+  const test::RunResult byTime = Run({"correct", source, "--mode", "elevation", "--reference", "250", "--at",
+                                      "2011-03-17T11:20:00Z", "--output-dir", out});
+  ASSERT_EQ(byTime.status, 0) << byTime.err;
+  EXPECT_FLOAT_EQ(Levels(byTime.out.substr(0, byTime.out.size() - 1))[100], 250.0f);
+}
+
+TEST_F(CorrectCommandTest, EachFileGetsALineAndFailuresSetTheStatus) {
+  const test::RunResult run = Run({"correct", Sample("Unnamed Site", "Slug Test"),
+                                   Sample("Unnamed Site", "Slug Test (already corrected)"),
+                                   Sample("Riverside Well", "Pump Test MW-4 Start Of Test"), "--mode",
+                                   "pressure-head"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(SplitText(run.out, '\n').size(), 1u) << run.out;
+  const std::vector<std::string> failures = SplitText(run.err, '\n');
+  ASSERT_EQ(failures.size(), 2u) << run.err;
+  EXPECT_NE(failures[0].find("already been post-corrected"), std::string::npos);
+  EXPECT_NE(failures[1].find("Log file data cannot be converted to depth mode."), std::string::npos);
+}
+
+TEST_F(CorrectCommandTest, UsageErrorsExitWithTwo) {
+  const std::string source = Sample("Unnamed Site", "Slug Test");
+  const std::vector<std::vector<std::string>> usages = {
+      {"correct", source, "--mode", "depth"},
+      {"correct", source, "--sg", "water"},
+      {"correct", source, "--sg", "-1"},
+      {"correct", source, "--at", "yesterday"},
+      {"correct", source, "--at-row", "3", "--at", "2011-03-17T11:20:00Z"},
+      {"correct"},
+  };
+  for (const auto& args : usages) EXPECT_EQ(Run(args).status, 2) << args.back();
+}
+
+}  // namespace
+}  // namespace tvk
