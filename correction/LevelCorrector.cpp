@@ -133,15 +133,14 @@ int WriteLevelColumn(TMSystem::CTMLogFileDataAndCfg& log, const std::vector<TMSy
       errorText = "Log file does not contain any level data.";
       return 0;
     }
-    std::vector<CTMDataRow> rows;
-    ResultCode rc = log.GetRows(rows);
-    if (Succeeded(rc)) {
-      if (ReplaceLevelCells(rows, level, newValues, errorText) == 0) return 0;
-      channels[level].parameterId = mode;
-      channels[level].unitId = unit;
-      rc = log.SetChannels(channels);
+    if (newValues.size() != log.GetRowCount()) {
+      errorText = "New data size does not match original data count.";
+      return 0;
     }
-    if (Succeeded(rc)) rc = log.SetRows(rows);
+    channels[level].parameterId = mode;
+    channels[level].unitId = unit;
+    // The column is replaced in place: a million rows are never copied out and back.
+    const ResultCode rc = log.SetColumn(static_cast<std::uint16_t>(level), newValues, channels[level]);
     if (Failed(rc)) {
       errorText = GetResultCodeMessage(rc);
       return 0;
@@ -258,14 +257,7 @@ int CLevelCorrector::ReadLevelColumn() {
   std::vector<CTMChannelInfo> channels;
   std::size_t level = 0;
   if (Failed(log_.GetChannels(channels)) || !FindLevelChannel(channels, level)) return 0;
-  std::vector<CTMDataRow> rows;
-  if (Failed(log_.GetRows(rows))) return 0;
-  levelValues_.reserve(rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    StepProgress(base, kReadShare, i, rows.size());
-    if (level >= rows[i].values.size()) return 0;
-    levelValues_.push_back(rows[i].values[level]);
-  }
+  if (Failed(log_.GetColumn(static_cast<std::uint16_t>(level), levelValues_))) return 0;
   SetProgress(base + kReadShare);
   return 1;
 }

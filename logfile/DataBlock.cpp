@@ -447,6 +447,37 @@ ResultCode CTMDataBlock::GetRows(std::vector<CTMDataRow>& out) {
   }
 }
 
+ResultCode CTMDataBlock::GetColumn(std::uint16_t channel, std::vector<CTMDataValue>& out) {
+  try {
+    out.clear();
+    if (channel >= columnCount_) return kInvalidIndex;
+    out.reserve(rowCount_);
+    CTMDataRow row;
+    for (std::uint32_t i = 0; i < rowCount_; ++i) {
+      if (onDemand_) {
+        if (const ResultCode rc = GetRow(i, row); rc != kOk) return rc;
+        out.push_back(row.values[channel]);
+      } else {
+        out.push_back(values_[static_cast<std::size_t>(i) * columnCount_ + channel]);
+      }
+    }
+    return kOk;
+  } catch (const std::bad_alloc&) {
+    out.clear();
+    return kUnexpected;
+  }
+}
+
+ResultCode CTMDataBlock::SetColumn(std::uint16_t channel, const std::vector<CTMDataValue>& values,
+                                   const CTMChannelInfo& info) {
+  if (onDemand_ || reader_) return kUnsupportedDataMode;
+  if (channel >= columnCount_) return kInvalidIndex;
+  if (values.size() != rowCount_) return kChannelCountMismatch;
+  for (std::uint32_t i = 0; i < rowCount_; ++i) values_[static_cast<std::size_t>(i) * columnCount_ + channel] = values[i];
+  channels_[channel] = info;
+  return kOk;
+}
+
 ResultCode CTMDataBlock::SerializeData(CTMByteBuffer& out) {
   try {
     const std::uint64_t size = header_.FileSize() + 10ULL * columnCount_ +

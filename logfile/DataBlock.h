@@ -87,6 +87,10 @@ class CTMDataBlock {
   ResultCode SetRows(const std::vector<CTMDataRow>& rows);
 
   ResultCode GetRows(std::vector<CTMDataRow>& out);
+  // One channel's values of every row, without building rows: the engine's way to a column.
+  ResultCode GetColumn(std::uint16_t channel, std::vector<CTMDataValue>& out);
+  // Replaces one channel's values (one per row) and its description; only for rows held in memory.
+  ResultCode SetColumn(std::uint16_t channel, const std::vector<CTMDataValue>& values, const CTMChannelInfo& info);
   ResultCode GetRow(std::uint32_t index, CTMDataRow& out);
   ResultCode GetRowTime(std::uint32_t index, CTMDeviceTime& out);
 

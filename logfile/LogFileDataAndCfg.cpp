@@ -98,6 +98,17 @@ ResultCode CTMLogFileDataAndCfg::GetRows(std::vector<CTMDataRow>& out) {
   return data_.GetRows(out);
 }
 
+ResultCode CTMLogFileDataAndCfg::GetColumn(std::uint16_t channel, std::vector<CTMDataValue>& out) {
+  Guard guard(mutex_);
+  return data_.GetColumn(channel, out);
+}
+
+ResultCode CTMLogFileDataAndCfg::SetColumn(std::uint16_t channel, const std::vector<CTMDataValue>& values,
+                                           const CTMChannelInfo& info) {
+  Guard guard(mutex_);
+  return data_.SetColumn(channel, values, info);
+}
+
 ResultCode CTMLogFileDataAndCfg::GetRow(std::uint32_t index, CTMDataRow& out) {
   Guard guard(mutex_);
   return data_.GetRow(index, out);

@@ -32,6 +32,8 @@ class CTMLogFileDataAndCfg : public CTMLogFileCfg {
   ResultCode SetChannels(const std::vector<CTMChannelInfo>& channels);
   ResultCode SetRows(const std::vector<CTMDataRow>& rows);
   ResultCode GetRows(std::vector<CTMDataRow>& out);
+  ResultCode GetColumn(std::uint16_t channel, std::vector<CTMDataValue>& out);
+  ResultCode SetColumn(std::uint16_t channel, const std::vector<CTMDataValue>& values, const CTMChannelInfo& info);
   ResultCode GetRow(std::uint32_t index, CTMDataRow& out);
   ResultCode GetRowTime(std::uint32_t index, CTMDeviceTime& out);
   ResultCode SerializeData(CTMByteBuffer& out);
