@@ -228,6 +228,9 @@ TEST(NoteClasses, BuildStampsTheRecordAndKeepsItsLimits) {
   ASSERT_EQ(tds.Build(1, 0.5f), tvk::kOk);
   EXPECT_EQ(tds.GetRecord().version, 1);
   EXPECT_EQ(tds.GetRecord().payload.Size(), 8U + 2U + 6U);
+  tds.Reset();
+  EXPECT_EQ(tds.GetValues().serialNumber, 0U);
+  EXPECT_EQ(tds.GetRecord().type, 255U);
 
   const CTMDeviceTime before = CurrentDeviceTime();
   CTMUserNote_AllLogNotes all;
@@ -256,18 +259,6 @@ TEST(NoteClasses, PostCorrectionNoteCutsTheUserName) {
   CTMUserNote_Calibrate_SetNewLevelRef level;
   ASSERT_EQ(level.Build(1, 2, 3, 38, 4, 5, 17, 6, 49), tvk::kOk);
   EXPECT_EQ(level.GetValues().userName, sixty);
-}
-
-TEST(NoteClasses, CopiesAreIndependent) {
-  const NoteUser user("Ann");
-  CTMUserNote_Calibrate_pH source;
-  ASSERT_EQ(source.Build(4, 2, 1, 2, 3, 4), tvk::kOk);
-  const CTMUserNote_Calibrate_pH copy(source);
-  source.Reset();
-  EXPECT_EQ(copy.GetValues().serialNumber, 4U);
-  EXPECT_EQ(copy.GetRecord().subType, 25U);
-  EXPECT_EQ(source.GetValues().serialNumber, 0U);
-  EXPECT_EQ(source.GetRecord().type, 255U);
 }
 
 TEST(NoteClasses, SurviveArbitrarySections) {
