@@ -118,19 +118,6 @@ TEST_F(DisplaySettings, ReadsEverySettingFromTheUserHive) {
   EXPECT_EQ(GetCustomListSeparator(), "\\t");
 }
 
-TEST_F(DisplaySettings, ReadsAnEditorExportInUtf16) {
-  const std::u16string body =
-      u"Windows Registry Editor Version 5.00\r\n\r\n"
-      u"[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark\\SystemSettings]\r\n"
-      u"\"UseUTC\"=dword:00000001\r\n"
-      u"\"CustomDateFormat\"=\"yyyy\u5e74MM\u6708dd\u65e5\"\r\n"
-      u"\"CustomListSeparator\"=\"\u00a7\"\r\n";
-  test::WriteWholeFile(HivePath(), test::Utf16LeWithBom(body));
-  EXPECT_TRUE(GetUseUTC());
-  EXPECT_EQ(GetCustomDateFormat(), "yyyy\xE5\xB9\xB4MM\xE6\x9C\x88""dd\xE6\x97\xA5");
-  EXPECT_EQ(GetCustomListSeparator(), "\xC2\xA7");
-}
-
 TEST_F(DisplaySettings, WrongTypeKeepsThePreviousValue) {
   WriteSettings("\"UseUTC\"=dword:00000001\r\n\"CustomDateFormat\"=\"d/M\"\r\n");
   EXPECT_TRUE(GetUseUTC());

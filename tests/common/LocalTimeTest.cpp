@@ -11,16 +11,11 @@
 namespace tvk {
 namespace {
 
-// Puts a zone rule into $TZ for one scope; the conversions read it afresh at every call.
-class ScopedTimeZone {
- public:
-  explicit ScopedTimeZone(const char* rule) : env_("TZ", rule) { tzset(); }
+// The conversions read $TZ afresh at every call.
+struct ScopedTimeZone {
+  explicit ScopedTimeZone(const char* rule) : env("TZ", rule) { tzset(); }
   ~ScopedTimeZone() { tzset(); }
-  ScopedTimeZone(const ScopedTimeZone&) = delete;
-  ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-
- private:
-  test::ScopedEnv env_;
+  test::ScopedEnv env;
 };
 
 constexpr const char* kCentralEurope = "CET-1CEST,M3.5.0,M10.5.0/3";
@@ -50,7 +45,6 @@ TEST(LocalTime, NorthernRuleAcrossBothTransitions) {
       // The return to standard time is moved to UTC by the zone bias alone.
       {"hour after autumn change", MakeSystemTime(2021, 10, 31, 1, 30), MakeSystemTime(2021, 10, 31, 3, 30)},
       {"at autumn change by the bias", MakeSystemTime(2021, 10, 31, 2, 0), MakeSystemTime(2021, 10, 31, 3, 0)},
-      {"into the new year", MakeSystemTime(2021, 12, 31, 23, 30), MakeSystemTime(2022, 1, 1, 0, 30)},
       {"later years use true weekdays", MakeSystemTime(2030, 3, 31, 1, 0), MakeSystemTime(2030, 3, 31, 3, 0)},
       {"later years, day before", MakeSystemTime(2030, 3, 30, 1, 0), MakeSystemTime(2030, 3, 30, 2, 0)},
   };
@@ -74,7 +68,6 @@ TEST(LocalTime, SouthernRuleAcrossBothTransitions) {
 TEST(LocalTime, LocalToUtcComparesWithUnshiftedDates) {
   ScopedTimeZone zone(kCentralEurope);
   const ConversionCase cases[] = {
-      {"winter", MakeSystemTime(2021, 1, 15, 13), MakeSystemTime(2021, 1, 15, 12)},
       {"before spring change", MakeSystemTime(2021, 3, 28, 1, 59), MakeSystemTime(2021, 3, 28, 0, 59)},
       {"skipped hour counts as daylight", MakeSystemTime(2021, 3, 28, 2, 30), MakeSystemTime(2021, 3, 28, 0, 30)},
       {"summer", MakeSystemTime(2021, 7, 1, 14), MakeSystemTime(2021, 7, 1, 12)},
@@ -142,16 +135,9 @@ TEST(LocalTime, IgnoreDstUsesTheBiasAllYear) {
 
 TEST(LocalTime, ZonesWithoutDaylightRuleShiftByBiasOnly) {
   const SystemTime summer = MakeSystemTime(2021, 7, 1, 12);
-  {
-    ScopedTimeZone zone("UTC0");
-    EXPECT_EQ(UtcToLocal(summer, false), summer);
-    EXPECT_FALSE(IsDaylightTimeAt(summer, false));
-  }
-  {
-    ScopedTimeZone zone("<+0330>-3:30<+0430>,J79/24,J263/24");
-    EXPECT_EQ(UtcToLocal(summer, false), MakeSystemTime(2021, 7, 1, 15, 30));
-    EXPECT_FALSE(IsDaylightTimeAt(summer, false));
-  }
+  ScopedTimeZone zone("<+0330>-3:30<+0430>,J79/24,J263/24");
+  EXPECT_EQ(UtcToLocal(summer, false), MakeSystemTime(2021, 7, 1, 15, 30));
+  EXPECT_FALSE(IsDaylightTimeAt(summer, false));
 }
 
 struct PictureCase {
@@ -203,7 +189,7 @@ class DisplayTexts : public ::testing::Test {
   }
 };
 
-// Custom pictures switched on, as most tests want them.
+// Custom pictures switched on.
 const std::string kCustom =
     "\"UseCustomDateFormat\"=dword:00000001\r\n"
     "\"UseCustomTimeFormat\"=dword:00000001\r\n"
@@ -211,7 +197,6 @@ const std::string kCustom =
     "\"CustomTimeFormat\"=\"HH:mm\"\r\n";
 
 const SystemTime kSummerNoon = MakeSystemTime(2021, 7, 1, 12);
-const SystemTime kWinterNoon = MakeSystemTime(2021, 1, 15, 12);
 
 TEST_F(DisplayTexts, LocalTimeWithAndWithoutDaylightTime) {
   WriteSettings(kCustom);
@@ -229,12 +214,6 @@ TEST_F(DisplayTexts, UseUtcShowsTheTimeAsGiven) {
   EXPECT_EQ(FormatTime(kSummerNoon), "12:00");
 }
 
-TEST_F(DisplayTexts, LabelOfZoneWithoutDaylightRule) {
-  ScopedTimeZone zone("<+0530>-5:30");
-  WriteSettings(kCustom);
-  EXPECT_EQ(FormatTime(kSummerNoon), "17:30");
-}
-
 TEST_F(DisplayTexts, EmptyCustomPictureFallsBackToTheLocaleOutsideTables) {
   WriteSettings(
       "\"UseCustomDateFormat\"=dword:00000001\r\n\"UseCustomTimeFormat\"=dword:00000001\r\n"
@@ -242,7 +221,6 @@ TEST_F(DisplayTexts, EmptyCustomPictureFallsBackToTheLocaleOutsideTables) {
   const SystemTime local = MakeSystemTime(2021, 7, 1, 14);
   EXPECT_EQ(FormatDate(kSummerNoon), FormatWithPicture(platform::LocaleShortDatePicture(), local));
   EXPECT_EQ(FormatTime(kSummerNoon), FormatWithPicture(platform::LocaleTimePicture(), local));
-  EXPECT_FALSE(FormatDate(kSummerNoon).empty());
   EXPECT_EQ(FormatDateTimeForTable(kSummerNoon), " ") << "tables take the custom pictures as they are";
 }
 

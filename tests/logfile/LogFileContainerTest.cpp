@@ -32,19 +32,14 @@ class ContainerTest : public ::testing::Test {
 
   std::string PathOf(const std::string& name) const { return folder_ / name; }
 
-  std::string WriteFile(const std::string& name, const std::string& content) const {
-    test::WriteWholeFile(PathOf(name), content);
+  std::string WriteFile(const std::string& name, const Bytes& content) const {
+    test::WriteWholeFile(PathOf(name), std::string(content.begin(), content.end()));
     return PathOf(name);
   }
 
   static Bytes ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
-  }
-
-  static void WriteAll(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
 
   // A log written by the writer; empty sections are not appended.
@@ -189,7 +184,7 @@ TEST_F(ContainerTest, OpenReportsArgumentAndFileFailures) {
   reader.Close();
   EXPECT_FALSE(reader.IsOpen());
   EXPECT_EQ(reader.CreatorUserName(), "Unavailable");
-  EXPECT_EQ(reader.Open(WriteFile("junk.bin", std::string(300, 'x'))), kBadHeader);
+  EXPECT_EQ(reader.Open(WriteFile("junk.bin", Bytes(300, 'x'))), kBadHeader);
   EXPECT_FALSE(reader.IsOpen());
 }
 
@@ -221,11 +216,9 @@ TEST_F(ContainerTest, BinaryHeaderEdgeCases) {
     SCOPED_TRACE(c.name);
     Bytes bytes = original;
     PutLe(bytes, c.offset, c.value, c.width);
-    const std::string path = PathOf("patched.vxl");
-    WriteAll(path, bytes);
     CTMLogFileReader reader;
     AllocationWatch watch;
-    const ResultCode open = reader.Open(path);
+    const ResultCode open = reader.Open(WriteFile("patched.vxl", bytes));
     EXPECT_LT(watch.Largest(), 70000u);
     ASSERT_EQ(open, c.open);
     if (Failed(open)) continue;
@@ -246,11 +239,8 @@ TEST_F(ContainerTest, SizeFieldsBeyondTheFileFailWithoutAllocating) {
   PutLe(bytes, cfgPos, 0xFFFFFFF0, 8);
   PutLe(bytes, notesPos + 8, 0xFFFFFFF0, 8);
   PutLe(bytes, dataPos + 8, 0xFFFFFFF0, 8);
-  const std::string path = PathOf("huge.vxl");
-  WriteAll(path, bytes);
-
   CTMLogFileReader reader;
-  ASSERT_EQ(reader.Open(path), kOk);
+  ASSERT_EQ(reader.Open(WriteFile("huge.vxl", bytes)), kOk);
   EXPECT_EQ(reader.ConfigurationSize(), 0xFFFFFFF0u);
   CTMByteBuffer out;
   {
@@ -260,7 +250,6 @@ TEST_F(ContainerTest, SizeFieldsBeyondTheFileFailWithoutAllocating) {
     EXPECT_EQ(reader.ReadLogData(0xFFFFFF00u, out), kFail);
     EXPECT_LT(watch.Largest(), 70000u);
   }
-  // What the file does hold is still readable.
   EXPECT_EQ(Read(reader, &CTMLogFileReader::ReadLogData, 23), Pattern(23, 3));
 }
 

@@ -33,14 +33,10 @@ TEST(Variant, IntegerGettersConvertByKind) {
       {"uint16 zero-extends", CTMVariant(std::uint16_t{0xFFFE}), 0xFE, 0xFFFE, 0x0000FFFE},
       {"char16 zero-extends", CTMVariant(char16_t{0x8041}), 0x41, 0x8041, 0x00008041},
       {"int32 low parts", CTMVariant(std::int32_t{-65536 + 0x1234}), 0x34, 0x1234, 0xFFFF1234},
-      {"uint32 low parts", CTMVariant(std::uint32_t{0xA1B2C3D4}), 0xD4, 0xC3D4, 0xA1B2C3D4},
       {"uint32 second kind", Raw(VariantType::kUInt32B, 0x01020304), 0x04, 0x0304, 0x01020304},
-      {"uint32 third kind", Raw(VariantType::kUInt32C, 0x01020304), 0x04, 0x0304, 0x01020304},
       {"raw value cut to width", Raw(VariantType::kInt16, 0x1234FFFF), 0xFF, 0xFFFF, 0xFFFFFFFF},
       {"float gives zero", CTMVariant(2.5f), 0, 0, 0},
-      {"double gives zero", CTMVariant(2.5), 0, 0, 0},
       {"string gives zero", CTMVariant("12"), 0, 0, 0},
-      {"guid gives zero", CTMVariant(kGuid), 0, 0, 0},
       {"empty gives zero", CTMVariant(), 0, 0, 0},
   };
   for (const Row& row : rows) {
@@ -83,7 +79,6 @@ TEST(VariantToText, FormatsEachKind) {
   const Row rows[] = {
       {"uint8", CTMVariant(std::uint8_t{200}), "200"},
       {"int16", CTMVariant(std::int16_t{-300}), "-300"},
-      {"uint16", CTMVariant(std::uint16_t{65535}), "65535"},
       {"int32", CTMVariant(std::int32_t{-70000}), "-70000"},
       {"uint32", CTMVariant(std::uint32_t{4000000000U}), "4000000000"},
       {"float32", CTMVariant(1.5f), "1.500000"},

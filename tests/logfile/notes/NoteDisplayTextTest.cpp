@@ -112,7 +112,6 @@ TEST_F(NoteDisplayText, DeviceEventRecords) {
       {"sensor number missing", [] { return FromFactory(Record(7, {1})); }, ""},
       {"manual start", [] { return FromFactory(Decoded({10, 0, 0, 0, 0, 0, 0, 8, 0xF0, 0x10})); },
        "Manual Start Command"},
-      {"suspend", [] { return FromFactory(Decoded({10, 0, 0, 0, 0, 0, 0, 8, 0xF0, 0x12})); }, "Suspend Command"},
       {"unknown command", [] { return FromFactory(Decoded({10, 0, 0, 0, 0, 0, 0, 8, 0xF0, 0x20})); },
        "Unknown Data Log Command SubType"},
       {"lost clock", [] { return FromFactory(Record(9, {})); }, "Log auto-started due to lost clock"},
