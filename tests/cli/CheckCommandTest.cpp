@@ -6,7 +6,7 @@
 #include <string>
 
 #include "support/SampleLogs.h"
-#include "support/TempDir.h"
+#include "support/ScopedEnvironment.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ tvk::test::LevelLogLayout AcceptedLog() {
 }
 
 TEST(CheckCommand, ReportsEachFileAndFailsWhenOneIsRefused) {
-  tvk::test::TempDir dir;
+  tvk::test::TempFolder dir;
   const std::string good = dir.File("good.vxl");
   const std::string corrected = dir.File("corrected.vxl");
   tvk::test::WriteLevelLog(AcceptedLog(), good);

@@ -14,7 +14,7 @@
 #include "logfile/notes/LevelNotes.h"
 #include "platform/SystemInfo.h"
 #include "support/SampleLogs.h"
-#include "support/TempDir.h"
+#include "support/ScopedEnvironment.h"
 
 namespace tvk {
 namespace {
@@ -34,7 +34,7 @@ LevelLogLayout DepthToWaterLog(std::vector<float> levels = {1.0f, 2.0f, 3.0f}) {
   return sample;
 }
 
-std::string Save(const test::TempDir& dir, const LevelLogLayout& sample, const std::string& name = "log.vxl") {
+std::string Save(const test::TempFolder& dir, const LevelLogLayout& sample, const std::string& name = "log.vxl") {
   const std::string path = dir.File(name);
   test::WriteLevelLog(sample, path);
   return path;
@@ -74,7 +74,7 @@ float LevelAt(TMSystem::CTMLogFile& log, std::uint32_t row) {
 // ---- Open --------------------------------------------------------------------------------------------
 
 TEST(LevelCorrector, OpenReadsSettingsNotesAndRowTimes) {
-  test::TempDir dir;
+  test::TempFolder dir;
   LevelLogLayout sample = DepthToWaterLog();
   sample.notes.push_back(test::LevelReferenceNote(test::RowTime(sample, 1), 11.0f, 0.0f, 35, 1.0f, 17));
   CLevelCorrector corrector;
@@ -95,7 +95,7 @@ TEST(LevelCorrector, OpenReadsSettingsNotesAndRowTimes) {
 }
 
 TEST(LevelCorrector, OpenFailuresLeaveNothingLoaded) {
-  test::TempDir dir;
+  test::TempFolder dir;
   LevelLogLayout badNote = DepthToWaterLog();
   badNote.notes.push_back(test::UserNoteRecord(TMSystem::CTMUserNote_Calibrate_SetNewLevelRef::kSubType));
   LevelLogLayout badType = DepthToWaterLog();
@@ -137,7 +137,7 @@ TEST(LevelCorrector, CanConvertToDepthUnlessTheReferenceWasTakenAtTheStart) {
       {"depth, start of test", 3, CTMVariant(std::uint16_t{1}), true},
       {"reference mode missing", 5, CTMVariant(), true},
   };
-  test::TempDir dir;
+  test::TempFolder dir;
   EXPECT_FALSE(CLevelCorrector().CanConvertToDepth());
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -158,7 +158,7 @@ TEST(LevelCorrector, CanConvertToDepthUnlessTheReferenceWasTakenAtTheStart) {
 // ---- Correct -----------------------------------------------------------------------------------------
 
 TEST(LevelCorrector, CorrectRefusesWhatCannotBeConverted) {
-  test::TempDir dir;
+  test::TempFolder dir;
   LevelLogLayout sameTime = DepthToWaterLog();
   sameTime.firstTime = {};  // first row at time 0
   LevelLogLayout noLevel = DepthToWaterLog();
@@ -192,7 +192,7 @@ TEST(LevelCorrector, CorrectRefusesWhatCannotBeConverted) {
 }
 
 TEST(LevelCorrector, RepeatedRowTimeIsInconsistent) {
-  test::TempDir dir;
+  test::TempFolder dir;
   const LevelLogLayout sample = DepthToWaterLog();
   TMSystem::CTMLogFile log;
   test::BuildLevelLog(sample, log);
@@ -209,7 +209,7 @@ TEST(LevelCorrector, RepeatedRowTimeIsInconsistent) {
 }
 
 TEST(LevelCorrector, CorrectWritesColumnKeysAndNoteIntoTheLog) {
-  test::TempDir dir;
+  test::TempFolder dir;
   LevelLogLayout sample = DepthToWaterLog({1.0f, 2.0f, 3.0f, 4.0f});
   sample.notes = {test::UserNoteRecord(kAllLogNotes),
                 test::LevelReferenceNote(test::RowTime(sample, 2), 11.0f, 0.0f, 35, 0.0f, 17),
@@ -272,7 +272,7 @@ TEST(LevelCorrector, CorrectWritesColumnKeysAndNoteIntoTheLog) {
 }
 
 TEST(LevelCorrector, DataPointGoesIntoTheColumnAndTheNote) {
-  test::TempDir dir;
+  test::TempFolder dir;
   LevelLogLayout sample = DepthToWaterLog({1.0f, 2.0f, 3.0f});
   test::SetEntry(sample.entries, "LevelMeasurementMode", CTMVariant(std::uint16_t{3}));
   sample.levelMode = 3;
@@ -320,7 +320,7 @@ TEST(LevelCorrector, WritingTheColumnRefusesMismatchedData) {
 }
 
 TEST(LevelCorrector, ProgressCanBeReadFromAnotherThread) {
-  test::TempDir dir;
+  test::TempFolder dir;
   std::vector<float> levels(200'000);
   for (std::size_t i = 0; i < levels.size(); ++i) levels[i] = static_cast<float>(i % 100) / 10.0f;
   LevelLogLayout sample = DepthToWaterLog(levels);
@@ -366,7 +366,7 @@ TEST(LevelCorrector, SaveCorrectedWritesANewFileAndASecondCorrectionKeepsTheFirs
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    test::TempDir dir;
+    test::TempFolder dir;
     LevelLogLayout sample = DepthToWaterLog();
     if (row.baro) sample.entries.emplace_back("baroadjustedvalues", CTMVariant(std::uint16_t{1}));
     const std::string source = Save(dir, sample);
@@ -402,7 +402,7 @@ TEST(LevelCorrector, SaveCorrectedWritesANewFileAndASecondCorrectionKeepsTheFirs
 }
 
 TEST(LevelCorrector, SaveIntoAMissingFolderFails) {
-  test::TempDir dir;
+  test::TempFolder dir;
   CLevelCorrector corrector;
   EXPECT_EQ(corrector.SaveCorrected(dir.Path().string()), 0) << "nothing loaded";
   ASSERT_EQ(corrector.Open(Save(dir, DepthToWaterLog())), 1);
@@ -461,7 +461,7 @@ TEST(CheckLogFile, EachRuleAcceptsOneLogAndRefusesAnother) {
   });
   add("already corrected", 0, [](LevelLogLayout& s) { s.notes.push_back(test::UserNoteRecord(21)); });
 
-  test::TempDir dir;
+  test::TempFolder dir;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const std::string path = Save(dir, row.sample);

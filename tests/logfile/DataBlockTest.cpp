@@ -2,7 +2,7 @@
 
 #include "logfile/DataBlock.h"
 #include "support/LogFiles.h"
-#include "support/TempDir.h"
+#include "support/ScopedEnvironment.h"
 
 namespace TMSystem {
 namespace {
@@ -39,7 +39,7 @@ class DataBlockFile : public testing::Test {
     tvk::test::WriteLogFile(path, kConfiguration, {}, data);
     return path;
   }
-  tvk::test::TempDir dir_;
+  tvk::test::TempFolder dir_;
 };
 
 TEST_F(DataBlockFile, VersionOneBlockOfTwoChannelsAndThreeRowsIs234Bytes) {

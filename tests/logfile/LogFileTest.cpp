@@ -7,7 +7,7 @@
 #include "logfile/LogFile.h"
 #include "logfile/LogFileReader.h"
 #include "support/LogFiles.h"
-#include "support/TempDir.h"
+#include "support/ScopedEnvironment.h"
 
 namespace TMSystem {
 namespace {
@@ -53,7 +53,7 @@ class LogFileTest : public testing::Test {
     tvk::test::WriteLogFile(source_, configuration_, notes, data);
     return source_;
   }
-  tvk::test::TempDir dir_;
+  tvk::test::TempFolder dir_;
   std::string source_ = dir_.File("source.vxl");
   Bytes configuration_ = tvk::test::MakeConfiguration("Well 1", {{"SiteName", "North Well"}});
   Bytes notes_ = Concat({tvk::test::MakePlainNote(3, 50), tvk::test::MakePlainNote(5, 150)});

@@ -47,6 +47,9 @@ class TempFolder {
   }
   ~TempFolder() {
     std::error_code ignored;
+    // A test may have made the folder read-only.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 ignored);
     std::filesystem::remove_all(path_, ignored);
   }
   TempFolder(const TempFolder&) = delete;
@@ -54,6 +57,7 @@ class TempFolder {
 
   const std::filesystem::path& Path() const { return path_; }
   std::string operator/(std::string_view name) const { return (path_ / name).string(); }
+  std::string File(std::string_view name) const { return (path_ / name).string(); }
 
  private:
   std::filesystem::path path_;
