@@ -10,7 +10,6 @@
 #include <new>
 
 #include "common/Guid.h"
-#include "common/TextUtil.h"
 #include "common/Utf.h"
 #include "logfile/LogFileReader.h"
 #include "logfile/LogFileWriter.h"
@@ -30,10 +29,8 @@ namespace {
 // A temporary name in the target's own folder, so that the final rename never crosses file systems.
 std::string TemporaryPathFor(const std::string& target) {
   static std::atomic<unsigned> counter{0};
-  const std::string folder = tvk::GetFolderPart(target);
   const std::string name = ".tavisko-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
-  return folder.empty() && target.find(tvk::kPathSeparator) == std::string::npos ? name
-                                                                                   : tvk::CombinePath(folder, name);
+  return (std::filesystem::path(target).parent_path() / name).string();
 }
 
 // Flushes the new file to the disk, so that a crash after the rename cannot leave it empty.
