@@ -378,7 +378,9 @@ ResultCode CTMDataBlock::SetRows(const std::vector<CTMDataRow>& rows) {
 ResultCode CTMDataBlock::ReadRowOnDemand(std::uint32_t index, CTMDataRow& out) {
   if (rowCount_ == 0) return kNoData;
   if (!reader_) return kUnsupportedDataMode;
-  std::lock_guard guard(reader_->lock);
+  // Copies share the reader and each has its own lock; a reader held by this block alone needs none.
+  std::unique_lock guard(reader_->lock, std::defer_lock);
+  if (reader_.use_count() > 1) guard.lock();
   SharedReader& shared = *reader_;
   const std::uint64_t position = firstRowPosition_ + static_cast<std::uint64_t>(rowByteCount_) * index;
   const bool inWindow = position >= shared.windowStart &&
