@@ -162,22 +162,17 @@ TEST(LevelConversion, ReferenceTakenAtStartOfTestCountsAsZero) {
   EXPECT_EQ(chosen.values[1].value, 2.0f);
 }
 
-TEST(LevelConversion, DataPointTakesTheNewReferenceValue) {
-  const Passes run = Correct(MakeSettings({.mode = 3}), MakeSettings({.mode = 4, .reference = 20.0f}),
-                          Cells({1.0f, 2.0f, 3.5f}), 1);
-  ASSERT_TRUE(run.ok) << run.error;
-  EXPECT_EQ(run.values[0].value, 21.0f);
-  EXPECT_EQ(run.values[1].value, 20.0f);
-  EXPECT_EQ(run.values[2].value, 18.5f);
-}
-
-TEST(LevelConversion, DataPointOnAnUnconvertedCellUsesItsRecordedValue) {
-  std::vector<CTMDataValue> levels = Cells({1.0f, 2.0f});
-  levels[1].status = 7;
-  const Passes run = Correct(MakeSettings({.mode = 3}), MakeSettings({.mode = 5, .reference = 0.0f}), levels, 1);
-  ASSERT_TRUE(run.ok) << run.error;
-  EXPECT_EQ(run.values[0].value, -1.0f);
-  EXPECT_EQ(run.values[1].value, 2.0f);
+TEST(LevelConversion, DataPointTakesTheNewReferenceValueUnlessUnconverted) {
+  for (std::uint16_t status : {0, 7}) {
+    SCOPED_TRACE(status);
+    std::vector<CTMDataValue> levels = Cells({1.0f, 2.0f, 3.5f});
+    levels[1].status = status;
+    const Passes run = Correct(MakeSettings({.mode = 3}), MakeSettings({.mode = 4, .reference = 20.0f}), levels, 1);
+    ASSERT_TRUE(run.ok) << run.error;
+    EXPECT_EQ(run.values[0].value, 21.0f);
+    EXPECT_EQ(run.values[1].value, status == 0 ? 20.0f : 2.0f);
+    EXPECT_EQ(run.values[2].value, 18.5f);
+  }
 }
 
 TEST(LevelConversion, UnconvertedStatusesSkipTheModeFormulasButNotTheUnit) {
