@@ -101,11 +101,7 @@ TEST(LevelConversion, EveryPairOfModesInMetresAndFeet) {
       const Passes run = Correct(MakeSettings({.mode = row.from, .unit = unit, .reference = 10.0f}),
                               MakeSettings({.mode = row.to, .unit = unit, .reference = 20.0f}), Cells({2.5f}));
       ASSERT_TRUE(run.ok) << run.error;
-      if (unit == kUnitMetre) {
-        EXPECT_EQ(run.values[0].value, row.expected);
-      } else {
-        EXPECT_NEAR(run.values[0].value, row.expected, 1e-5f);
-      }
+      EXPECT_NEAR(run.values[0].value, row.expected, 1e-5f);
     }
   }
 }
@@ -121,7 +117,6 @@ TEST(LevelConversion, SpecificGravityScalesBothWaysAndDynamicDensityCountsAsOne)
   };
   const Row rows[] = {
       {"fresh to sea water", 1.0f, 1.025f, {}, {}, 4.0f / 1.025f},
-      {"heavier recorded water gives a deeper head", 1.25f, 1.0f, {}, {}, 5.0f},
       {"recorded with a dynamic density", 1.25f, 1.0f, CTMVariant(0.5f), {}, 4.0f},
       {"new automatic density correction", 1.0f, 2.0f, {}, CTMVariant(std::uint16_t{1}), 4.0f},
   };
@@ -137,24 +132,18 @@ TEST(LevelConversion, SpecificGravityScalesBothWaysAndDynamicDensityCountsAsOne)
   }
 }
 
-TEST(LevelConversion, ProbeDepthAtTheReferenceOffsetsTheDepthMode) {
-  // t = 6 x 2 / 4 = 3 m, so the head of mode 3 is 3 m deeper.
-  const LevelSettings original =
-      MakeSettings({.mode = 4, .reference = 10.0f, .refPressure = 6.0f, .refHeadPressure = 4.0f, .probeDepth = 2.0f});
-  const Passes run = Correct(original, MakeSettings({.mode = 3}), Cells({4.0f}));
-  ASSERT_TRUE(run.ok) << run.error;
-  EXPECT_EQ(run.referenceOffset, 3.0f);
-  EXPECT_EQ(run.heads[0].value, 6.0f);
-  EXPECT_EQ(run.values[0].value, 9.0f);
-}
-
-TEST(LevelConversion, WithoutAHeadPressureTheProbeDepthIsIgnored) {
-  const LevelSettings original =
-      MakeSettings({.mode = 4, .reference = 10.0f, .refPressure = 6.0f, .refHeadPressure = 0.0f, .probeDepth = 2.0f});
-  const Passes run = Correct(original, MakeSettings({.mode = 3}), Cells({4.0f}));
-  ASSERT_TRUE(run.ok) << run.error;
-  EXPECT_EQ(run.referenceOffset, 0.0f);
-  EXPECT_EQ(run.values[0].value, 6.0f);
+TEST(LevelConversion, ProbeDepthOffsetsTheDepthModeOnlyWithAHeadPressure) {
+  // t = 6 x 2 / 4 = 3 m, so the head of mode 3 is 3 m deeper; without a head pressure there is no offset.
+  for (float headPressure : {4.0f, 0.0f}) {
+    SCOPED_TRACE(headPressure);
+    const float offset = headPressure > 0.0f ? 3.0f : 0.0f;
+    const Passes run = Correct(MakeSettings({.mode = 4, .reference = 10.0f, .refPressure = 6.0f,
+                                             .refHeadPressure = headPressure, .probeDepth = 2.0f}),
+                               MakeSettings({.mode = 3}), Cells({4.0f}));
+    ASSERT_TRUE(run.ok) << run.error;
+    EXPECT_EQ(run.referenceOffset, offset);
+    EXPECT_EQ(run.values[0].value, 6.0f + offset);
+  }
 }
 
 TEST(LevelConversion, ReferenceTakenAtStartOfTestCountsAsZero) {
@@ -173,27 +162,17 @@ TEST(LevelConversion, ReferenceTakenAtStartOfTestCountsAsZero) {
   EXPECT_EQ(chosen.values[1].value, 2.0f);
 }
 
-TEST(LevelConversion, DataPointTakesTheNewReferenceValue) {
-  const Passes run = Correct(MakeSettings({.mode = 3}), MakeSettings({.mode = 4, .reference = 20.0f}),
-                          Cells({1.0f, 2.0f, 3.5f}), 1);
-  ASSERT_TRUE(run.ok) << run.error;
-  EXPECT_EQ(run.values[0].value, 21.0f);
-  EXPECT_EQ(run.values[1].value, 20.0f);
-  EXPECT_EQ(run.values[2].value, 18.5f);
-
-  const Passes outside = Correct(MakeSettings({.mode = 3}), MakeSettings({.mode = 4, .reference = 20.0f}),
-                              Cells({1.0f, 2.0f}), 2);
-  ASSERT_TRUE(outside.ok) << outside.error;
-  EXPECT_EQ(outside.values[0].value, 19.0f) << "an index past the rows means no data point";
-}
-
-TEST(LevelConversion, DataPointOnAnUnconvertedCellUsesItsRecordedValue) {
-  std::vector<CTMDataValue> levels = Cells({1.0f, 2.0f});
-  levels[1].status = 7;
-  const Passes run = Correct(MakeSettings({.mode = 3}), MakeSettings({.mode = 5, .reference = 0.0f}), levels, 1);
-  ASSERT_TRUE(run.ok) << run.error;
-  EXPECT_EQ(run.values[0].value, -1.0f);
-  EXPECT_EQ(run.values[1].value, 2.0f);
+TEST(LevelConversion, DataPointTakesTheNewReferenceValueUnlessUnconverted) {
+  for (std::uint16_t status : {0, 7}) {
+    SCOPED_TRACE(status);
+    std::vector<CTMDataValue> levels = Cells({1.0f, 2.0f, 3.5f});
+    levels[1].status = status;
+    const Passes run = Correct(MakeSettings({.mode = 3}), MakeSettings({.mode = 4, .reference = 20.0f}), levels, 1);
+    ASSERT_TRUE(run.ok) << run.error;
+    EXPECT_EQ(run.values[0].value, 21.0f);
+    EXPECT_EQ(run.values[1].value, status == 0 ? 20.0f : 2.0f);
+    EXPECT_EQ(run.values[2].value, 18.5f);
+  }
 }
 
 TEST(LevelConversion, UnconvertedStatusesSkipTheModeFormulasButNotTheUnit) {
@@ -245,18 +224,6 @@ TEST(LevelConversion, ReferenceChangesApplyFromTheirRowOn) {
   }
 }
 
-TEST(LevelConversion, AtMostOneReferenceChangeIsTakenPerRow) {
-  const std::vector<CTMDeviceTime> times = Minutes(3);
-  const CTMDeviceTime early{times[0].seconds - 100, 0};
-  const Passes run = Correct(MakeSettings({.mode = 5, .reference = 0.0f}), MakeSettings({.mode = 3}),
-                          Cells({1.0f, 1.0f, 1.0f}), -1,
-                          {Change(early, 0.5f, 0.0f, 0.0f), Change(early, 0.25f, 0.0f, 0.0f)});
-  ASSERT_TRUE(run.ok) << run.error;
-  EXPECT_EQ(run.heads[0].value, 0.5f);
-  EXPECT_EQ(run.heads[1].value, 0.75f);
-  EXPECT_EQ(run.heads[2].value, 0.75f);
-}
-
 TEST(LevelConversion, ReferenceChangeWithDynamicDensityUsesTheDepth) {
   LevelSettings original =
       MakeSettings({.mode = 4, .reference = 10.0f, .refPressure = 6.0f, .refHeadPressure = 4.0f, .probeDepth = 2.0f});
@@ -278,85 +245,44 @@ TEST(LevelConversion, ReportsEachFailure) {
   const LevelSettings good = MakeSettings({});
   const LevelSettings depth = MakeSettings({.mode = 3});
   const std::vector<CTMDeviceTime> times = Minutes(1);
+  const std::vector<CTMDeviceTime> noTimes;
+  const std::vector<LevelReferenceChange> note = {{times[0], 1.0f, 0.0f, kUnitMetre, 1.0f, kUnitPsi}};
+  const std::vector<LevelReferenceChange> noChanges;
   struct Row {
     const char* name;
     LevelSettings original;
     LevelSettings updated;
-    std::vector<LevelReferenceChange> changes;
-    std::uint16_t channelUnit;
-    bool withoutRowTimes;
     std::string expected;
+    std::uint16_t channelUnit = 0;
+    bool withNoteButNoRowTimes = false;
   };
   const Row rows[] = {
-      {"recorded mode missing", without(good, LevelField::kLevelMeasurementMode), good, {}, 0, false,
-       "Unknown measurement mode"},
-      {"new mode missing", good, without(good, LevelField::kLevelMeasurementMode), {}, 0, false,
-       "Unknown measurement mode"},
-      {"recorded gravity missing", without(good, LevelField::kSpecificGravity), good, {}, 0, false,
-       "Unknown specific gravity"},
-      {"new gravity missing", good, without(good, LevelField::kSpecificGravity), {}, 0, false,
-       "Unknown specific gravity"},
-      {"new gravity zero", good, MakeSettings({.sg = 0.0f}), {}, 0, false, "Unknown specific gravity"},
-      {"recorded unit missing", without(good, LevelField::kLevelUnitId), good, {}, 35, false, "Unknown level units"},
-      {"new unit missing", good, without(good, LevelField::kLevelUnitId), {}, 0, false, "Unknown level units"},
-      {"recorded reference missing", without(good, LevelField::kLevelReferenceVal), good, {}, 0, false,
-       "Unknown reference value"},
-      {"new reference missing", depth, without(good, LevelField::kLevelReferenceVal), {}, 0, false,
-       "Unknown reference value"},
-      {"recorded probe depth missing", without(good, LevelField::kLevelRefDepthOfProbe), good, {}, 0, false,
+      {"recorded mode missing", without(good, LevelField::kLevelMeasurementMode), good, "Unknown measurement mode"},
+      {"new gravity zero", good, MakeSettings({.sg = 0.0f}), "Unknown specific gravity"},
+      {"recorded unit missing", without(good, LevelField::kLevelUnitId), good, "Unknown level units", 35},
+      {"new reference missing", depth, without(good, LevelField::kLevelReferenceVal), "Unknown reference value"},
+      {"recorded probe depth missing", without(good, LevelField::kLevelRefDepthOfProbe), good,
        "Unknown reference depth"},
-      {"new probe depth missing", depth, without(good, LevelField::kLevelRefDepthOfProbe), {}, 0, false,
-       "Unknown reference depth"},
-      {"level channel in a pressure unit", good, good, {}, kUnitPsi, false, "Unit conversion failed"},
-      {"note pressure in Torr", good, good, {{times[0], 1.0f, 0.0f, kUnitMetre, 1.0f, kUnitTorr}}, 0, false,
-       "Unit conversion failed"},
-      {"new level unit not a length", depth, MakeSettings({.mode = 3, .unit = kUnitPsi}), {}, 0, false,
-       "Unit conversion failed"},
-      {"recorded mode 6", MakeSettings({.mode = 6}), good, {}, 0, false, "Invalid measurement mode"},
-      {"new mode 2", good, MakeSettings({.mode = 2}), {}, 0, false, "Invalid measurement mode"},
-      {"no row time for a note", good, good, {{times[0], 1.0f, 0.0f, kUnitMetre, 1.0f, kUnitPsi}}, 0, true,
-       ""},
+      {"level channel in a pressure unit", good, good, "Unit conversion failed", kUnitPsi},
+      {"new level unit not a length", depth, MakeSettings({.mode = 3, .unit = kUnitPsi}), "Unit conversion failed"},
+      {"new mode 2", good, MakeSettings({.mode = 2}), "Invalid measurement mode"},
+      {"no row time for a note", good, good, GetResultCodeMessage(kRowReadFailed), 0, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    const std::vector<CTMDeviceTime> noTimes;
     Passes run;
     std::vector<CTMDataValue> levels = Cells({1.0f});
     const std::uint16_t unit = row.channelUnit != 0 ? row.channelUnit : kUnitMetre;
-    const ToHeadInput toHead{row.original, unit, levels, row.withoutRowTimes ? noTimes : times, row.changes};
+    const ToHeadInput toHead{row.original, unit, levels, row.withNoteButNoRowTimes ? noTimes : times,
+                             row.withNoteButNoRowTimes ? note : noChanges};
     int ok = ToPressureHead(toHead, run.heads, run.referenceOffset, run.error);
     if (ok == 1) {
       const FromHeadInput fromHead{row.updated, run.referenceOffset, run.heads, -1};
       ok = FromPressureHead(fromHead, run.values, run.error);
     }
     EXPECT_EQ(ok, 0);
-    const std::string expected = row.expected.empty() ? GetResultCodeMessage(kRowReadFailed) : row.expected;
-    EXPECT_EQ(run.error, expected);
+    EXPECT_EQ(run.error, row.expected);
   }
-}
-
-TEST(LevelConversion, UnconvertedCellsNeedNoValidMode) {
-  const Passes run = Correct(MakeSettings({.mode = 9}), MakeSettings({.mode = 3}), Cells({1.0f}, 8));
-  ASSERT_TRUE(run.ok) << run.error;
-  EXPECT_EQ(run.values[0].value, 1.0f);
-}
-
-TEST(LevelConversion, ReportsProgressPerRow) {
-  const LevelSettings settings = MakeSettings({.mode = 3});
-  const std::vector<CTMDataValue> levels = Cells({1.0f, 2.0f, 3.0f});
-  const std::vector<CTMDeviceTime> times = Minutes(3);
-  std::vector<std::size_t> seen;
-  const RowProgress progress = [&seen](std::size_t i, std::size_t n) {
-    EXPECT_EQ(n, 3U);
-    seen.push_back(i);
-  };
-  std::vector<CTMDataValue> heads;
-  std::vector<CTMDataValue> values;
-  float offset = 0.0f;
-  std::string error;
-  ASSERT_EQ(ToPressureHead({settings, kUnitMetre, levels, times, {}}, heads, offset, error, progress), 1);
-  ASSERT_EQ(FromPressureHead({settings, offset, heads, -1}, values, error, progress), 1);
-  EXPECT_EQ(seen, (std::vector<std::size_t>{0, 1, 2, 0, 1, 2}));
 }
 
 }  // namespace

@@ -12,14 +12,12 @@
 #include "common/TextUtil.h"
 #include "correction/OutputNaming.h"
 #include "logfile/notes/LevelNotes.h"
-#include "platform/SystemInfo.h"
 #include "support/SampleLogs.h"
 #include "support/ScopedEnvironment.h"
 
 namespace tvk {
 namespace {
 
-using TMSystem::CTMDataValue;
 using TMSystem::CTMLogNotesRecord;
 using TMSystem::CTMVariant;
 using test::LevelLogLayout;
@@ -42,13 +40,9 @@ std::string Save(const test::TempFolder& dir, const LevelLogLayout& sample, cons
 
 // "<prefix>yyyymmdd_hhmmss.vxl"
 bool IsStampedName(const std::string& name, const std::string& prefix) {
-  const std::string digits = "dddddddd_dddddd.vxl";
-  if (name.size() != prefix.size() + digits.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    const char c = name[prefix.size() + i];
-    if (digits[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(c)) : c != digits[i]) return false;
-  }
-  return true;
+  std::string shape = name.starts_with(prefix) ? name.substr(prefix.size()) : "";
+  for (char& c : shape) c = std::isdigit(static_cast<unsigned char>(c)) ? 'd' : c;
+  return shape == "dddddddd_dddddd.vxl";
 }
 
 std::vector<std::string> KeysOf(const TMSystem::CTMLogFile& log) {
@@ -71,35 +65,10 @@ float LevelAt(TMSystem::CTMLogFile& log, std::uint32_t row) {
   return data.values.at(1).value;
 }
 
-// ---- Open --------------------------------------------------------------------------------------------
-
-TEST(LevelCorrector, OpenReadsSettingsNotesAndRowTimes) {
-  test::TempFolder dir;
-  LevelLogLayout sample = DepthToWaterLog();
-  sample.notes.push_back(test::LevelReferenceNote(test::RowTime(sample, 1), 11.0f, 0.0f, 35, 1.0f, 17));
-  CLevelCorrector corrector;
-  ASSERT_EQ(corrector.Open(Save(dir, sample)), 1) << corrector.GetErrorText();
-  EXPECT_TRUE(corrector.IsLoaded());
-  EXPECT_EQ(corrector.GetLevelMeasurementMode(), 4);
-  EXPECT_EQ(corrector.GetLevelUnitId(), 35);
-  EXPECT_EQ(corrector.GetLevelReferenceVal(), 10.0f);
-  EXPECT_EQ(corrector.GetLevelRefPressure(), 5.0f);
-  EXPECT_EQ(corrector.GetLevelRefPressureUnitId(), 17);
-  EXPECT_EQ(corrector.GetSpecificGravity(), 1.0f);
-  EXPECT_EQ(corrector.GetLevelReferenceMode(), 3);
-  EXPECT_EQ(corrector.GetLevelChannelUnitId(), 35);
-  EXPECT_EQ(corrector.GetPressureChannelUnitId(), 17);
-  EXPECT_FALSE(corrector.IsDynamicDensityUsed());
-  EXPECT_EQ(corrector.GetRowTimes().size(), 3U);
-  EXPECT_EQ(corrector.GetNewSettings(), corrector.GetOriginalSettings());
-}
-
 TEST(LevelCorrector, OpenFailuresLeaveNothingLoaded) {
   test::TempFolder dir;
   LevelLogLayout badNote = DepthToWaterLog();
   badNote.notes.push_back(test::UserNoteRecord(TMSystem::CTMUserNote_Calibrate_SetNewLevelRef::kSubType));
-  LevelLogLayout badType = DepthToWaterLog();
-  test::SetEntry(badType.entries, "SpecificGravity", CTMVariant(1.0));
   struct Row {
     const char* name;
     std::string path;
@@ -109,7 +78,6 @@ TEST(LevelCorrector, OpenFailuresLeaveNothingLoaded) {
       {"empty path", "", "File path empty"},
       {"no such file", dir.File("missing.vxl"), GetResultCodeMessage(kFileNotFound)},
       {"level-reference note without payload", Save(dir, badNote, "note.vxl"), GetResultCodeMessage(kFail)},
-      {"setting of another kind", Save(dir, badType, "type.vxl"), GetResultCodeMessage(kFail)},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -133,7 +101,6 @@ TEST(LevelCorrector, CanConvertToDepthUnlessTheReferenceWasTakenAtTheStart) {
   const Row rows[] = {
       {"depth to water, pressure-head reference", 4, CTMVariant(std::uint16_t{3}), true},
       {"depth to water, start of test", 4, CTMVariant(std::uint16_t{1}), false},
-      {"surface elevation, start of test", 5, CTMVariant(std::uint16_t{1}), false},
       {"depth, start of test", 3, CTMVariant(std::uint16_t{1}), true},
       {"reference mode missing", 5, CTMVariant(), true},
   };
@@ -155,18 +122,12 @@ TEST(LevelCorrector, CanConvertToDepthUnlessTheReferenceWasTakenAtTheStart) {
   }
 }
 
-// ---- Correct -----------------------------------------------------------------------------------------
-
 TEST(LevelCorrector, CorrectRefusesWhatCannotBeConverted) {
   test::TempFolder dir;
   LevelLogLayout sameTime = DepthToWaterLog();
   sameTime.firstTime = {};  // first row at time 0
   LevelLogLayout noLevel = DepthToWaterLog();
   noLevel.withLevelChannel = false;
-  LevelLogLayout noMode = DepthToWaterLog();
-  test::SetEntry(noMode.entries, "LevelMeasurementMode", CTMVariant());
-  LevelLogLayout noUnit = DepthToWaterLog();
-  test::SetEntry(noUnit.entries, "LevelUnitId", CTMVariant());
   struct Row {
     const char* name;
     LevelLogLayout sample;
@@ -175,37 +136,17 @@ TEST(LevelCorrector, CorrectRefusesWhatCannotBeConverted) {
   const Row rows[] = {
       {"first row at time 0", sameTime, "Inconsistent timestamps in data log file."},
       {"no level channel", noLevel, "Failed to get level data from log."},
-      {"no measurement mode", noMode, "Unknown measurement mode"},
-      {"no level unit", noUnit, "Unknown level units"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    const std::string path = Save(dir, row.sample);
     CLevelCorrector corrector;
-    ASSERT_EQ(corrector.Open(path), 1) << corrector.GetErrorText();
+    ASSERT_EQ(corrector.Open(Save(dir, row.sample)), 1) << corrector.GetErrorText();
     EXPECT_EQ(corrector.Correct(), 0);
     EXPECT_EQ(corrector.GetErrorText(), row.expected);
     EXPECT_TRUE(corrector.IsLoaded()) << "a failed correction keeps the log open";
     CTMVariant value;
     EXPECT_EQ(corrector.GetLogFile().GetValue("OrgLevelMeasurementMode", value), kKeyNotFound);
   }
-}
-
-TEST(LevelCorrector, RepeatedRowTimeIsInconsistent) {
-  test::TempFolder dir;
-  const LevelLogLayout sample = DepthToWaterLog();
-  TMSystem::CTMLogFile log;
-  test::BuildLevelLog(sample, log);
-  std::vector<TMSystem::CTMDataRow> rows;
-  ASSERT_EQ(log.GetRows(rows), kOk);
-  rows[2].time = rows[1].time;
-  ASSERT_EQ(log.SetRows(rows), kOk);
-  ASSERT_EQ(log.SaveAs(dir.File("log.vxl")), kOk);
-
-  CLevelCorrector corrector;
-  ASSERT_EQ(corrector.Open(dir.File("log.vxl")), 1);
-  EXPECT_EQ(corrector.Correct(), 0);
-  EXPECT_EQ(corrector.GetErrorText(), "Inconsistent timestamps in data log file.");
 }
 
 TEST(LevelCorrector, CorrectWritesColumnKeysAndNoteIntoTheLog) {
@@ -216,6 +157,11 @@ TEST(LevelCorrector, CorrectWritesColumnKeysAndNoteIntoTheLog) {
                 test::UserNoteRecord(3)};
   CLevelCorrector corrector;
   ASSERT_EQ(corrector.Open(Save(dir, sample)), 1) << corrector.GetErrorText();
+  EXPECT_TRUE(corrector.IsLoaded());
+  EXPECT_EQ(corrector.GetLevelMeasurementMode(), 4);
+  EXPECT_EQ(corrector.GetLevelReferenceVal(), 10.0f);
+  EXPECT_EQ(corrector.GetPressureChannelUnitId(), 17);
+  EXPECT_EQ(corrector.GetRowTimes().size(), 4U);
   ASSERT_EQ(corrector.SetNewLevelMeasurementMode(5), 1);
   ASSERT_EQ(corrector.SetNewLevelReferenceVal(100.0f), 1);
   ASSERT_EQ(corrector.SetNewLevelOffset(0.5f), 1);
@@ -246,11 +192,6 @@ TEST(LevelCorrector, CorrectWritesColumnKeysAndNoteIntoTheLog) {
   EXPECT_EQ(value, CTMVariant(std::uint16_t{5}));
   ASSERT_EQ(log.GetValue("TVK_APPNAME", value), kOk);
   EXPECT_EQ(value, CTMVariant("test_correction"));
-  ASSERT_EQ(log.GetValue("TVK_APPVERSION", value), kOk);
-  EXPECT_EQ(value, CTMVariant(platform::ExecutableVersion()));
-  ASSERT_EQ(log.GetValue("TVK_TIMESTAMP", value), kOk);
-  EXPECT_EQ(value.Type(), TMSystem::VariantType::kTime);
-  EXPECT_EQ(value.AsTime().year, CurrentUtcTime().year);
 
   const std::vector<CTMLogNotesRecord> notes = NotesOf(log);
   ASSERT_EQ(notes.size(), 3U);
@@ -260,15 +201,8 @@ TEST(LevelCorrector, CorrectWritesColumnKeysAndNoteIntoTheLog) {
   ASSERT_EQ(note.FromRecord(notes[2]), kOk);
   const auto& values = note.GetValues();
   EXPECT_EQ(values.usesDataPoint, 0U);
-  EXPECT_EQ(values.dataPointTime, 0.0);
   EXPECT_EQ(values.levelMode, 5);
-  EXPECT_EQ(values.dynamicDensity, 0U);
-  EXPECT_EQ(values.specificGravity, 1.0f);
-  EXPECT_EQ(values.startOfTest, 0U);
-  EXPECT_EQ(values.referencePressure, 5.0f);
-  EXPECT_EQ(values.referencePressureUnit, 17);
   EXPECT_EQ(values.referenceValue, 100.0f);
-  EXPECT_EQ(values.levelUnit, 35);
 }
 
 TEST(LevelCorrector, DataPointGoesIntoTheColumnAndTheNote) {
@@ -311,21 +245,12 @@ TEST(LevelCorrector, WritingTheColumnRefusesMismatchedData) {
   rows[1].values = {{0.0f, 0}};
   EXPECT_EQ(ReplaceLevelCells(rows, 1, test::Levels({5.0f, 6.0f}), error), 0);
   EXPECT_EQ(error, "Failed to insert new data into data log.");
-
-  ASSERT_EQ(WriteLevelColumn(log, {{5.0f, 7}, {6.0f, 0}}, 3, 38, error), 1);
-  TMSystem::CTMDataRow row;
-  ASSERT_EQ(log.GetRow(0, row), kOk);
-  EXPECT_EQ(row.values[1], (CTMDataValue{5.0f, 7}));
-  EXPECT_EQ(row.values[0].value, 7.25f) << "other columns stay";
 }
 
 TEST(LevelCorrector, ProgressCanBeReadFromAnotherThread) {
   test::TempFolder dir;
-  std::vector<float> levels(200'000);
-  for (std::size_t i = 0; i < levels.size(); ++i) levels[i] = static_cast<float>(i % 100) / 10.0f;
-  LevelLogLayout sample = DepthToWaterLog(levels);
   CLevelCorrector corrector;
-  ASSERT_EQ(corrector.Open(Save(dir, sample)), 1) << corrector.GetErrorText();
+  ASSERT_EQ(corrector.Open(Save(dir, DepthToWaterLog(std::vector<float>(200'000, 1.5f)))), 1) << corrector.GetErrorText();
   ASSERT_EQ(corrector.SetNewLevelMeasurementMode(5), 1);
 
   std::atomic<bool> done{false};
@@ -342,8 +267,6 @@ TEST(LevelCorrector, ProgressCanBeReadFromAnotherThread) {
   for (int value : seen) EXPECT_LE(value, 98);
   EXPECT_EQ(corrector.GetProgress(), 98);
 }
-
-// ---- Saving ------------------------------------------------------------------------------------------
 
 TEST(LevelCorrector, OutputNameCarriesTheLogNameSuffixAndLocalTime) {
   const SystemTime local = MakeSystemTime(2011, 2, 3, 14, 5, 9);
@@ -412,8 +335,6 @@ TEST(LevelCorrector, SaveIntoAMissingFolderFails) {
   EXPECT_FALSE(std::filesystem::exists(dir.Path() / "absent"));
 }
 
-// ---- Admission ---------------------------------------------------------------------------------------
-
 TEST(CheckLogFile, EachRuleAcceptsOneLogAndRefusesAnother) {
   const LevelLogLayout good = DepthToWaterLog();
   struct Row {
@@ -430,7 +351,6 @@ TEST(CheckLogFile, EachRuleAcceptsOneLogAndRefusesAnother) {
   add("a plain depth-to-water log", 1, [](LevelLogLayout&) {});
   add("no level unit", 0, [](LevelLogLayout& s) { test::SetEntry(s.entries, "LevelUnitId", CTMVariant()); });
   add("site word 7", 0, [](LevelLogLayout& s) { s.siteWord1 = 7; });
-  add("site word 26", 0, [](LevelLogLayout& s) { s.siteWord1 = 26; });
   add("site word 5", 1, [](LevelLogLayout& s) { s.siteWord1 = 5; });
   add("no level channel", 0, [](LevelLogLayout& s) { s.withLevelChannel = false; });
   add("depth to water without the all-notes note", 0, [](LevelLogLayout& s) { s.notes.clear(); });
@@ -440,10 +360,6 @@ TEST(CheckLogFile, EachRuleAcceptsOneLogAndRefusesAnother) {
   });
   add("reference changes and start of test", 0, [](LevelLogLayout& s) {
     test::SetEntry(s.entries, "LevelReferenceMode", CTMVariant(std::uint16_t{1}));
-    s.notes.push_back(test::UserNoteRecord(15));
-  });
-  add("reference changes, reference mode missing", 1, [](LevelLogLayout& s) {
-    test::SetEntry(s.entries, "LevelReferenceMode", CTMVariant());
     s.notes.push_back(test::UserNoteRecord(15));
   });
   add("start of test without reference changes", 1, [](LevelLogLayout& s) {
@@ -459,13 +375,11 @@ TEST(CheckLogFile, EachRuleAcceptsOneLogAndRefusesAnother) {
     s.levelSensorId = 0;
     s.levelSerial = 0;
   });
-  add("already corrected", 0, [](LevelLogLayout& s) { s.notes.push_back(test::UserNoteRecord(21)); });
 
   test::TempFolder dir;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const std::string path = Save(dir, row.sample);
-    EXPECT_EQ(CheckLogFile(path), row.expected);
     std::string reason;
     EXPECT_EQ(CheckLogFile(path, reason), row.expected);
     EXPECT_EQ(reason.empty(), row.expected == 1) << reason;
