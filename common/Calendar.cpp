@@ -107,6 +107,19 @@ SystemTime AddMinutes(const SystemTime& time, std::int64_t minutes) {
   return FileTimeToSystemTime(static_cast<FileTime>(shifted)).value_or(time);
 }
 
+std::tm ToTmFields(const SystemTime& time) {
+  std::tm fields{};
+  fields.tm_year = time.year - 1900;
+  fields.tm_mon = time.month - 1;
+  fields.tm_mday = time.day;
+  fields.tm_wday = time.dayOfWeek;
+  fields.tm_hour = time.hour;
+  fields.tm_min = time.minute;
+  fields.tm_sec = time.second;
+  fields.tm_yday = static_cast<int>(DaysFromCivil(time.year, time.month, time.day) - DaysFromCivil(time.year, 1, 1));
+  return fields;
+}
+
 FileTime CurrentUtcFileTime() {
   const auto since = std::chrono::system_clock::now().time_since_epoch();
   const auto ticks = std::chrono::duration_cast<std::chrono::duration<std::int64_t, std::ratio<1, 10'000'000>>>(since);

@@ -3,6 +3,7 @@
 // arithmetic: proleptic Gregorian, no time zone involved.
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 
 namespace tvk {
@@ -51,6 +52,9 @@ bool SystemTimeLess(const SystemTime& a, const SystemTime& b);
 
 // Adds (or subtracts) minutes; the result has its day of week filled in.
 SystemTime AddMinutes(const SystemTime& time, std::int64_t minutes);
+
+// The calendar fields as the C library's strftime takes them (weekday and day of the year included).
+std::tm ToTmFields(const SystemTime& time);
 
 // The system clock as UTC.
 SystemTime CurrentUtcTime();

@@ -38,17 +38,7 @@ std::string CurrentFolder() {
 
 // The UTC clock in the C library's locale date and time formats; no zone conversion.
 std::string UtcTimeText() {
-  const SystemTime now = CurrentUtcTime();
-  std::tm fields{};
-  fields.tm_year = now.year - 1900;
-  fields.tm_mon = now.month - 1;
-  fields.tm_mday = now.day;
-  fields.tm_wday = now.dayOfWeek;
-  fields.tm_hour = now.hour;
-  fields.tm_min = now.minute;
-  fields.tm_sec = now.second;
-  fields.tm_yday = static_cast<int>(DaysFromCivil(now.year, now.month, now.day) -
-                                    DaysFromCivil(now.year, 1, 1));
+  const std::tm fields = ToTmFields(CurrentUtcTime());
   char date[128] = {};
   char time[128] = {};
   std::strftime(date, sizeof date, "%x", &fields);

@@ -104,13 +104,9 @@ std::string ToLibcFlags(const std::string& format) {
 }
 
 std::string FormatFields(const std::string& format, const SystemTime& time) {
-  std::tm fields{};
-  fields.tm_year = time.year - 1900;
-  fields.tm_mon = time.month - 1;
-  fields.tm_mday = time.day;
-  fields.tm_hour = time.hour;
-  fields.tm_min = time.minute;
-  fields.tm_sec = time.second;
+  std::tm fields = ToTmFields(time);
+  fields.tm_wday = 0;  // pictures format with weekday and day of the year 0
+  fields.tm_yday = 0;
   std::vector<char> buffer(format.size() + 255 + 1);
   const std::size_t length = std::strftime(buffer.data(), buffer.size(), ToLibcFlags(format).c_str(), &fields);
   return std::string(buffer.data(), length);
