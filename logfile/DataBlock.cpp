@@ -28,9 +28,9 @@ using tvk::StrFormat;
 struct CTMDataBlock::SharedReader {
   std::mutex lock;
   CTMLogFileReader reader;
-  // Rows are read a window at a time: a run of GetRow calls then costs one file read per window.
-  CTMByteBuffer window;
+  std::vector<std::uint8_t, UnfilledAllocator<std::uint8_t>> window;
   std::uint64_t windowStart = 0;
+  std::uint32_t windowSize = 0;
 };
 
 namespace {
@@ -38,7 +38,7 @@ namespace {
 constexpr std::uint32_t kStringUnits = 32;
 // Rows are read in chunks of about this many bytes, so a large block is never held twice.
 constexpr std::uint32_t kChunkBytes = 1U << 20;
-constexpr std::uint32_t kWindowBytes = 1U << 16;
+constexpr std::uint32_t kWindowBytes = 1U << 18;
 
 std::uint32_t LoadBigEndian32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
@@ -52,15 +52,26 @@ void StoreBigEndian32(std::uint8_t* p, std::uint32_t v) {
   p[3] = static_cast<std::uint8_t>(v);
 }
 
-// `n` rows packed at RowFileSize(columns) from `bytes`, which the caller guarantees to hold them all.
-void DecodeRows(const std::uint8_t* bytes, std::uint32_t n, std::uint16_t columns, CTMDeviceTime* times,
-                CTMDataValue* values) {
-  for (std::uint32_t i = 0; i < n; ++i) {
-    times[i] = {LoadBigEndian32(bytes), static_cast<std::uint16_t>(bytes[4] << 8 | bytes[5])};
-    bytes += 6;
-    for (std::uint16_t c = 0; c < columns; ++c, bytes += 5, ++values) {
-      *values = CTMDataValue{std::bit_cast<float>(LoadBigEndian32(bytes)), bytes[4]};
-    }
+CTMDeviceTime DecodeTime(const std::uint8_t* p) {
+  return {LoadBigEndian32(p), static_cast<std::uint16_t>(p[4] << 8 | p[5])};
+}
+
+CTMDataValue DecodeValue(const std::uint8_t* p) { return {std::bit_cast<float>(LoadBigEndian32(p)), p[4]}; }
+
+void EncodeValue(std::uint8_t* p, const CTMDataValue& v) {
+  StoreBigEndian32(p, std::bit_cast<std::uint32_t>(v.value));
+  p[4] = static_cast<std::uint8_t>(v.status & 0xFF);
+}
+
+// A row in its file form at `p`; `out.values` already holds `columns` elements. Fields are stored one
+// by one: assigning whole values makes the compiler carry their padding from one to the next.
+[[gnu::always_inline]] inline void DecodeRow(const std::uint8_t* p, std::uint16_t columns, CTMDataRow& out) {
+  out.time = DecodeTime(p);
+  CTMDataValue* values = out.values.data();
+  for (std::uint16_t c = 0; c < columns; ++c) {
+    const std::uint8_t* q = p + 6 + 5 * c;
+    values[c].value = std::bit_cast<float>(LoadBigEndian32(q));
+    values[c].status = q[4];
   }
 }
 
@@ -71,11 +82,7 @@ void EncodeRow(std::uint8_t* p, const CTMDeviceTime& time, const CTMDataValue* v
   p[4] = static_cast<std::uint8_t>(time.fraction >> 8);
   p[5] = static_cast<std::uint8_t>(time.fraction);
   p += 6;
-  for (std::uint16_t c = 0; c < columns; ++c, p += 5) {
-    const CTMDataValue v = c < count ? values[c] : CTMDataValue{0.0f, 0};
-    StoreBigEndian32(p, std::bit_cast<std::uint32_t>(v.value));
-    p[4] = static_cast<std::uint8_t>(v.status & 0xFF);
-  }
+  for (std::uint16_t c = 0; c < columns; ++c, p += 5) EncodeValue(p, c < count ? values[c] : CTMDataValue{0.0f, 0});
 }
 
 bool FileExists(const std::string& path) {
@@ -223,21 +230,21 @@ ResultCode CTMDataBlock::LoadAll(const std::string& path) {
     const std::uint32_t stride = RowFileSize(columnCount_);
     const std::uint32_t declaredRows = rowBytes / rowByteCount_;
     const std::uint32_t wholeRows = std::min(declaredRows, rowBytes / stride);
-    times_.resize(wholeRows);
-    values_.resize(static_cast<std::size_t>(wholeRows) * columnCount_);
+    // Memory only for rows the file really holds, so a damaged size field cannot claim more.
+    const std::uint32_t present = reader.LogDataBytesPresent();
+    const std::uint32_t presentRows =
+        present > headerSize + channelBytes ? (present - headerSize - channelBytes) / stride : 0;
+    rows_.resize(static_cast<std::size_t>(std::min(wholeRows, presentRows)) * stride);
 
     const std::uint32_t rowsPerChunk = std::max<std::uint32_t>(1, kChunkBytes / stride);
-    CTMByteBuffer chunk;
     for (std::uint32_t done = 0; done < wholeRows;) {
       const std::uint32_t n = std::min(rowsPerChunk, wholeRows - done);
-      if (rc = reader.ReadLogData(n * stride, chunk); rc != kOk) {
+      rc = done + n > presentRows ? kFail : reader.ReadLogData(n * stride, rows_.data() + std::size_t{done} * stride);
+      if (rc != kOk) {
         LogWithError("Failed to read data block from log file: %s - %08X - LE: %d", path, rc, reader.LastError());
-        times_.resize(done);
-        values_.resize(static_cast<std::size_t>(done) * columnCount_);
+        rows_.resize(std::size_t{done} * stride);
         return rc;
       }
-      DecodeRows(chunk.Data(), n, columnCount_, times_.data() + done,
-                 values_.data() + static_cast<std::size_t>(done) * columnCount_);
       done += n;
       rowCount_ = done;
     }
@@ -345,8 +352,8 @@ ResultCode CTMDataBlock::SetChannels(const std::vector<CTMChannelInfo>& channels
   }
   columnCount_ = static_cast<std::uint16_t>(channels.size());
   rowByteCount_ = static_cast<std::uint16_t>(RowFileSize(columnCount_));
-  times_.clear();
-  values_.clear();
+  rows_.clear();
+  statusHigh_.clear();
   rowCount_ = 0;
   return kOk;
 }
@@ -354,20 +361,23 @@ ResultCode CTMDataBlock::SetChannels(const std::vector<CTMChannelInfo>& channels
 ResultCode CTMDataBlock::SetRows(const std::vector<CTMDataRow>& rows) {
   if (onDemand_ || reader_) return kUnsupportedDataMode;
   if (!rows.empty() && rows.front().values.size() != columnCount_) return kChannelCountMismatch;
+  if (rows.size() > 0xFFFFFFFFU) return kUnexpected;
   try {
-    std::vector<CTMDeviceTime> times;
-    std::vector<CTMDataValue> values;
-    times.reserve(rows.size());
-    values.reserve(rows.size() * columnCount_);
-    for (const CTMDataRow& row : rows) {
-      times.push_back(row.time);
+    const std::size_t stride = RowFileSize(columnCount_);
+    std::vector<std::uint8_t, UnfilledAllocator<std::uint8_t>> bytes(rows.size() * stride);
+    std::vector<std::uint8_t> high;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const CTMDataRow& row = rows[i];
       // A short row is completed as the writer would complete it.
-      for (std::uint16_t c = 0; c < columnCount_; ++c) {
-        values.push_back(c < row.values.size() ? row.values[c] : CTMDataValue{0.0f, 0});
+      EncodeRow(bytes.data() + i * stride, row.time, row.values.data(), row.values.size(), columnCount_);
+      for (std::size_t c = 0; c < std::min<std::size_t>(columnCount_, row.values.size()); ++c) {
+        if (row.values[c].status <= 0xFF) continue;
+        if (high.empty()) high.assign(rows.size() * columnCount_, 0);
+        high[i * columnCount_ + c] = static_cast<std::uint8_t>(row.values[c].status >> 8);
       }
     }
-    times_.swap(times);
-    values_.swap(values);
+    rows_.swap(bytes);
+    statusHigh_.swap(high);
   } catch (const std::bad_alloc&) {
     return kUnexpected;
   }
@@ -375,46 +385,70 @@ ResultCode CTMDataBlock::SetRows(const std::vector<CTMDataRow>& rows) {
   return kOk;
 }
 
+// Rows are read a window at a time, so a run of GetRow calls costs one file read per window.
 ResultCode CTMDataBlock::ReadRowOnDemand(std::uint32_t index, CTMDataRow& out) {
   if (rowCount_ == 0) return kNoData;
   if (!reader_) return kUnsupportedDataMode;
   // Copies share the reader and each has its own lock; a reader held by this block alone needs none.
-  std::unique_lock guard(reader_->lock, std::defer_lock);
-  if (reader_.use_count() > 1) guard.lock();
+  if (reader_.use_count() > 1) {
+    std::lock_guard guard(reader_->lock);
+    return DecodeFromWindow(index, out);
+  }
+  return DecodeFromWindow(index, out);
+}
+
+ResultCode CTMDataBlock::DecodeFromWindow(std::uint32_t index, CTMDataRow& out) {
   SharedReader& shared = *reader_;
   const std::uint64_t position = firstRowPosition_ + static_cast<std::uint64_t>(rowByteCount_) * index;
-  const bool inWindow = position >= shared.windowStart &&
-                        position + rowByteCount_ <= shared.windowStart + shared.window.Size();
-  if (!inWindow) {
-    CTMLogFileReader& reader = shared.reader;
-    const std::uint64_t sectionEnd = reader.LogDataStart() + reader.LogDataSize();
-    const std::uint32_t wanted = std::max<std::uint32_t>(rowByteCount_, kWindowBytes - kWindowBytes % rowByteCount_);
-    const std::uint64_t available = sectionEnd > position ? sectionEnd - position : 0;
-    const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(wanted, available));
-    shared.window.Clear();
-    if (count < rowByteCount_ || !reader.SeekLogData(position) || reader.ReadLogData(count, shared.window) != kOk) {
-      shared.window.Clear();
-      return kRowReadFailed;
-    }
-    shared.windowStart = position;
+  if ((position < shared.windowStart || position + rowByteCount_ > shared.windowStart + shared.windowSize) &&
+      !FillWindow(position)) {
+    return kRowReadFailed;
   }
-  const std::uint8_t* bytes = shared.window.Data() + (position - shared.windowStart);
-  out.values.resize(columnCount_);
+  const std::uint8_t* bytes = shared.window.data() + (position - shared.windowStart);
+  if (out.values.size() != columnCount_) out.values.resize(columnCount_);
   if (rowByteCount_ >= RowFileSize(columnCount_)) {
-    DecodeRows(bytes, 1, columnCount_, &out.time, out.values.data());
+    DecodeRow(bytes, columnCount_, out);
     return kOk;
   }
   CTMByteReader r(std::span<const std::uint8_t>(bytes, rowByteCount_));  // a stored row too short for its values
   return ParseRow(r, columnCount_, out.time, out.values.data());
 }
 
+bool CTMDataBlock::FillWindow(std::uint64_t position) {
+  SharedReader& shared = *reader_;
+  CTMLogFileReader& reader = shared.reader;
+  const std::uint64_t sectionEnd = reader.LogDataStart() + reader.LogDataSize();
+  const std::uint32_t wanted = std::max<std::uint32_t>(rowByteCount_, kWindowBytes - kWindowBytes % rowByteCount_);
+  const std::uint64_t available = sectionEnd > position ? sectionEnd - position : 0;
+  const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(wanted, available));
+  shared.windowSize = 0;
+  if (count < rowByteCount_ || !reader.SeekLogData(position)) return false;
+  if (shared.window.size() < count) shared.window.resize(count);
+  if (reader.ReadLogData(count, shared.window.data()) != kOk) return false;
+  shared.windowStart = position;
+  shared.windowSize = count;
+  return true;
+}
+
+const std::uint8_t* CTMDataBlock::HeldRow(std::uint32_t index) const {
+  return rows_.data() + static_cast<std::size_t>(index) * RowFileSize(columnCount_);
+}
+
+CTMDataValue CTMDataBlock::HeldValue(std::uint32_t index, std::uint16_t channel) const {
+  CTMDataValue v = DecodeValue(HeldRow(index) + 6 + 5 * channel);
+  if (!statusHigh_.empty()) v.status |= statusHigh_[static_cast<std::size_t>(index) * columnCount_ + channel] << 8;
+  return v;
+}
+
 ResultCode CTMDataBlock::GetRow(std::uint32_t index, CTMDataRow& out) {
   try {
     if (index >= rowCount_) return kInvalidIndex;
     if (onDemand_) return ReadRowOnDemand(index, out);
-    out.time = times_[index];
-    const auto first = values_.begin() + static_cast<std::ptrdiff_t>(index) * columnCount_;
-    out.values.assign(first, first + columnCount_);
+    if (out.values.size() != columnCount_) out.values.resize(columnCount_);
+    DecodeRow(HeldRow(index), columnCount_, out);
+    if (!statusHigh_.empty()) {
+      for (std::uint16_t c = 0; c < columnCount_; ++c) out.values[c] = HeldValue(index, c);
+    }
     return kOk;
   } catch (const std::bad_alloc&) {
     return kUnexpected;
@@ -425,7 +459,7 @@ ResultCode CTMDataBlock::GetRowTime(std::uint32_t index, CTMDeviceTime& out) {
   out = CTMDeviceTime{};
   if (index >= rowCount_) return kInvalidIndex;
   if (!onDemand_) {
-    out = times_[index];
+    out = DecodeTime(HeldRow(index));
     return kOk;
   }
   CTMDataRow row;
@@ -460,7 +494,7 @@ ResultCode CTMDataBlock::GetColumn(std::uint16_t channel, std::vector<CTMDataVal
         if (const ResultCode rc = GetRow(i, row); rc != kOk) return rc;
         out.push_back(row.values[channel]);
       } else {
-        out.push_back(values_[static_cast<std::size_t>(i) * columnCount_ + channel]);
+        out.push_back(HeldValue(i, channel));
       }
     }
     return kOk;
@@ -475,8 +509,19 @@ ResultCode CTMDataBlock::SetColumn(std::uint16_t channel, const std::vector<CTMD
   if (onDemand_ || reader_) return kUnsupportedDataMode;
   if (channel >= columnCount_) return kInvalidIndex;
   if (values.size() != rowCount_) return kChannelCountMismatch;
-  for (std::uint32_t i = 0; i < rowCount_; ++i) values_[static_cast<std::size_t>(i) * columnCount_ + channel] = values[i];
-  channels_[channel] = info;
+  try {
+    const bool anyHigh = std::any_of(values.begin(), values.end(), [](const CTMDataValue& v) { return v.status > 0xFF; });
+    if (anyHigh && statusHigh_.empty()) statusHigh_.assign(static_cast<std::size_t>(rowCount_) * columnCount_, 0);
+    channels_[channel] = info;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+  for (std::uint32_t i = 0; i < rowCount_; ++i) {
+    EncodeValue(rows_.data() + static_cast<std::size_t>(i) * RowFileSize(columnCount_) + 6 + 5 * channel, values[i]);
+    if (!statusHigh_.empty()) {
+      statusHigh_[static_cast<std::size_t>(i) * columnCount_ + channel] = static_cast<std::uint8_t>(values[i].status >> 8);
+    }
+  }
   return kOk;
 }
 
@@ -493,21 +538,20 @@ ResultCode CTMDataBlock::SerializeData(CTMByteBuffer& out) {
       w.WriteU16(ch.parameterId);
       w.WriteU16(ch.unitId);
     }
-    // Rows are encoded a chunk at a time and appended; the buffer already has room for all of them.
     const std::uint32_t stride = RowFileSize(columnCount_);
+    if (!onDemand_) {
+      out.Append(rows_.data(), rowCount_ * stride);
+      return kOk;
+    }
+    // Rows on demand are encoded a chunk at a time and appended; the buffer already has room for them.
     const std::uint32_t rowsPerChunk = std::max<std::uint32_t>(1, kChunkBytes / stride);
     std::vector<std::uint8_t> chunk(static_cast<std::size_t>(rowsPerChunk) * stride);
     std::uint32_t filled = 0;
     CTMDataRow row;
     for (std::uint32_t i = 0; i < rowCount_; ++i) {
-      if (onDemand_) {
-        if (GetRow(i, row) != kOk) continue;  // a row that cannot be read is left out
-        EncodeRow(chunk.data() + static_cast<std::size_t>(filled) * stride, row.time, row.values.data(),
-                  row.values.size(), columnCount_);
-      } else {
-        EncodeRow(chunk.data() + static_cast<std::size_t>(filled) * stride, times_[i],
-                  values_.data() + static_cast<std::size_t>(i) * columnCount_, columnCount_, columnCount_);
-      }
+      if (GetRow(i, row) != kOk) continue;  // a row that cannot be read is left out
+      EncodeRow(chunk.data() + static_cast<std::size_t>(filled) * stride, row.time, row.values.data(),
+                row.values.size(), columnCount_);
       if (++filled == rowsPerChunk) {
         out.Append(chunk.data(), filled * stride);
         filled = 0;
@@ -522,8 +566,8 @@ ResultCode CTMDataBlock::SerializeData(CTMByteBuffer& out) {
 
 void CTMDataBlock::ClearData() {
   channels_.clear();
-  times_.clear();
-  values_.clear();
+  rows_.clear();
+  statusHigh_.clear();
   rowCount_ = 0;
 }
 
@@ -532,8 +576,8 @@ void CTMDataBlock::Reset() {
   columnCount_ = 0;
   rowByteCount_ = 0;
   std::vector<CTMChannelInfo>().swap(channels_);
-  std::vector<CTMDeviceTime>().swap(times_);
-  std::vector<CTMDataValue>().swap(values_);
+  decltype(rows_)().swap(rows_);
+  std::vector<std::uint8_t>().swap(statusHigh_);
   rowCount_ = 0;
   firstRowPosition_ = 0;
   reader_.reset();

@@ -6,6 +6,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "common/DeviceTime.h"
@@ -57,6 +59,26 @@ struct CTMDataRow {
   friend bool operator==(const CTMDataRow&, const CTMDataRow&) = default;
 };
 
+// For memory that reading or encoding fills completely: elements are not zeroed first.
+template <class T>
+struct UnfilledAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UnfilledAllocator<U>;
+  };
+  UnfilledAllocator() = default;
+  template <class U>
+  UnfilledAllocator(const UnfilledAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
 // Bytes of one row written with `columns` channels.
 constexpr std::uint32_t RowFileSize(std::uint32_t columns) { return 5 * columns + 6; }
 
@@ -104,6 +126,10 @@ class CTMDataBlock {
   struct SharedReader;
 
   ResultCode ReadRowOnDemand(std::uint32_t index, CTMDataRow& out);
+  ResultCode DecodeFromWindow(std::uint32_t index, CTMDataRow& out);
+  [[gnu::noinline]] bool FillWindow(std::uint64_t position);
+  const std::uint8_t* HeldRow(std::uint32_t index) const;
+  CTMDataValue HeldValue(std::uint32_t index, std::uint16_t channel) const;
   void ClearData();
 
   CTMSiteHeader header_;
@@ -111,9 +137,12 @@ class CTMDataBlock {
   std::uint16_t rowByteCount_ = 0;
   std::uint32_t rowCount_ = 0;
   std::vector<CTMChannelInfo> channels_;
-  // Rows in memory, flat: one time per row and columnCount_ values per row.
-  std::vector<CTMDeviceTime> times_;
-  std::vector<CTMDataValue> values_;
+  // Rows in memory keep their file form, RowFileSize(columnCount_) bytes each: loading and writing
+  // them are plain copies, and they take no more memory than the file. statusHigh_ holds the status
+  // bits above the written byte, one per value; it stays empty while they are all 0, as they are for
+  // every row read from a file.
+  std::vector<std::uint8_t, UnfilledAllocator<std::uint8_t>> rows_;
+  std::vector<std::uint8_t> statusHigh_;
   std::uint64_t firstRowPosition_ = 0;
   std::shared_ptr<SharedReader> reader_;
   bool onDemand_ = false;

@@ -231,7 +231,8 @@ ResultCode CTMLogFileReader::ReadConfiguration(CTMByteBuffer& out) {
     if (!IsOpen()) return kFail;
     if (textForm_) return out.Assign(textCfg_.Data(), textCfg_.Size()) ? kOk : kUnexpected;
     if (cfgPos_ <= 0 || cfgSize_ == 0) return kOk;
-    return ReadFileBytes(cfgStart_, cfgSize_, out);
+    std::uint64_t cursor = cfgStart_;
+    return ReadChunk(cfgStart_, cfgSize_, textCfg_, cursor, cfgSize_, out);
   } catch (...) {
     out.Clear();
     return kUnexpected;
@@ -246,36 +247,52 @@ ResultCode CTMLogFileReader::ReadLogData(std::uint32_t count, CTMByteBuffer& out
   return ReadChunk(dataStart_, dataSize_, textData_, dataCursor_, count, out);
 }
 
+ResultCode CTMLogFileReader::ReadLogData(std::uint32_t count, std::uint8_t* target) {
+  return ReadChunkInto(dataStart_, dataSize_, textData_, dataCursor_, count, target);
+}
+
+std::uint32_t CTMLogFileReader::LogDataBytesPresent() const {
+  if (textForm_) return std::min(dataSize_, textData_.Size());
+  if (dataStart_ >= fileSize_) return 0;
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(dataSize_, fileSize_ - dataStart_));
+}
+
+// Whether `count` bytes from `cursor` lie in the section and in the file; checked before any allocation.
+bool CTMLogFileReader::ChunkPresent(std::uint64_t start, std::uint32_t size, const CTMByteBuffer& text,
+                                    std::uint64_t cursor, std::uint32_t count) const {
+  cursor = std::max(cursor, start);
+  if (cursor + count > start + size) return false;
+  const std::uint64_t end = textForm_ ? text.Size() : fileSize_;
+  return cursor <= end && count <= end - cursor;
+}
+
 // `count` bytes of a section from `cursor`, which advances only on success.
 ResultCode CTMLogFileReader::ReadChunk(std::uint64_t start, std::uint32_t size, const CTMByteBuffer& text,
                                        std::uint64_t& cursor, std::uint32_t count, CTMByteBuffer& out) {
-  try {
+  if (!IsOpen() || !ChunkPresent(start, size, text, cursor, count)) {
     out.Clear();
-    if (!IsOpen()) return kFail;
-    if (count == 0) return kOk;
-    if (cursor < start) cursor = start;
-    if (cursor + count > start + size) return kFail;
-    if (textForm_) {
-      if (!out.Assign(text.Data() + cursor, count)) return kUnexpected;
-    } else if (const ResultCode code = ReadFileBytes(cursor, count, out); Failed(code)) {
-      return code;
-    }
-    cursor += count;
-    return kOk;
-  } catch (...) {
-    out.Clear();
-    return kUnexpected;
+    return kFail;
   }
+  // Resizing keeps the buffer's memory, so a caller reading window after window reuses one allocation.
+  if (!out.Resize(count)) return kUnexpected;
+  const ResultCode rc = ReadChunkInto(start, size, text, cursor, count, out.Data());
+  if (rc != kOk) out.Clear();
+  return rc;
 }
 
-// Bytes of the file; refused before any allocation when the file does not hold them all.
-ResultCode CTMLogFileReader::ReadFileBytes(std::uint64_t position, std::uint32_t count, CTMByteBuffer& out) {
-  if (position > fileSize_ || count > fileSize_ - position) return kFail;
-  if (!out.Resize(count)) return kUnexpected;
-  if (file_.Seek(position) && file_.Read(out.Data(), count)) return kOk;
-  lastError_ = file_.LastError();
-  out.Clear();
-  return kFail;
+ResultCode CTMLogFileReader::ReadChunkInto(std::uint64_t start, std::uint32_t size, const CTMByteBuffer& text,
+                                           std::uint64_t& cursor, std::uint32_t count, std::uint8_t* target) {
+  if (!IsOpen() || !ChunkPresent(start, size, text, cursor, count)) return kFail;
+  if (count == 0) return kOk;
+  cursor = std::max(cursor, start);
+  if (textForm_) {
+    std::memcpy(target, text.Data() + cursor, count);
+  } else if (!file_.Seek(cursor) || !file_.Read(target, count)) {
+    lastError_ = file_.LastError();
+    return kFail;
+  }
+  cursor += count;
+  return kOk;
 }
 
 bool CTMLogFileReader::SeekLogData(std::uint64_t position) {

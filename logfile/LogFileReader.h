@@ -31,6 +31,8 @@ class CTMLogFileReader {
   // passes the end of the section. 0 gives an empty buffer.
   ResultCode ReadNotes(std::uint32_t count, CTMByteBuffer& out);
   ResultCode ReadLogData(std::uint32_t count, CTMByteBuffer& out);
+  // The same into memory the caller provides, which holds `count` bytes.
+  ResultCode ReadLogData(std::uint32_t count, std::uint8_t* target);
   // Sets the LogData cursor to an absolute file position within [first data byte, end]; false otherwise.
   bool SeekLogData(std::uint64_t position);
 
@@ -42,6 +44,8 @@ class CTMLogFileReader {
   std::uint32_t ConfigurationSize() const { return cfgSize_; }
   std::uint32_t NotesSize() const { return notesSize_; }
   std::uint32_t LogDataSize() const { return dataSize_; }
+  // Bytes of the LogData section the file really holds: its declared size, or less when cut short.
+  std::uint32_t LogDataBytesPresent() const;
   // Positions of the section headers as the section table gives them (0 = no section).
   std::int64_t ConfigurationPos() const { return cfgPos_; }
   std::int64_t NotesPos() const { return notesPos_; }
@@ -67,7 +71,10 @@ class CTMLogFileReader {
   bool ReadLine(std::string& line);
   ResultCode ReadChunk(std::uint64_t start, std::uint32_t size, const CTMByteBuffer& text,
                        std::uint64_t& cursor, std::uint32_t count, CTMByteBuffer& out);
-  ResultCode ReadFileBytes(std::uint64_t position, std::uint32_t count, CTMByteBuffer& out);
+  bool ChunkPresent(std::uint64_t start, std::uint32_t size, const CTMByteBuffer& text, std::uint64_t cursor,
+                    std::uint32_t count) const;
+  ResultCode ReadChunkInto(std::uint64_t start, std::uint32_t size, const CTMByteBuffer& text,
+                           std::uint64_t& cursor, std::uint32_t count, std::uint8_t* target);
 
   tvk::platform::CFile file_;
   std::uint64_t fileSize_ = 0;
