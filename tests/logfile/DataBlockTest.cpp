@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "AllocationWatch.h"
 #include "logfile/DataBlock.h"
 #include "support/LogFiles.h"
 #include "support/ScopedEnvironment.h"
@@ -89,6 +90,19 @@ TEST_F(DataBlockFile, PartialLastRowYieldsTheWholeRowsOnly) {
   ASSERT_EQ(onDemand.LoadOnDemand(path), tvk::kOk);
   EXPECT_EQ(all.RowCount(), 2u);
   EXPECT_EQ(onDemand.RowCount(), 2u);
+}
+
+TEST_F(DataBlockFile, SectionClaimingMoreThanTheFileHoldsFailsWithoutAllocatingIt) {
+  const std::string path = Write(MakeDataBlock(TwoChannelsThreeRows(2)));
+  Bytes bytes = tvk::test::ReadFileBytes(path);
+  std::uint64_t dataPos = 0;
+  for (int i = 7; i >= 0; --i) dataPos = dataPos << 8 | bytes[42 + i];
+  for (int i = 0; i < 4; ++i) bytes[dataPos + 8 + i] = 0xF0 | (i > 0 ? 0x0F : 0);  // size 0xFFFFFFF0
+  tvk::test::WriteFileBytes(path, bytes);
+  CTMDataBlock block;
+  AllocationWatch watch;
+  EXPECT_EQ(block.LoadAll(path), tvk::kFail);
+  EXPECT_LT(watch.Largest(), 70000u);
 }
 
 TEST_F(DataBlockFile, UnnamedPressureAndDepthSensorsBecome5000) {
@@ -201,6 +215,32 @@ TEST(DataBlock, ShortRowIsWrittenWithZeroPadding) {
   ASSERT_EQ(bytes.size(), 262u + 20 + 2 * 16);
   const Bytes lastValue(bytes.end() - 5, bytes.end());
   EXPECT_EQ(lastValue, (Bytes{0, 0, 0, 0, 0}));
+}
+
+// Only the low status byte is written, but values made in memory keep the rest until then.
+TEST(DataBlock, StatusAboveTheWrittenByteSurvivesInMemory) {
+  CTMDataBlock block;
+  ASSERT_EQ(block.SetChannels(std::vector<CTMChannelInfo>(2)), tvk::kOk);
+  std::vector<CTMDataRow> rows = {Row(1, {1, 2}), Row(2, {3, 4})};
+  rows[1].values[0].status = 0x0100;
+  ASSERT_EQ(block.SetRows(rows), tvk::kOk);
+  CTMDataRow row;
+  ASSERT_EQ(block.GetRow(1, row), tvk::kOk);
+  EXPECT_EQ(row, rows[1]);
+
+  ASSERT_EQ(block.SetColumn(1, {{5.0f, 0x0203}, {6.0f, 7}}, CTMChannelInfo{1, 12, 2, 17, 9}), tvk::kOk);
+  std::vector<CTMDataValue> column;
+  ASSERT_EQ(block.GetColumn(1, column), tvk::kOk);
+  EXPECT_EQ(column, (std::vector<CTMDataValue>{{5.0f, 0x0203}, {6.0f, 7}}));
+  ASSERT_EQ(block.GetColumn(0, column), tvk::kOk);
+  EXPECT_EQ(column, (std::vector<CTMDataValue>{{1.0f, 0}, {3.0f, 0x0100}}));
+
+  CTMByteBuffer out;
+  ASSERT_EQ(block.SerializeData(out), tvk::kOk);
+  const Bytes bytes = tvk::test::ToBytes(out);
+  EXPECT_EQ(bytes[bytes.size() - 1], 7);  // row 2, channel 1
+  EXPECT_EQ(bytes[bytes.size() - 6], 0);  // row 2, channel 0
+  EXPECT_EQ(bytes[bytes.size() - 17], 3);  // row 1, channel 1
 }
 
 TEST(DataBlock, EmptyBlockAnswers) {
