@@ -5,6 +5,7 @@
 #include "common/ResultCodes.h"
 #include "common/ResultMessages.h"
 #include "correction/UnitConverter.h"
+#include "platform/Memory.h"
 
 namespace tvk {
 namespace {
@@ -149,7 +150,7 @@ int RunToHead(const ToHeadInput& in, std::vector<CTMDataValue>& heads, float& re
   referenceOffset = state.refOffset;
 
   heads.clear();
-  heads.reserve(in.levels.size());
+  platform::ReserveLarge(heads, in.levels.size());
   std::size_t next = 0;
   for (std::size_t i = 0; i < in.levels.size(); ++i) {
     if (progress) progress(i, in.levels.size());
@@ -200,7 +201,7 @@ int RunFromHead(const FromHeadInput& in, std::vector<CTMDataValue>& newValues, s
   }
 
   newValues.clear();
-  newValues.reserve(in.heads.size());
+  platform::ReserveLarge(newValues, in.heads.size());
   for (std::size_t i = 0; i < in.heads.size(); ++i) {
     if (progress) progress(i, in.heads.size());
     CTMDataValue cell = in.heads[i];

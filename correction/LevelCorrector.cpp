@@ -190,14 +190,7 @@ int CLevelCorrector::OpenLog(const std::string& path) {
     }
   }
 
-  const std::uint32_t rows = log_.GetRowCount();
-  rowTimes_.reserve(rows);
-  for (std::uint32_t i = 0; i < rows; ++i) {
-    TMSystem::CTMDeviceTime time;
-    const ResultCode rc = log_.GetRowTime(i, time);
-    if (Failed(rc)) return UnloadWithFailure(rc);
-    rowTimes_.push_back(time);
-  }
+  if (const ResultCode rc = log_.GetRowTimes(rowTimes_); Failed(rc)) return UnloadWithFailure(rc);
 
   if (ReadLevelSettings(log_, original_, errorText_) == 0) {
     log_.Reset();
@@ -237,13 +230,11 @@ int CLevelCorrector::CorrectLog() {
   return WriteNewData();
 }
 
-// Row times must rise strictly, from after time 0.
+// Row times must rise strictly, from after time 0. They were read by Open, and only this object
+// holds the rows.
 int CLevelCorrector::CheckTimestamps() {
   double previous = 0.0;
-  const std::uint32_t rows = log_.GetRowCount();
-  for (std::uint32_t i = 0; i < rows; ++i) {
-    TMSystem::CTMDeviceTime time;
-    if (Failed(log_.GetRowTime(i, time))) return 0;
+  for (const TMSystem::CTMDeviceTime& time : rowTimes_) {
     const double seconds = time.AsSeconds();
     if (!(seconds > previous)) return 0;
     previous = seconds;
@@ -268,6 +259,9 @@ int CLevelCorrector::ConvertColumn() {
   const auto toHeadProgress = [this, base](std::size_t i, std::size_t n) { StepProgress(base, kToHeadShare, i, n); };
   if (ToPressureHead(toHead, headValues_, referenceOffset_, errorText_, toHeadProgress) == 0) return 0;
   SetProgress(base + kToHeadShare);
+  // The level column is not needed past the first pass: its memory takes the new values.
+  newValues_.swap(levelValues_);
+  levelValues_.clear();
 
   base = GetProgress();
   const FromHeadInput fromHead{updated_, referenceOffset_, headValues_, referenceRowIndex_};
@@ -421,11 +415,14 @@ int CLevelCorrector::GetProgress() const {
 void CLevelCorrector::SetProgress(int value) {
   std::lock_guard<std::mutex> lock(progressLock_);
   progress_ = value;
+  lastSetProgress_ = value;
 }
 
+// Called for every row: the lock is taken only when the figure moves.
 void CLevelCorrector::StepProgress(int base, int share, std::size_t index, std::size_t count) {
   if (count == 0) return;
-  SetProgress(base + static_cast<int>(index * static_cast<std::size_t>(share) / count));
+  const int value = base + static_cast<int>(index * static_cast<std::size_t>(share) / count);
+  if (value != lastSetProgress_) SetProgress(value);
 }
 
 int CLevelCorrector::Fail(const std::string& message) {

@@ -95,6 +95,7 @@ class CLevelCorrector {
   int referenceRowIndex_ = -1;
   int progress_ = 0;
   mutable std::mutex progressLock_;
+  int lastSetProgress_ = 0;  // progress_ as last set; only the thread running Correct touches it
   bool loaded_ = false;
   std::string errorText_;
   LevelSettings original_;

@@ -1,5 +1,8 @@
 #include "correction/UnitConverter.h"
 
+#include <array>
+#include <iterator>
+
 namespace tvk {
 namespace {
 
@@ -83,11 +86,18 @@ constexpr UnitRule kRules[] = {
     {230, 225, 1.0 / kCubicFeetPerAcreFoot, 0.0},
 };
 
+constexpr std::uint16_t kLastUnit = 230;
+
+// Rule index + 1 by unit id (0: no rule); conversions run for every cell of a column.
+constexpr auto kRuleByUnit = [] {
+  std::array<std::uint8_t, kLastUnit + 1> table{};
+  for (std::size_t i = 0; i < std::size(kRules); ++i) table[kRules[i].unit] = static_cast<std::uint8_t>(i + 1);
+  return table;
+}();
+
 const UnitRule* FindRule(std::uint16_t unit) {
-  for (const UnitRule& rule : kRules) {
-    if (rule.unit == unit) return &rule;
-  }
-  return nullptr;
+  if (unit > kLastUnit || kRuleByUnit[unit] == 0) return nullptr;
+  return &kRules[kRuleByUnit[unit] - 1];
 }
 
 bool IsBase(const UnitRule& rule) { return rule.unit == rule.base; }

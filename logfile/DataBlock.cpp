@@ -8,6 +8,7 @@
 #include "common/ErrorLog.h"
 #include "common/Format.h"
 #include "logfile/LogFileReader.h"
+#include "platform/Memory.h"
 
 namespace TMSystem {
 
@@ -234,6 +235,7 @@ ResultCode CTMDataBlock::LoadAll(const std::string& path) {
     const std::uint32_t present = reader.LogDataBytesPresent();
     const std::uint32_t presentRows =
         present > headerSize + channelBytes ? (present - headerSize - channelBytes) / stride : 0;
+    tvk::platform::ReserveLarge(rows_, static_cast<std::size_t>(std::min(wholeRows, presentRows)) * stride);
     rows_.resize(static_cast<std::size_t>(std::min(wholeRows, presentRows)) * stride);
 
     const std::uint32_t rowsPerChunk = std::max<std::uint32_t>(1, kChunkBytes / stride);
@@ -364,7 +366,9 @@ ResultCode CTMDataBlock::SetRows(const std::vector<CTMDataRow>& rows) {
   if (rows.size() > 0xFFFFFFFFU) return kUnexpected;
   try {
     const std::size_t stride = RowFileSize(columnCount_);
-    std::vector<std::uint8_t, UnfilledAllocator<std::uint8_t>> bytes(rows.size() * stride);
+    std::vector<std::uint8_t, UnfilledAllocator<std::uint8_t>> bytes;
+    tvk::platform::ReserveLarge(bytes, rows.size() * stride);
+    bytes.resize(rows.size() * stride);
     std::vector<std::uint8_t> high;
     for (std::size_t i = 0; i < rows.size(); ++i) {
       const CTMDataRow& row = rows[i];
@@ -468,6 +472,26 @@ ResultCode CTMDataBlock::GetRowTime(std::uint32_t index, CTMDeviceTime& out) {
   return rc;
 }
 
+ResultCode CTMDataBlock::GetRowTimes(std::vector<CTMDeviceTime>& out) {
+  try {
+    out.clear();
+    tvk::platform::ReserveLarge(out, rowCount_);
+    out.resize(rowCount_);
+    for (std::uint32_t i = 0; i < rowCount_; ++i) {
+      if (!onDemand_) {
+        out[i] = DecodeTime(HeldRow(i));
+      } else if (const ResultCode rc = GetRowTime(i, out[i]); rc != kOk) {
+        out.clear();
+        return rc;
+      }
+    }
+    return kOk;
+  } catch (const std::bad_alloc&) {
+    out.clear();
+    return kUnexpected;
+  }
+}
+
 ResultCode CTMDataBlock::GetRows(std::vector<CTMDataRow>& out) {
   try {
     out.clear();
@@ -487,7 +511,7 @@ ResultCode CTMDataBlock::GetColumn(std::uint16_t channel, std::vector<CTMDataVal
   try {
     out.clear();
     if (channel >= columnCount_) return kInvalidIndex;
-    out.reserve(rowCount_);
+    tvk::platform::ReserveLarge(out, rowCount_);
     CTMDataRow row;
     for (std::uint32_t i = 0; i < rowCount_; ++i) {
       if (onDemand_) {
@@ -525,11 +549,11 @@ ResultCode CTMDataBlock::SetColumn(std::uint16_t channel, const std::vector<CTMD
   return kOk;
 }
 
-ResultCode CTMDataBlock::SerializeData(CTMByteBuffer& out) {
+ResultCode CTMDataBlock::SerializeHeaders(CTMByteBuffer& out) const {
   try {
     const std::uint64_t size = header_.FileSize() + 10ULL * columnCount_ +
                                static_cast<std::uint64_t>(RowFileSize(columnCount_)) * rowCount_;
-    if (size > 0xFFFFFFFFULL || !out.Reserve(static_cast<std::uint32_t>(size))) return kUnexpected;
+    if (size > 0xFFFFFFFFULL) return kUnexpected;
     CTMByteWriter w(out);
     WriteSiteHeader(w, header_, columnCount_);
     for (const CTMChannelInfo& ch : channels_) {
@@ -538,9 +562,27 @@ ResultCode CTMDataBlock::SerializeData(CTMByteBuffer& out) {
       w.WriteU16(ch.parameterId);
       w.WriteU16(ch.unitId);
     }
+    return kOk;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+std::span<const std::uint8_t> CTMDataBlock::HeldRowBytes() const {
+  if (onDemand_) return {};
+  return {rows_.data(), static_cast<std::size_t>(rowCount_) * RowFileSize(columnCount_)};
+}
+
+ResultCode CTMDataBlock::SerializeData(CTMByteBuffer& out) {
+  try {
+    const std::uint64_t size = header_.FileSize() + 10ULL * columnCount_ +
+                               static_cast<std::uint64_t>(RowFileSize(columnCount_)) * rowCount_;
+    if (size > 0xFFFFFFFFULL || !out.Reserve(static_cast<std::uint32_t>(size))) return kUnexpected;
+    if (const ResultCode rc = SerializeHeaders(out); rc != kOk) return rc;
     const std::uint32_t stride = RowFileSize(columnCount_);
     if (!onDemand_) {
-      out.Append(rows_.data(), rowCount_ * stride);
+      const std::span<const std::uint8_t> rows = HeldRowBytes();
+      out.Append(rows.data(), static_cast<std::uint32_t>(rows.size()));
       return kOk;
     }
     // Rows on demand are encoded a chunk at a time and appended; the buffer already has room for them.

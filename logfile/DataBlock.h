@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -115,9 +116,14 @@ class CTMDataBlock {
   ResultCode SetColumn(std::uint16_t channel, const std::vector<CTMDataValue>& values, const CTMChannelInfo& info);
   ResultCode GetRow(std::uint32_t index, CTMDataRow& out);
   ResultCode GetRowTime(std::uint32_t index, CTMDeviceTime& out);
+  ResultCode GetRowTimes(std::vector<CTMDeviceTime>& out);
 
   // The block as written to a file; rows read on demand are read from the source file.
   ResultCode SerializeData(CTMByteBuffer& out);
+  // The same in two pieces, for writing without a copy of the rows: the site and channel headers,
+  // then the rows held in memory as they lie. Only for rows held in memory.
+  ResultCode SerializeHeaders(CTMByteBuffer& out) const;
+  std::span<const std::uint8_t> HeldRowBytes() const;
 
   // Back to empty; a shared reader is released (and closed by the last holder).
   void Reset();

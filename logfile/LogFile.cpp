@@ -124,7 +124,8 @@ ResultCode CTMLogFile::SerializeAll(bool forSave, CTMByteBuffer& configuration, 
     if (rc = WriteNotesSection(notes_, notes); tvk::Failed(rc)) return rc;
   }
   writeData = forSave || data_.RowCount() != 0;
-  if (writeData) rc = SerializeData(data);
+  // Rows held in memory are already in their file form and are written from where they lie.
+  if (writeData) rc = data_.OnDemand() ? data_.SerializeData(data) : data_.SerializeHeaders(data);
   return rc;
 }
 
@@ -142,6 +143,9 @@ ResultCode CTMLogFile::WriteFile(const std::string& target, bool forSave) {
   if (tvk::Succeeded(rc)) rc = writer.WriteConfiguration(configuration);
   if (tvk::Succeeded(rc)) rc = writer.AppendNotes(notes);
   if (tvk::Succeeded(rc) && writeData) rc = writer.AppendLogData(data);
+  if (const std::span<const std::uint8_t> rows = data_.HeldRowBytes(); tvk::Succeeded(rc) && writeData && !rows.empty()) {
+    rc = writer.AppendLogData(rows.data(), static_cast<std::uint32_t>(rows.size()));
+  }
   const ResultCode closed = writer.Close();
   if (tvk::Succeeded(rc)) rc = closed;
   if (tvk::Succeeded(rc) && !SyncFile(temporary)) rc = kOpenFailed;

@@ -119,6 +119,11 @@ ResultCode CTMLogFileDataAndCfg::GetRowTime(std::uint32_t index, CTMDeviceTime& 
   return data_.GetRowTime(index, out);
 }
 
+ResultCode CTMLogFileDataAndCfg::GetRowTimes(std::vector<CTMDeviceTime>& out) {
+  Guard guard(mutex_);
+  return data_.GetRowTimes(out);
+}
+
 ResultCode CTMLogFileDataAndCfg::SerializeData(CTMByteBuffer& out) {
   Guard guard(mutex_);
   return data_.SerializeData(out);

@@ -36,6 +36,8 @@ class CTMLogFileDataAndCfg : public CTMLogFileCfg {
   ResultCode SetColumn(std::uint16_t channel, const std::vector<CTMDataValue>& values, const CTMChannelInfo& info);
   ResultCode GetRow(std::uint32_t index, CTMDataRow& out);
   ResultCode GetRowTime(std::uint32_t index, CTMDeviceTime& out);
+  // Every row's time in one call; fails with the first row that cannot be read.
+  ResultCode GetRowTimes(std::vector<CTMDeviceTime>& out);
   ResultCode SerializeData(CTMByteBuffer& out);
 
   bool HasData() const;
