@@ -29,9 +29,7 @@ using tvk::StrFormat;
 struct CTMDataBlock::SharedReader {
   std::mutex lock;
   CTMLogFileReader reader;
-  std::vector<std::uint8_t, UnfilledAllocator<std::uint8_t>> window;
-  std::uint64_t windowStart = 0;
-  std::uint32_t windowSize = 0;
+  CTMRowWindow window;
 };
 
 namespace {
@@ -62,18 +60,6 @@ CTMDataValue DecodeValue(const std::uint8_t* p) { return {std::bit_cast<float>(L
 void EncodeValue(std::uint8_t* p, const CTMDataValue& v) {
   StoreBigEndian32(p, std::bit_cast<std::uint32_t>(v.value));
   p[4] = static_cast<std::uint8_t>(v.status & 0xFF);
-}
-
-// A row in its file form at `p`; `out.values` already holds `columns` elements. Fields are stored one
-// by one: assigning whole values makes the compiler carry their padding from one to the next.
-[[gnu::always_inline]] inline void DecodeRow(const std::uint8_t* p, std::uint16_t columns, CTMDataRow& out) {
-  out.time = DecodeTime(p);
-  CTMDataValue* values = out.values.data();
-  for (std::uint16_t c = 0; c < columns; ++c) {
-    const std::uint8_t* q = p + 6 + 5 * c;
-    values[c].value = std::bit_cast<float>(LoadBigEndian32(q));
-    values[c].status = q[4];
-  }
 }
 
 // One row in its file form at `p` (RowFileSize(columns) bytes); missing values are written as 0.
@@ -316,7 +302,9 @@ ResultCode CTMDataBlock::LoadOnDemand(const std::string& path) {
     }
     firstRowPosition_ = reader.LogDataCursor();
     rowCount_ = (reader.LogDataSize() - headerSize - 10U * columnCount_) / rowByteCount_;
+    window_ = &shared->window;
     reader_ = std::move(shared);
+    windowDecodable_ = rowByteCount_ >= RowFileSize(columnCount_);
     onDemand_ = true;
     return kOk;
   } catch (const std::bad_alloc&) {
@@ -404,14 +392,14 @@ ResultCode CTMDataBlock::ReadRowOnDemand(std::uint32_t index, CTMDataRow& out) {
 ResultCode CTMDataBlock::DecodeFromWindow(std::uint32_t index, CTMDataRow& out) {
   SharedReader& shared = *reader_;
   const std::uint64_t position = firstRowPosition_ + static_cast<std::uint64_t>(rowByteCount_) * index;
-  if ((position < shared.windowStart || position + rowByteCount_ > shared.windowStart + shared.windowSize) &&
+  if ((position < shared.window.start || position + rowByteCount_ > shared.window.start + shared.window.size) &&
       !FillWindow(position)) {
     return kRowReadFailed;
   }
-  const std::uint8_t* bytes = shared.window.data() + (position - shared.windowStart);
+  const std::uint8_t* bytes = shared.window.bytes.data() + (position - shared.window.start);
   if (out.values.size() != columnCount_) out.values.resize(columnCount_);
   if (rowByteCount_ >= RowFileSize(columnCount_)) {
-    DecodeRow(bytes, columnCount_, out);
+    DecodeRowBytes(bytes, columnCount_, out);
     return kOk;
   }
   CTMByteReader r(std::span<const std::uint8_t>(bytes, rowByteCount_));  // a stored row too short for its values
@@ -425,12 +413,12 @@ bool CTMDataBlock::FillWindow(std::uint64_t position) {
   const std::uint32_t wanted = std::max<std::uint32_t>(rowByteCount_, kWindowBytes - kWindowBytes % rowByteCount_);
   const std::uint64_t available = sectionEnd > position ? sectionEnd - position : 0;
   const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(wanted, available));
-  shared.windowSize = 0;
+  shared.window.size = 0;
   if (count < rowByteCount_ || !reader.SeekLogData(position)) return false;
-  if (shared.window.size() < count) shared.window.resize(count);
-  if (reader.ReadLogData(count, shared.window.data()) != kOk) return false;
-  shared.windowStart = position;
-  shared.windowSize = count;
+  if (shared.window.bytes.size() < count) shared.window.bytes.resize(count);
+  if (reader.ReadLogData(count, shared.window.bytes.data()) != kOk) return false;
+  shared.window.start = position;
+  shared.window.size = count;
   return true;
 }
 
@@ -444,12 +432,12 @@ CTMDataValue CTMDataBlock::HeldValue(std::uint32_t index, std::uint16_t channel)
   return v;
 }
 
-ResultCode CTMDataBlock::GetRow(std::uint32_t index, CTMDataRow& out) {
+ResultCode CTMDataBlock::GetRowAnyWay(std::uint32_t index, CTMDataRow& out) {
   try {
     if (index >= rowCount_) return kInvalidIndex;
     if (onDemand_) return ReadRowOnDemand(index, out);
     if (out.values.size() != columnCount_) out.values.resize(columnCount_);
-    DecodeRow(HeldRow(index), columnCount_, out);
+    DecodeRowBytes(HeldRow(index), columnCount_, out);
     if (!statusHigh_.empty()) {
       for (std::uint16_t c = 0; c < columnCount_; ++c) out.values[c] = HeldValue(index, c);
     }
@@ -623,6 +611,8 @@ void CTMDataBlock::Reset() {
   rowCount_ = 0;
   firstRowPosition_ = 0;
   reader_.reset();
+  window_ = nullptr;
+  windowDecodable_ = false;
   onDemand_ = false;
   hasData_ = false;
 }

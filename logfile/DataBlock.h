@@ -2,6 +2,7 @@
 // The LogData section: site header, channel list and rows. Rows are held in memory (all loaded, or
 // set by the engine) or read one at a time from the file on demand.
 
+#include <bit>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -83,6 +84,29 @@ struct UnfilledAllocator : std::allocator<T> {
 // Bytes of one row written with `columns` channels.
 constexpr std::uint32_t RowFileSize(std::uint32_t columns) { return 5 * columns + 6; }
 
+// A row in its file form at `p` into `out`, whose values already number `columns`.
+inline void DecodeRowBytes(const std::uint8_t* p, std::uint16_t columns, CTMDataRow& out) {
+  const auto u32 = [](const std::uint8_t* q) {
+    return static_cast<std::uint32_t>(q[0]) << 24 | static_cast<std::uint32_t>(q[1]) << 16 |
+           static_cast<std::uint32_t>(q[2]) << 8 | q[3];
+  };
+  out.time = {u32(p), static_cast<std::uint16_t>(p[4] << 8 | p[5])};
+  CTMDataValue* values = out.values.data();
+  // Fields are stored one by one: assigning whole values makes the compiler carry their padding along.
+  for (std::uint16_t c = 0; c < columns; ++c) {
+    const std::uint8_t* q = p + 6 + 5 * c;
+    values[c].value = std::bit_cast<float>(u32(q));
+    values[c].status = q[4];
+  }
+}
+
+// The file bytes of the rows read last on demand; shared, with the reader, by copies of a block.
+struct CTMRowWindow {
+  std::vector<std::uint8_t, UnfilledAllocator<std::uint8_t>> bytes;
+  std::uint64_t start = 0;
+  std::uint32_t size = 0;
+};
+
 // The data part of a log. Not locked itself: the log object that holds it serialises its use. Copies
 // share an on-demand reader; the reader has its own lock, since copies have their own.
 class CTMDataBlock {
@@ -114,7 +138,18 @@ class CTMDataBlock {
   ResultCode GetColumn(std::uint16_t channel, std::vector<CTMDataValue>& out);
   // Replaces one channel's values (one per row) and its description; only for rows held in memory.
   ResultCode SetColumn(std::uint16_t channel, const std::vector<CTMDataValue>& values, const CTMChannelInfo& info);
-  ResultCode GetRow(std::uint32_t index, CTMDataRow& out);
+  ResultCode GetRow(std::uint32_t index, CTMDataRow& out) {
+    // A scan of rows on demand mostly finds its row in the window of a reader no copy shares; that
+    // case is decoded in the caller, without a call.
+    if (windowDecodable_ && index < rowCount_ && out.values.size() == columnCount_ && reader_.use_count() == 1) {
+      const std::uint64_t position = firstRowPosition_ + std::uint64_t{rowByteCount_} * index;
+      if (position >= window_->start && position + rowByteCount_ <= window_->start + window_->size) {
+        DecodeRowBytes(window_->bytes.data() + (position - window_->start), columnCount_, out);
+        return tvk::kOk;
+      }
+    }
+    return GetRowAnyWay(index, out);
+  }
   ResultCode GetRowTime(std::uint32_t index, CTMDeviceTime& out);
   ResultCode GetRowTimes(std::vector<CTMDeviceTime>& out);
 
@@ -131,6 +166,7 @@ class CTMDataBlock {
  private:
   struct SharedReader;
 
+  ResultCode GetRowAnyWay(std::uint32_t index, CTMDataRow& out);
   ResultCode ReadRowOnDemand(std::uint32_t index, CTMDataRow& out);
   ResultCode DecodeFromWindow(std::uint32_t index, CTMDataRow& out);
   [[gnu::noinline]] bool FillWindow(std::uint64_t position);
@@ -151,6 +187,8 @@ class CTMDataBlock {
   std::vector<std::uint8_t> statusHigh_;
   std::uint64_t firstRowPosition_ = 0;
   std::shared_ptr<SharedReader> reader_;
+  CTMRowWindow* window_ = nullptr;  // in *reader_
+  bool windowDecodable_ = false;    // rows on demand whose stored size holds all their values
   bool onDemand_ = false;
   bool hasData_ = false;
 };
