@@ -149,8 +149,11 @@ int RunToHead(const ToHeadInput& in, std::vector<CTMDataValue>& heads, float& re
   }
   referenceOffset = state.refOffset;
 
-  heads.clear();
-  platform::ReserveLarge(heads, in.levels.size());
+  const bool inPlace = &heads == &in.levels;
+  if (!inPlace) {
+    heads.clear();
+    platform::ReserveLarge(heads, in.levels.size());
+  }
   std::size_t next = 0;
   for (std::size_t i = 0; i < in.levels.size(); ++i) {
     if (progress) progress(i, in.levels.size());
@@ -171,7 +174,11 @@ int RunToHead(const ToHeadInput& in, std::vector<CTMDataValue>& heads, float& re
       if (!ConvertToFloat(in.levelChannelUnit, kUnitMetre, cell.value, v)) return Fail(errorText, kConversionFailed);
       if (const char* failure = ToHead(mode, v, state, cell.value)) return Fail(errorText, failure);
     }
-    heads.push_back(cell);
+    if (inPlace) {
+      heads[i] = cell;
+    } else {
+      heads.push_back(cell);
+    }
   }
   return 1;
 }
@@ -200,8 +207,11 @@ int RunFromHead(const FromHeadInput& in, std::vector<CTMDataValue>& newValues, s
     base = in.heads[static_cast<std::size_t>(in.referenceRowIndex)].value;
   }
 
-  newValues.clear();
-  platform::ReserveLarge(newValues, in.heads.size());
+  const bool inPlace = &newValues == &in.heads;
+  if (!inPlace) {
+    newValues.clear();
+    platform::ReserveLarge(newValues, in.heads.size());
+  }
   for (std::size_t i = 0; i < in.heads.size(); ++i) {
     if (progress) progress(i, in.heads.size());
     CTMDataValue cell = in.heads[i];
@@ -212,7 +222,11 @@ int RunFromHead(const FromHeadInput& in, std::vector<CTMDataValue>& newValues, s
       }
     }
     if (!ConvertToFloat(kUnitMetre, levelUnit, v, cell.value)) return Fail(errorText, kConversionFailed);
-    newValues.push_back(cell);
+    if (inPlace) {
+      newValues[i] = cell;
+    } else {
+      newValues.push_back(cell);
+    }
   }
   return 1;
 }

@@ -50,11 +50,13 @@ struct FromHeadInput {
 };
 
 // Fills `heads` (one per level value, statuses kept) and `referenceOffset`. 0 with the reason in
-// `errorText` on failure; `heads` is then of no meaning.
+// `errorText` on failure; `heads` is then of no meaning. `heads` may be `in.levels` itself, converted
+// in place.
 int ToPressureHead(const ToHeadInput& in, std::vector<TMSystem::CTMDataValue>& heads, float& referenceOffset,
                    std::string& errorText, const RowProgress& progress = {});
 
 // Fills `newValues` (one per head, statuses kept). 0 with the reason in `errorText` on failure.
+// `newValues` may be `in.heads` itself, converted in place.
 int FromPressureHead(const FromHeadInput& in, std::vector<TMSystem::CTMDataValue>& newValues,
                      std::string& errorText, const RowProgress& progress = {});
 

@@ -169,8 +169,6 @@ int CLevelCorrector::OpenLog(const std::string& path) {
   }
   path_ = path;
   if (path.empty()) return Fail("File path empty");
-  levelValues_.clear();
-  headValues_.clear();
   newValues_.clear();
   levelRefNotes_.clear();
   rowTimes_.clear();
@@ -243,28 +241,25 @@ int CLevelCorrector::CheckTimestamps() {
 }
 
 int CLevelCorrector::ReadLevelColumn() {
-  levelValues_.clear();
+  newValues_.clear();
   const int base = GetProgress();
   std::vector<CTMChannelInfo> channels;
   std::size_t level = 0;
   if (Failed(log_.GetChannels(channels)) || !FindLevelChannel(channels, level)) return 0;
-  if (Failed(log_.GetColumn(static_cast<std::uint16_t>(level), levelValues_))) return 0;
+  if (Failed(log_.GetColumn(static_cast<std::uint16_t>(level), newValues_))) return 0;
   SetProgress(base + kReadShare);
   return 1;
 }
 
 int CLevelCorrector::ConvertColumn() {
   int base = GetProgress();
-  const ToHeadInput toHead{original_, GetLevelChannelUnitId(), levelValues_, rowTimes_, levelRefNotes_};
+  const ToHeadInput toHead{original_, GetLevelChannelUnitId(), newValues_, rowTimes_, levelRefNotes_};
   const auto toHeadProgress = [this, base](std::size_t i, std::size_t n) { StepProgress(base, kToHeadShare, i, n); };
-  if (ToPressureHead(toHead, headValues_, referenceOffset_, errorText_, toHeadProgress) == 0) return 0;
+  if (ToPressureHead(toHead, newValues_, referenceOffset_, errorText_, toHeadProgress) == 0) return 0;
   SetProgress(base + kToHeadShare);
-  // The level column is not needed past the first pass: its memory takes the new values.
-  newValues_.swap(levelValues_);
-  levelValues_.clear();
 
   base = GetProgress();
-  const FromHeadInput fromHead{updated_, referenceOffset_, headValues_, referenceRowIndex_};
+  const FromHeadInput fromHead{updated_, referenceOffset_, newValues_, referenceRowIndex_};
   const auto fromHeadProgress = [this, base](std::size_t i, std::size_t n) {
     StepProgress(base, kFromHeadShare, i, n);
   };

@@ -101,8 +101,8 @@ class CLevelCorrector {
   LevelSettings original_;
   LevelSettings updated_;
   float referenceOffset_ = 0.0f;
-  std::vector<TMSystem::CTMDataValue> levelValues_;
-  std::vector<TMSystem::CTMDataValue> headValues_;
+  // The level column, converted in place into heads and then into the new values: a million-row log
+  // needs one column in memory, not three.
   std::vector<TMSystem::CTMDataValue> newValues_;
   std::vector<LevelReferenceChange> levelRefNotes_;
   std::vector<TMSystem::CTMDeviceTime> rowTimes_;
