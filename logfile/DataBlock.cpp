@@ -464,14 +464,15 @@ ResultCode CTMDataBlock::GetRowTimes(std::vector<CTMDeviceTime>& out) {
   try {
     out.clear();
     tvk::platform::ReserveLarge(out, rowCount_);
-    out.resize(rowCount_);
+    CTMDeviceTime time;
     for (std::uint32_t i = 0; i < rowCount_; ++i) {
       if (!onDemand_) {
-        out[i] = DecodeTime(HeldRow(i));
-      } else if (const ResultCode rc = GetRowTime(i, out[i]); rc != kOk) {
+        time = DecodeTime(HeldRow(i));
+      } else if (const ResultCode rc = GetRowTime(i, time); rc != kOk) {
         out.clear();
         return rc;
       }
+      out.push_back(time);
     }
     return kOk;
   } catch (const std::bad_alloc&) {
