@@ -171,7 +171,7 @@ ResultCode CTMDataBlock::LoadAll(const std::string& path) {
     const std::uint32_t sectionSize = reader.LogDataSize();
     if (sectionSize == 0) return kNoData;
 
-    ClearData();
+    Reset();  // whatever the block held before, in either mode
     CTMByteBuffer head;
     ResultCode rc = reader.ReadLogData(std::min<std::uint32_t>(sectionSize, 262), head);
     if (rc != kOk) {
@@ -259,7 +259,7 @@ ResultCode CTMDataBlock::LoadOnDemand(const std::string& path) {
     }
     if (reader.LogDataSize() == 0) return kNoData;
 
-    ClearData();
+    Reset();  // whatever the block held before, in either mode
     CTMByteBuffer bytes;
     if (const ResultCode rc = reader.ReadLogData(2, bytes); rc != kOk) {
       LogWithError("Failed to read data blk format version: %s - %08X - LE: %d", path, rc, reader.LastError());
@@ -593,13 +593,6 @@ ResultCode CTMDataBlock::SerializeData(CTMByteBuffer& out) {
   } catch (const std::bad_alloc&) {
     return kUnexpected;
   }
-}
-
-void CTMDataBlock::ClearData() {
-  channels_.clear();
-  rows_.clear();
-  statusHigh_.clear();
-  rowCount_ = 0;
 }
 
 void CTMDataBlock::Reset() {

@@ -172,7 +172,6 @@ class CTMDataBlock {
   [[gnu::noinline]] bool FillWindow(std::uint64_t position);
   const std::uint8_t* HeldRow(std::uint32_t index) const;
   CTMDataValue HeldValue(std::uint32_t index, std::uint16_t channel) const;
-  void ClearData();
 
   CTMSiteHeader header_;
   std::uint16_t columnCount_ = 0;

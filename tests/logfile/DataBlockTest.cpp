@@ -192,6 +192,20 @@ TEST_F(DataBlockFile, RowsOnDemandCannotBeReplacedAndCopiesShareTheReader) {
   EXPECT_EQ(time.seconds, 160u);
 }
 
+TEST_F(DataBlockFile, LoadingAgainSwitchesMode) {
+  const DataBlockLayout layout = TwoChannelsThreeRows(2);
+  const std::string path = Write(MakeDataBlock(layout));
+  CTMDataBlock block;
+  ASSERT_EQ(block.LoadOnDemand(path), tvk::kOk);
+  ASSERT_EQ(block.LoadAll(path), tvk::kOk);
+  EXPECT_FALSE(block.OnDemand());
+  EXPECT_EQ(block.SetRows({layout.rows[0]}), tvk::kOk);
+  ASSERT_EQ(block.LoadOnDemand(path), tvk::kOk);
+  CTMDataRow row;
+  ASSERT_EQ(block.GetRow(2, row), tvk::kOk);
+  EXPECT_EQ(row, layout.rows[2]);
+}
+
 TEST(DataBlock, SetRowsRefusalLeavesRowsUnchanged) {
   CTMDataBlock block;
   ASSERT_EQ(block.SetChannels(std::vector<CTMChannelInfo>(4)), tvk::kOk);
