@@ -464,11 +464,14 @@ ResultCode CTMDataBlock::GetRowTimes(std::vector<CTMDeviceTime>& out) {
   try {
     out.clear();
     tvk::platform::ReserveLarge(out, rowCount_);
+    if (!onDemand_) {
+      const std::uint8_t* row = rows_.data();
+      for (std::uint32_t i = 0; i < rowCount_; ++i, row += RowFileSize(columnCount_)) out.push_back(DecodeTime(row));
+      return kOk;
+    }
     CTMDeviceTime time;
     for (std::uint32_t i = 0; i < rowCount_; ++i) {
-      if (!onDemand_) {
-        time = DecodeTime(HeldRow(i));
-      } else if (const ResultCode rc = GetRowTime(i, time); rc != kOk) {
+      if (const ResultCode rc = GetRowTime(i, time); rc != kOk) {
         out.clear();
         return rc;
       }
@@ -501,6 +504,11 @@ ResultCode CTMDataBlock::GetColumn(std::uint16_t channel, std::vector<CTMDataVal
     out.clear();
     if (channel >= columnCount_) return kInvalidIndex;
     tvk::platform::ReserveLarge(out, rowCount_);
+    if (!onDemand_ && statusHigh_.empty()) {
+      const std::uint8_t* cell = rows_.data() + 6 + 5 * channel;
+      for (std::uint32_t i = 0; i < rowCount_; ++i, cell += RowFileSize(columnCount_)) out.push_back(DecodeValue(cell));
+      return kOk;
+    }
     CTMDataRow row;
     for (std::uint32_t i = 0; i < rowCount_; ++i) {
       if (onDemand_) {
