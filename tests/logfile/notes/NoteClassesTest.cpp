@@ -228,9 +228,6 @@ TEST(NoteClasses, BuildStampsTheRecordAndKeepsItsLimits) {
   ASSERT_EQ(tds.Build(1, 0.5f), tvk::kOk);
   EXPECT_EQ(tds.GetRecord().version, 1);
   EXPECT_EQ(tds.GetRecord().payload.Size(), 8U + 2U + 6U);
-  tds.Reset();
-  EXPECT_EQ(tds.GetValues().serialNumber, 0U);
-  EXPECT_EQ(tds.GetRecord().type, 255U);
 
   const CTMDeviceTime before = CurrentDeviceTime();
   CTMUserNote_AllLogNotes all;
@@ -238,10 +235,6 @@ TEST(NoteClasses, BuildStampsTheRecordAndKeepsItsLimits) {
   EXPECT_EQ(all.GetRecord().subType, 20U);
   EXPECT_TRUE(all.GetRecord().payload.Empty());
   EXPECT_FALSE(DeviceTimeLess(all.GetTime(), before));
-
-  const CTMUserNote_Download download;
-  EXPECT_EQ(download.GetValues().startTime, tvk::MakeSystemTime(1970, 1, 1));
-  EXPECT_EQ(download.GetValues().startTime.dayOfWeek, 4);
 }
 
 TEST(NoteClasses, PostCorrectionNoteCutsTheUserName) {
