@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <random>
 #include <memory>
 #include <string>
 #include <typeinfo>
@@ -252,39 +251,6 @@ TEST(NoteClasses, PostCorrectionNoteCutsTheUserName) {
   CTMUserNote_Calibrate_SetNewLevelRef level;
   ASSERT_EQ(level.Build(1, 2, 3, 38, 4, 5, 17, 6, 49), tvk::kOk);
   EXPECT_EQ(level.GetValues().userName, sixty);
-}
-
-TEST(NoteClasses, SurviveArbitrarySections) {
-  std::mt19937 random(20261206);
-  for (int round = 0; round < 3000; ++round) {
-    // Records with plausible headers, random contents, and now and then a bad length byte.
-    Bytes section;
-    while (section.size() < 400 && random() % 12 != 0) {
-      Bytes record(8 + random() % 60);
-      for (std::uint8_t& byte : record) byte = static_cast<std::uint8_t>(random());
-      record[0] = static_cast<std::uint8_t>(random() % 9 == 0 ? record[0] : record.size());
-      record[7] = static_cast<std::uint8_t>(random() % 11);
-      if (record[7] == 0 && record.size() >= 12 && random() % 4 != 0) {
-        record[8] = 0;
-        record[9] = 2;
-        record[10] = static_cast<std::uint8_t>(random() % 31);
-      }
-      section.insert(section.end(), record.begin(), record.end());
-    }
-    const std::vector<CTMLogNotesRecord> records =
-        ReadNotesSection(CTMByteBuffer(section.data(), static_cast<std::uint32_t>(section.size())));
-    for (const CTMLogNotesRecord& record : records) {
-      NotePtr note;
-      if (CreateNoteFromRecord(record, note) == tvk::kOk) {
-        (void)note->GetDisplayText();
-      } else {
-        EXPECT_EQ(note, nullptr);
-      }
-    }
-    CTMByteBuffer written;
-    ASSERT_EQ(WriteNotesSection(records, written), tvk::kOk);
-    EXPECT_LE(ReadNotesSection(written).size(), records.size());
-  }
 }
 
 }  // namespace
