@@ -185,10 +185,6 @@ TEST(NoteClasses, ClassesRefuseOtherRecords) {
   EXPECT_EQ(level.FromRecord(UserRecord(19, Bytes(32, 0))), tvk::kBadNoteSubType);
   CTMUserNote_Calibrate_pH ph;
   EXPECT_EQ(ph.FromRecord(UserRecord(27, Bytes(26, 0))), tvk::kBadNoteSubType);
-
-  NotePtr note;
-  ASSERT_EQ(CreateNoteFromRecord(reset, note), tvk::kOk);
-  EXPECT_EQ(typeid(*note), typeid(CTMStdNote));
 }
 
 TEST(NoteClasses, VersionDecidesWhatIsRead) {
@@ -199,15 +195,6 @@ TEST(NoteClasses, VersionDecidesWhatIsRead) {
   CTMUserNote_SensorMeasCacheTO first;
   ASSERT_EQ(first.FromRecord(UserRecord(9, cache, 1)), tvk::kOk);
   EXPECT_EQ(first.GetValues().userName, "A");
-
-  CTMUserNote_Calibrate_TDSFactor tds;
-  ASSERT_EQ(tds.FromRecord(UserRecord(2, {0, 0, 0, 7, 0x3F, 0x80, 0, 0})), tvk::kOk);
-  EXPECT_EQ(tds.GetValues(), (CTMUserNote_Calibrate_TDSFactor::Values{7, 1.0f, ""}));
-
-  // Notes written before the kind was stored reset the level reference.
-  CTMUserNote_RestoreFactoryCal_Sensor reset;
-  ASSERT_EQ(reset.FromRecord(UserRecord(14, {0, 0, 0, 7, 0, 1, 0, 0x42})), tvk::kOk);
-  EXPECT_EQ(reset.GetValues(), (CTMUserNote_RestoreFactoryCal_Sensor::Values{7, "B", 1}));
 }
 
 TEST(NoteClasses, BuildStampsTheRecordAndKeepsItsLimits) {
