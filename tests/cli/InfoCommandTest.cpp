@@ -11,7 +11,6 @@
 
 #include "common/ResultMessages.h"
 #include "common/TextUtil.h"
-#include "logfile/LogFileWriter.h"
 #include <nlohmann/json.hpp>
 
 #include "support/LogFiles.h"
@@ -20,7 +19,6 @@
 
 namespace tvk {
 namespace {
-
 
 class InfoCommandTest : public ::testing::Test {
  protected:
@@ -36,18 +34,10 @@ class InfoCommandTest : public ::testing::Test {
     data.header.siteName = "North Well";
     data.channels = {{0, 12, 2, 17, 5}, {1, 12, 3, 38, 5}};
     data.rows = {{{1'641'092'645, 0}, {{1.5f, 0}, {2.25f, 0}}}, {{1'641'092'705, 0}, {{3.0f, 0}, {4.0f, 0}}}};
-    const test::Bytes cfg = test::MakeConfiguration("Well 1", {{"SiteName", "North Well"}});
-    const test::Bytes notes = test::MakePlainNote(3, 1'641'092'650);
-    const test::Bytes block = test::MakeDataBlock(data);
-    TMSystem::CTMLogFileWriter writer;
-    // 2022-01-02 03:04:05 UTC
-    const FileTime created = kUnixEpochFileTime + 1'641'092'645ULL * kTicksPerSecond;
-    const auto size = [](const test::Bytes& b) { return static_cast<std::uint32_t>(b.size()); };
-    EXPECT_EQ(writer.Create(Path(name).c_str(), "ab", "PC", created), kOk);
-    EXPECT_EQ(writer.WriteConfiguration(cfg.data(), size(cfg)), kOk);
-    EXPECT_EQ(writer.AppendNotes(notes.data(), size(notes)), kOk);
-    EXPECT_EQ(writer.AppendLogData(block.data(), size(block)), kOk);
-    EXPECT_EQ(writer.Close(), kOk);
+    // Created 2022-01-02 03:04:05 UTC.
+    const test::Creator creator{"ab", "PC", kUnixEpochFileTime + 1'641'092'645ULL * kTicksPerSecond};
+    test::WriteLogFile(Path(name), test::MakeConfiguration("Well 1", {{"SiteName", "North Well"}}),
+                       test::MakePlainNote(3, 1'641'092'650), test::MakeDataBlock(data), &creator);
     return Path(name);
   }
 

@@ -17,11 +17,7 @@ TEST(ResultMessages, KnownAndUnknownCodes) {
       {"missing key", kKeyNotFound, "Log file meta field not found."},
       {"buffer overrun takes the first of its rows", kBufferOverrun, "Buffer Extraction Overrun."},
       {"success without data has a message", kNoData, "Log file data section is empty."},
-      {"bad note sub-type", kBadNoteSubType, "Log Notes - invalid user note sub-type - probably corrupt log note."},
-      {"bad header", kBadHeader, "Invalid log file header format."},
       {"general failure has no row", kFail, "Unknown Error"},
-      {"missing argument has no row", kMissingArgument, "Unknown Error"},
-      {"unexpected failure has no row", kUnexpected, "Unknown Error"},
       {"success has no row", kOk, "Unknown Error"},
   };
   for (const Case& c : cases) {

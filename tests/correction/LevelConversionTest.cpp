@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "common/ResultCodes.h"
 #include "common/ResultMessages.h"
 #include "correction/UnitConverter.h"
@@ -61,10 +63,10 @@ struct Passes {
 
 Passes Correct(const LevelSettings& original, const LevelSettings& updated, const std::vector<CTMDataValue>& levels,
             int referenceRow = -1, const std::vector<LevelReferenceChange>& changes = {},
-            std::uint16_t channelUnit = 0, std::vector<CTMDeviceTime> times = {}) {
+            std::uint16_t channelUnit = 0, std::optional<std::vector<CTMDeviceTime>> rowTimes = {}) {
   Passes run;
   if (channelUnit == 0) channelUnit = original.GetUInt16(LevelField::kLevelUnitId);
-  if (times.empty()) times = Minutes(levels.size());
+  const std::vector<CTMDeviceTime> times = rowTimes ? *rowTimes : Minutes(levels.size());
   const ToHeadInput toHead{original, channelUnit, levels, times, changes};
   if (ToPressureHead(toHead, run.heads, run.referenceOffset, run.error) == 0) return run;
   const FromHeadInput fromHead{updated, run.referenceOffset, run.heads, referenceRow};
@@ -244,10 +246,6 @@ TEST(LevelConversion, ReportsEachFailure) {
   };
   const LevelSettings good = MakeSettings({});
   const LevelSettings depth = MakeSettings({.mode = 3});
-  const std::vector<CTMDeviceTime> times = Minutes(1);
-  const std::vector<CTMDeviceTime> noTimes;
-  const std::vector<LevelReferenceChange> note = {{times[0], 1.0f, 0.0f, kUnitMetre, 1.0f, kUnitPsi}};
-  const std::vector<LevelReferenceChange> noChanges;
   struct Row {
     const char* name;
     LevelSettings original;
@@ -270,17 +268,15 @@ TEST(LevelConversion, ReportsEachFailure) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    Passes run;
-    std::vector<CTMDataValue> levels = Cells({1.0f});
-    const std::uint16_t unit = row.channelUnit != 0 ? row.channelUnit : kUnitMetre;
-    const ToHeadInput toHead{row.original, unit, levels, row.withNoteButNoRowTimes ? noTimes : times,
-                             row.withNoteButNoRowTimes ? note : noChanges};
-    int ok = ToPressureHead(toHead, run.heads, run.referenceOffset, run.error);
-    if (ok == 1) {
-      const FromHeadInput fromHead{row.updated, run.referenceOffset, run.heads, -1};
-      ok = FromPressureHead(fromHead, run.values, run.error);
+    std::vector<LevelReferenceChange> changes;
+    std::optional<std::vector<CTMDeviceTime>> times;
+    if (row.withNoteButNoRowTimes) {
+      changes.push_back(Change(Minutes(1)[0], 1.0f, 0.0f, 1.0f));
+      times.emplace();
     }
-    EXPECT_EQ(ok, 0);
+    const Passes run = Correct(row.original, row.updated, Cells({1.0f}), -1, changes,
+                               row.channelUnit != 0 ? row.channelUnit : kUnitMetre, times);
+    EXPECT_FALSE(run.ok);
     EXPECT_EQ(run.error, row.expected);
   }
 }

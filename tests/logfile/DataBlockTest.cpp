@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "AllocationWatch.h"
 #include "logfile/DataBlock.h"
 #include "support/LogFiles.h"
@@ -43,53 +45,75 @@ class DataBlockFile : public testing::Test {
   tvk::test::TempFolder dir_;
 };
 
-TEST_F(DataBlockFile, VersionOneBlockOfTwoChannelsAndThreeRowsIs234Bytes) {
-  const Bytes data = MakeDataBlock(TwoChannelsThreeRows(1));
-  ASSERT_EQ(data.size(), 234u);
-  const std::string path = Write(data);
-  for (const bool onDemand : {false, true}) {
-    SCOPED_TRACE(onDemand ? "on demand" : "all in memory");
-    CTMDataBlock block;
-    ASSERT_EQ(onDemand ? block.LoadOnDemand(path) : block.LoadAll(path), tvk::kOk);
-    EXPECT_EQ(block.RowCount(), 3u);
-    EXPECT_EQ(block.ColumnCount(), 2);
-    EXPECT_EQ(block.SiteHeader().siteName, "Well 7");
-    std::vector<CTMDataRow> rows;
-    ASSERT_EQ(block.GetRows(rows), tvk::kOk);
-    EXPECT_EQ(rows, TwoChannelsThreeRows(1).rows);
-    CTMByteBuffer written;
-    ASSERT_EQ(block.SerializeData(written), tvk::kOk);
-    EXPECT_EQ(tvk::test::ToBytes(written), data);
+TEST_F(DataBlockFile, BothVersionsLoadInBothModesAndWriteTheSameBytes) {
+  DataBlockLayout version2 = TwoChannelsThreeRows(2);
+  version2.header.text1 = "first";
+  version2.header.text3 = "third";
+  version2.header.guid1.data1 = 0xDEADBEEF;
+  version2.header.guid2.data4[7] = 0x42;
+  version2.header.dword1 = 0x01020304;
+  for (const DataBlockLayout& layout : {TwoChannelsThreeRows(1), version2}) {
+    const Bytes data = MakeDataBlock(layout);
+    ASSERT_EQ(data.size(), layout.header.version == 1 ? 234u : 262u + 20 + 3 * 16);
+    const std::string path = Write(data);
+    for (const bool onDemand : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "version " << layout.header.version << (onDemand ? ", on demand" : ""));
+      CTMDataBlock block;
+      ASSERT_EQ(onDemand ? block.LoadOnDemand(path) : block.LoadAll(path), tvk::kOk);
+      EXPECT_EQ(block.RowCount(), 3u);
+      EXPECT_EQ(block.ColumnCount(), 2);
+      EXPECT_EQ(block.SiteHeader(), layout.header);
+      std::vector<CTMDataRow> rows;
+      ASSERT_EQ(block.GetRows(rows), tvk::kOk);
+      EXPECT_EQ(rows, layout.rows);
+      CTMByteBuffer written;
+      ASSERT_EQ(block.SerializeData(written), tvk::kOk);
+      EXPECT_EQ(tvk::test::ToBytes(written), data);
+    }
   }
 }
 
-TEST_F(DataBlockFile, VersionTwoRoundTripsEveryHeaderField) {
-  DataBlockLayout layout = TwoChannelsThreeRows(2);
-  layout.header.text1 = "first";
-  layout.header.text3 = "third";
-  layout.header.guid1.data1 = 0xDEADBEEF;
-  layout.header.guid2.data4[7] = 0x42;
-  layout.header.dword1 = 0x01020304;
-  const Bytes data = MakeDataBlock(layout);
-  ASSERT_EQ(data.size(), 262u + 20 + 3 * 16);
-  CTMDataBlock block;
-  ASSERT_EQ(block.LoadAll(Write(data)), tvk::kOk);
-  EXPECT_EQ(block.SiteHeader(), layout.header);
-  CTMByteBuffer written;
-  ASSERT_EQ(block.SerializeData(written), tvk::kOk);
-  EXPECT_EQ(tvk::test::ToBytes(written), data);
-}
-
-TEST_F(DataBlockFile, PartialLastRowYieldsTheWholeRowsOnly) {
-  Bytes data = MakeDataBlock(TwoChannelsThreeRows(1));
-  data.resize(data.size() - 5);
-  const std::string path = Write(data);
-  CTMDataBlock all;
-  CTMDataBlock onDemand;
-  ASSERT_EQ(all.LoadAll(path), tvk::kOk);
-  ASSERT_EQ(onDemand.LoadOnDemand(path), tvk::kOk);
-  EXPECT_EQ(all.RowCount(), 2u);
-  EXPECT_EQ(onDemand.RowCount(), 2u);
+// Both load modes agree on what a block holds or why it is refused.
+TEST_F(DataBlockFile, LoadOutcomesInBothModes) {
+  Bytes partial = MakeDataBlock(TwoChannelsThreeRows(1));
+  partial.resize(partial.size() - 5);
+  DataBlockLayout wide = TwoChannelsThreeRows(1);
+  wide.rowByteCount = 32;  // two regular rows per stored row
+  DataBlockLayout noColumns = TwoChannelsThreeRows(1);
+  noColumns.channels.clear();
+  noColumns.rows.clear();
+  DataBlockLayout empty = TwoChannelsThreeRows(1);
+  empty.rows.clear();
+  Bytes zeroRowSize = MakeDataBlock(empty);
+  zeroRowSize[164] = zeroRowSize[165] = 0;
+  struct Case {
+    const char* name;
+    std::optional<Bytes> data;  // no file at all without it
+    ResultCode code;
+    std::uint32_t rows;
+  };
+  const Case cases[] = {
+      {"partial last row", partial, tvk::kOk, 2},
+      {"stored row size of 32 bytes", MakeDataBlock(wide), tvk::kOk, 1},
+      {"no columns", MakeDataBlock(noColumns), tvk::kBadData, 0},
+      {"row size 0", zeroRowSize, tvk::kBadData, 0},
+      {"empty section", Bytes{}, tvk::kNoData, 0},
+      {"no file", std::nullopt, tvk::kFileNotFound, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = c.data ? Write(*c.data) : dir_.File("absent.vxl");
+    CTMDataBlock all;
+    CTMDataBlock onDemand;
+    EXPECT_EQ(all.LoadAll(path), c.code);
+    EXPECT_EQ(onDemand.LoadOnDemand(path), c.code);
+    if (c.code != tvk::kOk) continue;
+    EXPECT_EQ(all.RowCount(), c.rows);
+    EXPECT_EQ(onDemand.RowCount(), c.rows);
+    CTMDataRow row;
+    ASSERT_EQ(onDemand.GetRow(c.rows - 1, row), tvk::kOk);
+    EXPECT_EQ(row, TwoChannelsThreeRows(1).rows[c.rows - 1]);
+  }
 }
 
 TEST_F(DataBlockFile, SectionClaimingMoreThanTheFileHoldsFailsWithoutAllocatingIt) {
@@ -120,45 +144,6 @@ TEST_F(DataBlockFile, UnnamedPressureAndDepthSensorsBecome5000) {
   }
   CTMChannelInfo ch;
   EXPECT_EQ(block.GetChannel(4, ch), tvk::kInvalidIndex);
-}
-
-TEST_F(DataBlockFile, StoredRowSizeSetsRowCountAndOnDemandStride) {
-  DataBlockLayout layout = TwoChannelsThreeRows(1);
-  layout.rowByteCount = 32;  // two regular rows per stored row
-  CTMDataBlock all;
-  CTMDataBlock onDemand;
-  const std::string path = Write(MakeDataBlock(layout));
-  ASSERT_EQ(all.LoadAll(path), tvk::kOk);
-  ASSERT_EQ(onDemand.LoadOnDemand(path), tvk::kOk);
-  EXPECT_EQ(all.RowCount(), 1u);  // 48 row bytes / 32
-  EXPECT_EQ(onDemand.RowCount(), 1u);
-  CTMDataRow row;
-  ASSERT_EQ(onDemand.GetRow(0, row), tvk::kOk);
-  EXPECT_EQ(row, layout.rows[0]);
-}
-
-TEST_F(DataBlockFile, ZeroColumnsOrRowSizeIsRefusedInBothModes) {
-  for (const std::uint16_t rowBytes : {std::uint16_t{0xFFFF}, std::uint16_t{0}}) {
-    DataBlockLayout layout = TwoChannelsThreeRows(1);
-    if (rowBytes == 0xFFFF) layout.channels.clear();
-    layout.rows.clear();
-    Bytes data = MakeDataBlock(layout);
-    if (rowBytes == 0) data[164] = data[165] = 0;  // the stored row size
-    const std::string path = Write(data);
-    CTMDataBlock all;
-    CTMDataBlock onDemand;
-    EXPECT_EQ(all.LoadAll(path), tvk::kBadData);
-    EXPECT_EQ(onDemand.LoadOnDemand(path), tvk::kBadData);
-  }
-}
-
-TEST_F(DataBlockFile, MissingFileAndEmptySection) {
-  CTMDataBlock block;
-  EXPECT_EQ(block.LoadAll(dir_.File("absent.vxl")), tvk::kFileNotFound);
-  EXPECT_EQ(block.LoadOnDemand(dir_.File("absent.vxl")), tvk::kFileNotFound);
-  const std::string path = Write({});
-  EXPECT_EQ(block.LoadAll(path), tvk::kNoData);
-  EXPECT_EQ(block.LoadOnDemand(path), tvk::kNoData);
 }
 
 TEST_F(DataBlockFile, TruncatedHeadersFailWithoutCrashing) {
@@ -255,15 +240,6 @@ TEST(DataBlock, StatusAboveTheWrittenByteSurvivesInMemory) {
   EXPECT_EQ(bytes[bytes.size() - 1], 7);  // row 2, channel 1
   EXPECT_EQ(bytes[bytes.size() - 6], 0);  // row 2, channel 0
   EXPECT_EQ(bytes[bytes.size() - 17], 3);  // row 1, channel 1
-}
-
-TEST(DataBlock, EmptyBlockAnswers) {
-  CTMDataBlock block;
-  std::vector<CTMDataRow> rows;
-  CTMDataRow row;
-  EXPECT_EQ(block.GetRows(rows), tvk::kNoData);
-  EXPECT_EQ(block.GetRow(0, row), tvk::kInvalidIndex);
-  EXPECT_EQ(block.SiteHeader().version, 2);
 }
 
 }  // namespace

@@ -475,7 +475,6 @@ TEST(LogFileCfg, SiteGuidAcceptsTextOrGuidValues) {
     ASSERT_EQ(cfg.SetValue("SiteGUID", row.value), tvk::kOk);
     EXPECT_EQ(cfg.GetSiteGuid(), row.guid);
   }
-  EXPECT_EQ(CTMLogFileCfg().GetSiteName(), "");
 }
 
 TEST(LogFileCfg, CopyFromAndReset) {

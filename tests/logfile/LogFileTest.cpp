@@ -130,16 +130,6 @@ TEST_F(LogFileTest, NotesAreReportedOnlyWhenTheFileHadThem) {
   EXPECT_EQ(notes[0].type, 9u);
 }
 
-TEST_F(LogFileTest, SaveIsRefusedForRowsOnDemandAndLeavesTheFile) {
-  WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
-  const Bytes before = ReadFileBytes(source_);
-  CTMLogFile log;
-  ASSERT_EQ(log.Load(source_, kLoadOnDemand), tvk::kOk);
-  EXPECT_EQ(log.Save(), tvk::kSaveInCursorMode);
-  EXPECT_EQ(ReadFileBytes(source_), before);
-  EXPECT_EQ(log.SetRows({}), tvk::kUnsupportedDataMode);
-}
-
 TEST_F(LogFileTest, SaveAsSamePathInOtherCaseIsASave) {
   WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
   CTMLogFile log;
@@ -204,12 +194,16 @@ TEST_F(LogFileTest, SaveAsOverAFileAReaderHoldsIsRefused) {
   EXPECT_EQ(log.SaveAs(target), tvk::kOk);
 }
 
-TEST_F(LogFileTest, CopiesShareTheOnDemandReader) {
+TEST_F(LogFileTest, RowsOnDemandRefuseSavingAndCopiesShareTheReader) {
   WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
+  const Bytes before = ReadFileBytes(source_);
   CTMLogFile copy;
   {
     CTMLogFile log;
     ASSERT_EQ(log.Load(source_, kLoadOnDemand), tvk::kOk);
+    EXPECT_EQ(log.Save(), tvk::kSaveInCursorMode);
+    EXPECT_EQ(ReadFileBytes(source_), before);
+    EXPECT_EQ(log.SetRows({}), tvk::kUnsupportedDataMode);
     ASSERT_EQ(copy.CopyLogFrom(log), tvk::kOk);
   }
   CTMDataRow row;

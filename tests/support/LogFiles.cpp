@@ -28,10 +28,14 @@ void WriteFileBytes(const std::string& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-void WriteLogFile(const std::string& path, const Bytes& configuration, const Bytes& notes, const Bytes& data) {
+void WriteLogFile(const std::string& path, const Bytes& configuration, const Bytes& notes, const Bytes& data,
+                  const Creator* creator) {
   TMSystem::CTMLogFileWriter writer;
   const auto size = [](const Bytes& b) { return static_cast<std::uint32_t>(b.size()); };
-  if (writer.Create(path) != kOk || writer.WriteConfiguration(configuration.data(), size(configuration)) != kOk ||
+  const ResultCode created = creator != nullptr
+                                 ? writer.Create(path.c_str(), creator->user, creator->computer, creator->created)
+                                 : writer.Create(path);
+  if (created != kOk || writer.WriteConfiguration(configuration.data(), size(configuration)) != kOk ||
       writer.AppendNotes(notes.data(), size(notes)) != kOk || writer.AppendLogData(data.data(), size(data)) != kOk ||
       writer.Close() != kOk) {
     throw std::runtime_error("cannot write test log " + path);

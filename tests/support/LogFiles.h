@@ -17,9 +17,17 @@ TMSystem::CTMByteBuffer ToBuffer(const Bytes& bytes);
 Bytes ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
 
+// Who wrote a container and when; without one the writer takes the current user and time.
+struct Creator {
+  std::string user;
+  std::string computer;
+  std::uint64_t created = 0;  // FILETIME ticks
+};
+
 // A container with the given sections (an empty one is not written, except the configuration,
 // which must not be empty).
-void WriteLogFile(const std::string& path, const Bytes& configuration, const Bytes& notes, const Bytes& data);
+void WriteLogFile(const std::string& path, const Bytes& configuration, const Bytes& notes, const Bytes& data,
+                  const Creator* creator = nullptr);
 
 // A configuration block of log type 1 named `logName` with one pair and the given string entries.
 Bytes MakeConfiguration(const std::string& logName,

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -81,14 +80,14 @@ NotePtr Built(Args... args) {
 
 struct TextRow {
   const char* name;
-  std::function<NotePtr()> note;
+  std::shared_ptr<const CTMStdNote> note;
   std::string expected;
 };
 
 void ExpectTexts(const std::vector<TextRow>& rows) {
   for (const TextRow& row : rows) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(row.note()->GetDisplayText(), row.expected);
+    EXPECT_EQ(row.note->GetDisplayText(), row.expected);
   }
 }
 
@@ -98,29 +97,28 @@ constexpr Bytes::value_type kJuly2009[] = {0x4A, 0x50, 0x5F, 0xA6};
 TEST_F(NoteDisplayText, DeviceEventRecords) {
   const Bytes clock = {kJuly2009[0], kJuly2009[1], kJuly2009[2], kJuly2009[3], 0, 0};
   ExpectTexts({
-      {"clock set by the user", [&] { return FromFactory(Record(1, clock)); },
+      {"clock set by the user", FromFactory(Record(1, clock)),
        "User Adjusted Time To: 2009-07-05 08:09:10 (Time (UTC))"},
-      {"clock set by fault recovery", [&] { return FromFactory(Record(2, clock)); },
+      {"clock set by fault recovery", FromFactory(Record(2, clock)),
        "Fault Recovery Adjusted Time To (UTC): 2009-07-05 08:09:10 (Time (UTC))"},
-      {"clock payload too short", [] { return FromFactory(Record(1, {1, 2, 3, 4})); },
+      {"clock payload too short", FromFactory(Record(1, {1, 2, 3, 4})),
        "User Adjusted Time To: 1970-01-01 00:00:00 (Time (UTC))"},
-      {"device reset", [] { return FromFactory(Record(3, {})); }, "Device Reset"},
-      {"offline", [] { return FromFactory(Record(4, {})); }, "Device Taken Offline"},
-      {"online", [] { return FromFactory(Record(5, {})); }, "Device Put Online"},
-      {"sensor disabled", [] { return FromFactory(Record(6, {0, 5})); }, "Sensor Disabled: 5"},
-      {"sensor enabled", [] { return FromFactory(Record(7, {1, 0})); }, "Sensor Enabled: 256"},
-      {"sensor number missing", [] { return FromFactory(Record(7, {1})); }, ""},
-      {"manual start", [] { return FromFactory(Decoded({10, 0, 0, 0, 0, 0, 0, 8, 0xF0, 0x10})); },
-       "Manual Start Command"},
-      {"unknown command", [] { return FromFactory(Decoded({10, 0, 0, 0, 0, 0, 0, 8, 0xF0, 0x20})); },
+      {"device reset", FromFactory(Record(3, {})), "Device Reset"},
+      {"offline", FromFactory(Record(4, {})), "Device Taken Offline"},
+      {"online", FromFactory(Record(5, {})), "Device Put Online"},
+      {"sensor disabled", FromFactory(Record(6, {0, 5})), "Sensor Disabled: 5"},
+      {"sensor enabled", FromFactory(Record(7, {1, 0})), "Sensor Enabled: 256"},
+      {"sensor number missing", FromFactory(Record(7, {1})), ""},
+      {"manual start", FromFactory(Decoded({10, 0, 0, 0, 0, 0, 0, 8, 0xF0, 0x10})), "Manual Start Command"},
+      {"unknown command", FromFactory(Decoded({10, 0, 0, 0, 0, 0, 0, 8, 0xF0, 0x20})),
        "Unknown Data Log Command SubType"},
-      {"lost clock", [] { return FromFactory(Record(9, {})); }, "Log auto-started due to lost clock"},
+      {"lost clock", FromFactory(Record(9, {})), "Log auto-started due to lost clock"},
       {"no such type",
        [] {
          auto note = std::make_unique<CTMStdNote>();
          EXPECT_EQ(note->FromRecord(Record(12, {})), tvk::kOk);
          return NotePtr(std::move(note));
-       },
+       }(),
        "Error- Invalid note type"},
   });
   EXPECT_EQ(CTMStdNote().GetText(), "User Note");
@@ -143,44 +141,42 @@ TEST_F(NoteDisplayText, GeneralUserNotes) {
   };
   const std::string used = "Log Download - Used Battery: 40% Used Memory: 55%";
   ExpectTexts({
-      {"text", [] { return Built<CTMUserNote_Text>(std::string_view("Check \"pump\"")); },
-       "User Note: \"Check \"pump\"\""},
-      {"text without sub-header", [] { return FromFactory(Decoded({12, 0, 0, 0, 0, 0, 0, 0, 0, 0x48, 0, 0x69})); },
+      {"text", Built<CTMUserNote_Text>(std::string_view("Check \"pump\"")), "User Note: \"Check \"pump\"\""},
+      {"text without sub-header", FromFactory(Decoded({12, 0, 0, 0, 0, 0, 0, 0, 0, 0x48, 0, 0x69})),
        "User Note: \"Hi\""},
-      {"download with interval", [&] { return download(start, stop); },
+      {"download with interval", download(start, stop),
        used + " Interval -  Start Time: 2009-07-05 08:09:10 Stop Time: 2010-01-02 03:04:05   User Name: Ann"},
-      {"download with stop time only", [&] { return download(kUnsetSystemTime, stop); },
+      {"download with stop time only", download(kUnsetSystemTime, stop),
        used + " Interval -  Stop Time: 2010-01-02 03:04:05   User Name: Ann"},
-      {"download with no interval", [&] { return download(kUnsetSystemTime, tvk::MakeSystemTime(2050, 1, 1)); },
+      {"download with no interval", download(kUnsetSystemTime, tvk::MakeSystemTime(2050, 1, 1)),
        used + "   User Name: Ann"},
-      {"memory and battery", [] { return Built<CTMUserNote_MemoryBatteryStatus>(uint16_t{12}, uint16_t{88}); },
+      {"memory and battery", Built<CTMUserNote_MemoryBatteryStatus>(uint16_t{12}, uint16_t{88}),
        "Used Battery: 88% Used Memory: 12%   User Name: Ann"},
-      {"cache timeout", [] { return Built<CTMUserNote_SensorMeasCacheTO>(31u, uint16_t{600}); },
+      {"cache timeout", Built<CTMUserNote_SensorMeasCacheTO>(31u, uint16_t{600}),
        "Sensor SN: 31  Cache Timeout: 600   User Name: Ann"},
-      {"factory reset", [] { return Built<CTMUserNote_RestoreFactoryCal_Sensor>(8u, uint16_t{11}); },
+      {"factory reset", Built<CTMUserNote_RestoreFactoryCal_Sensor>(8u, uint16_t{11}),
        "Sensor SN: 8   Ammonium sensor reset to factory calibration.  User Name: Ann"},
-      {"factory reset, version 0", [] { return FromFactory(Record(0, {0, 0, 0, 8, 0, 1, 0, 0x42}, 14)); },
+      {"factory reset, version 0", FromFactory(Record(0, {0, 0, 0, 8, 0, 1, 0, 0x42}, 14)),
        "Sensor SN: 8   Level reference reset to factory calibration (0.0).  User Name: B"},
-      {"factory reset without a user name", [] { return FromFactory(Record(0, {0, 0, 0, 8, 0, 0, 0, 2}, 14, 1)); },
-       "Sensor SN: 8"},
-      {"calibration expired", [&] { return Built<CTMUserNote_SensorFactoryCalExpired>(6u, stop); },
+      {"factory reset without a user name", FromFactory(Record(0, {0, 0, 0, 8, 0, 0, 0, 2}, 14, 1)), "Sensor SN: 8"},
+      {"calibration expired", Built<CTMUserNote_SensorFactoryCalExpired>(6u, stop),
        "Sensor SN: 6  Factory calibration has expired.: 2010-01-02 03:04:05"},
-      {"power status", [] { return Built<CTMUserNote_PowerStatus>(uint16_t{12500}, uint16_t{3600}); },
+      {"power status", Built<CTMUserNote_PowerStatus>(uint16_t{12500}, uint16_t{3600}),
        "External Voltage: 12.5% Internal Voltage: 3.6%   User Name: Ann"},
-      {"manual time sync", [] { return Built<CTMUserNote_ManualTimeSync>(tvk::MakeSystemTime(2011, 2, 3, 4, 5, 6)); },
+      {"manual time sync", Built<CTMUserNote_ManualTimeSync>(tvk::MakeSystemTime(2011, 2, 3, 4, 5, 6)),
        "User Adjusted Time To: 2011-02-03 04:05:06 (Time (UTC))   User Name: Ann"},
-      {"all log notes", [] { return Built<CTMUserNote_AllLogNotes>(); }, ""},
+      {"all log notes", Built<CTMUserNote_AllLogNotes>(), ""},
   });
 }
 
 TEST_F(NoteDisplayText, CalibrationNotes) {
   const std::vector<float> curve = {1.5f, -2.25f, 3, 4, 5, 6, 7, 8.125f};
   ExpectTexts({
-      {"tds factor", [] { return Built<CTMUserNote_Calibrate_TDSFactor>(77u, 0.65f); },
+      {"tds factor", Built<CTMUserNote_Calibrate_TDSFactor>(77u, 0.65f),
        "Sensor SN: 77  TDS Factor: 0.65 User Name: Ann"},
-      {"tds factor, version 0", [] { return FromFactory(Record(0, {0, 0, 0, 7, 0x3F, 0x80, 0, 0}, 2)); },
+      {"tds factor, version 0", FromFactory(Record(0, {0, 0, 0, 7, 0x3F, 0x80, 0, 0}, 2)),
        "Sensor SN: 7  TDS Factor: 1"},
-      {"conductivity", [] { return Built<CTMUserNote_Calibrate_Conductivity>(12345u, 1.02f, -0.5f, 25.0f, 1.91f); },
+      {"conductivity", Built<CTMUserNote_Calibrate_Conductivity>(12345u, 1.02f, -0.5f, 25.0f, 1.91f),
        "Conductivity calibration.\nSensor SN: 12345\nCell Constant: 1.02  Cell Offset: -0.5\n"
        "Reference Temperature: 25  Temperature Coefficient: 1.91   User Name: Ann"},
       {"conductivity curve",
@@ -188,28 +184,28 @@ TEST_F(NoteDisplayText, CalibrationNotes) {
          auto note = std::make_unique<CTMUserNote_SpecCondCurve>();
          EXPECT_EQ(note->BuildFromValues(9u, 20.0f, 1.9f, curve), tvk::kOk);
          return NotePtr(std::move(note));
-       },
+       }(),
        "Sensor SN: 9  Reference Temperature: 20  Temperature Coefficient: 1.9  Curve Coefficient: "
        "1.5 -2.25 3 4 5 6 7 8.125   User Name: Ann"},
-      {"sg factor", [] { return Built<CTMUserNote_NewSpecificGravFactor>(5u, 1.025f); },
+      {"sg factor", Built<CTMUserNote_NewSpecificGravFactor>(5u, 1.025f),
        "Sensor SN: 5  Dynamic Specific Gravity Factor: 1.025   User Name: Ann"},
-      {"specific gravity", [] { return Built<CTMUserNote_NewSpecificGravity>(5u, 0.998f); },
+      {"specific gravity", Built<CTMUserNote_NewSpecificGravity>(5u, 0.998f),
        "Sensor SN: 5  Specific Gravity: 0.998   User Name: Ann"},
-      {"zero pressure", [] { return Built<CTMUserNote_Calibration_ZeroPressureSensor>(8u, -0.012f, uint16_t{17}); },
+      {"zero pressure", Built<CTMUserNote_Calibration_ZeroPressureSensor>(8u, -0.012f, uint16_t{17}),
        "Sensor SN: 8  Pressure sensor calibration. Pressure reading set to zero. [Pressure Offset: -0.012(PSI)]"
        "   User Name: Ann"},
-      {"turbidity", [] { return Built<CTMUserNote_Calibrate_Turbidity>(3u, 1.1f, -4.0f); },
+      {"turbidity", Built<CTMUserNote_Calibrate_Turbidity>(3u, 1.1f, -4.0f),
        "Turbidity calibration.\nSensor SN: 3\nSlope: 1.1  Offset: -4   User Name: Ann"},
-      {"luvo", [] { return Built<CTMUserNote_Calibrate_Luvo>(3u, 99u, 1.1f, -4.0f); },
+      {"luvo", Built<CTMUserNote_Calibrate_Luvo>(3u, 99u, 1.1f, -4.0f),
        "Luvo calibration.\nSensor SN: 3  Cap serial number: 99\nSlope: 1.1  Offset: -4   User Name: Ann"},
-      {"orp", [] { return Built<CTMUserNote_Calibrate_ORP>(3u, 12.75f); },
+      {"orp", Built<CTMUserNote_Calibrate_ORP>(3u, 12.75f),
        "ORP calibration.\nSensor SN: 3\nOffset(mV): 12.75   User Name: Ann"},
-      {"ph, two segments", [] { return Built<CTMUserNote_Calibrate_pH>(3u, uint16_t{2}, -58.2f, 410.0f, -57.9f, 402.5f); },
+      {"ph, two segments", Built<CTMUserNote_Calibrate_pH>(3u, uint16_t{2}, -58.2f, 410.0f, -57.9f, 402.5f),
        "pH calibration.\nSensor SN: 3\nLine segment 1:\nSlope(mV/pH): -58.2  Offset(mV): 410\n"
        "Line segment 2:\nSlope(mV/pH): -57.9  Offset(mV): 402.5   User Name: Ann"},
-      {"ph, one segment", [] { return Built<CTMUserNote_Calibrate_pH>(3u, uint16_t{1}, -58.2f, 410.0f, 1.0f, 2.0f); },
+      {"ph, one segment", Built<CTMUserNote_Calibrate_pH>(3u, uint16_t{1}, -58.2f, 410.0f, 1.0f, 2.0f),
        "pH calibration.\nSensor SN: 3\nLine segment 1:\nSlope(mV/pH): -58.2  Offset(mV): 410   User Name: Ann"},
-      {"nitrate", [] { return Built<CTMUserNote_Calibrate_Nitrate>(3u, uint16_t{1}, -55.0f, 200.0f, 0.0f, 0.0f); },
+      {"nitrate", Built<CTMUserNote_Calibrate_Nitrate>(3u, uint16_t{1}, -55.0f, 200.0f, 0.0f, 0.0f),
        "Nitrate calibration.\nSensor SN: 3\nLine segment 1:\nSlope(mV/decade): -55  Offset(mV): 200   User Name: Ann"},
   });
 }
@@ -217,10 +213,8 @@ TEST_F(NoteDisplayText, CalibrationNotes) {
 TEST_F(NoteDisplayText, LevelNotes) {
   const auto correction = [](std::uint32_t usesDataPoint, std::uint16_t mode, std::uint32_t dynamic,
                              std::uint32_t startOfTest) {
-    return [=] {
-      return Built<CTMUserNote_Tavisko>(usesDataPoint, DeviceTimeFromFields(2009, 7, 5, 8, 9, 10), mode, dynamic, 1.02f,
-                                        startOfTest, 12.5f, uint16_t{17}, 100.25f, uint16_t{38});
-    };
+    return Built<CTMUserNote_Tavisko>(usesDataPoint, DeviceTimeFromFields(2009, 7, 5, 8, 9, 10), mode, dynamic, 1.02f,
+                                      startOfTest, 12.5f, uint16_t{17}, 100.25f, uint16_t{38});
   };
   const std::string header = "Post correction\n   Level Measurement Mode: ";
   ExpectTexts({
@@ -240,17 +234,13 @@ TEST_F(NoteDisplayText, LevelNotes) {
        header + "Level Depth To Water\n   Specific gravity: 1.02\n"
                 "   Level Reference Mode: 12.5 PSI pressure head\n   Level reference: 100.25 feet\n   User Name: Ann"},
       {"level reference",
-       [] {
-         return Built<CTMUserNote_Calibrate_SetNewLevelRef>(4u, 10.5f, 3.25f, uint16_t{38}, 1.5f, 0.25f, uint16_t{17},
-                                                            12.5f, uint16_t{1});
-       },
+       Built<CTMUserNote_Calibrate_SetNewLevelRef>(4u, 10.5f, 3.25f, uint16_t{38}, 1.5f, 0.25f, uint16_t{17}, 12.5f,
+                                                   uint16_t{1}),
        "Sensor SN: 4 Level calibration.\nSet new reference: 10.5\nDepth: 3.25(ft)\n"
        "Level Reference Head Pressure: 1.5(PSI)\nPressure Offset: 0.25(PSI)\nTemperature: 12.5(C)\nUser Name: Ann"},
       {"head reference",
-       [] {
-         return Built<CTMUserNote_Calibrate_SetNewHeadRef>(4u, 10.5f, 3.25f, uint16_t{35}, 1.5f, 0.25f, uint16_t{19},
-                                                           12.5f, uint16_t{2});
-       },
+       Built<CTMUserNote_Calibrate_SetNewHeadRef>(4u, 10.5f, 3.25f, uint16_t{35}, 1.5f, 0.25f, uint16_t{19}, 12.5f,
+                                                  uint16_t{2}),
        "Sensor SN: 4 Head calibration\nHead reference: 10.5\nDepth: 3.25(m)\n"
        "Head reference pressure: 1.5(kPa)\nPressure Offset: 0.25(kPa)\nTemperature: 12.5(F)   User Name: Ann"},
   });
