@@ -38,13 +38,16 @@ int RunRows(const std::string& path, std::ostream& out, std::ostream& err) {
     out << "," << CsvField(ParameterName(ch.parameterId) + " (" + GetUnitAbbreviation(ch.unitId) + ")");
   }
   out << "\n";
+  // One snapshot of the display settings for the whole export: every row is formatted alike, and the
+  // settings are not read again for each of a million rows.
+  const DisplaySnapshot display = TakeDisplaySnapshot();
   TMSystem::CTMDataRow row;
   for (std::uint32_t i = 0; i < log.GetRowCount(); ++i) {
     if (const ResultCode rowRc = log.GetRow(i, row); Failed(rowRc)) {
       err << FailureLine(path, rowRc) << " (row " << i << ")\n";
       return 1;
     }
-    out << CsvField(FormatDateTime(TMSystem::DeviceTimeToSystemTime(row.time)));
+    out << CsvField(FormatDateTime(TMSystem::DeviceTimeToSystemTime(row.time), display));
     for (const auto& value : row.values) out << "," << StrFormat("%g", static_cast<double>(value.value));
     out << "\n";
   }

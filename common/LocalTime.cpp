@@ -188,6 +188,31 @@ std::string FormatDateTime(const SystemTime& utc) {
   }
 }
 
+DisplaySnapshot TakeDisplaySnapshot() {
+  DisplaySnapshot snapshot;
+  try {
+    snapshot.useUtc = GetUseUTC();
+    snapshot.ignoreDst = GetIgnoreDST();
+    snapshot.zone = platform::CurrentTimeZone();
+    const bool customDate = GetUseCustomDateFormat() && !GetCustomDateFormat().empty();
+    snapshot.datePicture = customDate ? GetCustomDateFormat() : platform::LocaleShortDatePicture();
+    const bool customTime = GetUseCustomTimeFormat() && !GetCustomTimeFormat().empty();
+    snapshot.timePicture = customTime ? GetCustomTimeFormat() : platform::LocaleTimePicture();
+  } catch (const std::exception&) {
+  }
+  return snapshot;
+}
+
+std::string FormatDateTime(const SystemTime& utc, const DisplaySnapshot& snapshot) {
+  try {
+    const SystemTime shown =
+        snapshot.useUtc ? utc : AddMinutes(utc, -OffsetMinutes(snapshot.zone, utc, true, snapshot.ignoreDst));
+    return FormatWithPicture(snapshot.datePicture, shown) + " " + FormatWithPicture(snapshot.timePicture, shown);
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
 std::string FormatDateTimeForTable(const SystemTime& utc) {
   try {
     const SystemTime shown = DisplayedTime(utc);

@@ -253,5 +253,26 @@ TEST_F(DisplayTexts, TableLayouts) {
   }
 }
 
+TEST_F(DisplayTexts, SnapshotFormatsAsTheSettingsItWasTakenWith) {
+  const char* variants[] = {
+      "",
+      "\"IgnoreDST\"=dword:00000001\r\n",
+      "\"UseUTC\"=dword:00000001\r\n",
+      "\"CustomDateFormat\"=\"\"\r\n\"UseCustomTimeFormat\"=dword:00000000\r\n",
+  };
+  const SystemTime times[] = {kSummerNoon, MakeSystemTime(2021, 12, 31, 23, 30)};
+  for (const char* values : variants) {
+    SCOPED_TRACE(values);
+    ResetDisplaySettingsCache();
+    WriteSettings(kCustom + values);
+    const DisplaySnapshot snapshot = TakeDisplaySnapshot();
+    for (const SystemTime& time : times) EXPECT_EQ(FormatDateTime(time, snapshot), FormatDateTime(time));
+  }
+  WriteSettings(kCustom);
+  const DisplaySnapshot snapshot = TakeDisplaySnapshot();
+  WriteSettings(kCustom + "\"UseUTC\"=dword:00000001\r\n");
+  EXPECT_EQ(FormatDateTime(kSummerNoon, snapshot), "2021-07-01 14:00");
+}
+
 }  // namespace
 }  // namespace tvk
