@@ -228,8 +228,7 @@ int CLevelCorrector::CorrectLog() {
   return WriteNewData();
 }
 
-// Row times must rise strictly, from after time 0. They were read by Open, and only this object
-// holds the rows.
+// Row times (as Open read them) must rise strictly, from after time 0.
 int CLevelCorrector::CheckTimestamps() {
   double previous = 0.0;
   for (const TMSystem::CTMDeviceTime& time : rowTimes_) {
@@ -255,7 +254,11 @@ int CLevelCorrector::ConvertColumn() {
   int base = GetProgress();
   const ToHeadInput toHead{original_, GetLevelChannelUnitId(), newValues_, rowTimes_, levelRefNotes_};
   const auto toHeadProgress = [this, base](std::size_t i, std::size_t n) { StepProgress(base, kToHeadShare, i, n); };
-  if (ToPressureHead(toHead, newValues_, referenceOffset_, errorText_, toHeadProgress) == 0) return 0;
+  // A pass that fails leaves the column half converted: it is dropped.
+  if (ToPressureHead(toHead, newValues_, referenceOffset_, errorText_, toHeadProgress) == 0) {
+    newValues_.clear();
+    return 0;
+  }
   SetProgress(base + kToHeadShare);
 
   base = GetProgress();
@@ -263,7 +266,10 @@ int CLevelCorrector::ConvertColumn() {
   const auto fromHeadProgress = [this, base](std::size_t i, std::size_t n) {
     StepProgress(base, kFromHeadShare, i, n);
   };
-  if (FromPressureHead(fromHead, newValues_, errorText_, fromHeadProgress) == 0) return 0;
+  if (FromPressureHead(fromHead, newValues_, errorText_, fromHeadProgress) == 0) {
+    newValues_.clear();
+    return 0;
+  }
   SetProgress(base + kFromHeadShare);
   return 1;
 }
