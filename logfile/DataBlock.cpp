@@ -548,9 +548,7 @@ ResultCode CTMDataBlock::SetColumn(std::uint16_t channel, const std::vector<CTMD
 
 ResultCode CTMDataBlock::SerializeHeaders(CTMByteBuffer& out) const {
   try {
-    const std::uint64_t size = header_.FileSize() + 10ULL * columnCount_ +
-                               static_cast<std::uint64_t>(RowFileSize(columnCount_)) * rowCount_;
-    if (size > 0xFFFFFFFFULL) return kUnexpected;
+    if (SerializedSize() > 0xFFFFFFFFULL) return kUnexpected;
     CTMByteWriter w(out);
     WriteSiteHeader(w, header_, columnCount_);
     for (const CTMChannelInfo& ch : channels_) {
@@ -565,6 +563,10 @@ ResultCode CTMDataBlock::SerializeHeaders(CTMByteBuffer& out) const {
   }
 }
 
+std::uint64_t CTMDataBlock::SerializedSize() const {
+  return header_.FileSize() + 10ULL * columnCount_ + static_cast<std::uint64_t>(RowFileSize(columnCount_)) * rowCount_;
+}
+
 std::span<const std::uint8_t> CTMDataBlock::HeldRowBytes() const {
   if (onDemand_) return {};
   return {rows_.data(), static_cast<std::size_t>(rowCount_) * RowFileSize(columnCount_)};
@@ -572,8 +574,7 @@ std::span<const std::uint8_t> CTMDataBlock::HeldRowBytes() const {
 
 ResultCode CTMDataBlock::SerializeData(CTMByteBuffer& out) {
   try {
-    const std::uint64_t size = header_.FileSize() + 10ULL * columnCount_ +
-                               static_cast<std::uint64_t>(RowFileSize(columnCount_)) * rowCount_;
+    const std::uint64_t size = SerializedSize();
     if (size > 0xFFFFFFFFULL || !out.Reserve(static_cast<std::uint32_t>(size))) return kUnexpected;
     if (const ResultCode rc = SerializeHeaders(out); rc != kOk) return rc;
     const std::uint32_t stride = RowFileSize(columnCount_);

@@ -171,6 +171,7 @@ class CTMDataBlock {
   ResultCode DecodeFromWindow(std::uint32_t index, CTMDataRow& out);
   [[gnu::noinline]] bool FillWindow(std::uint64_t position);
   const std::uint8_t* HeldRow(std::uint32_t index) const;
+  std::uint64_t SerializedSize() const;
   CTMDataValue HeldValue(std::uint32_t index, std::uint16_t channel) const;
 
   CTMSiteHeader header_;

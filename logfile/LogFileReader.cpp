@@ -275,7 +275,7 @@ ResultCode CTMLogFileReader::ReadChunk(std::uint64_t start, std::uint32_t size, 
   }
   // Resizing keeps the buffer's memory, so a caller reading window after window reuses one allocation.
   if (!out.Resize(count)) return kUnexpected;
-  const ResultCode rc = ReadChunkInto(start, size, text, cursor, count, out.Data());
+  const ResultCode rc = CopyChunk(start, text, cursor, count, out.Data());
   if (rc != kOk) out.Clear();
   return rc;
 }
@@ -283,6 +283,12 @@ ResultCode CTMLogFileReader::ReadChunk(std::uint64_t start, std::uint32_t size, 
 ResultCode CTMLogFileReader::ReadChunkInto(std::uint64_t start, std::uint32_t size, const CTMByteBuffer& text,
                                            std::uint64_t& cursor, std::uint32_t count, std::uint8_t* target) {
   if (!IsOpen() || !ChunkPresent(start, size, text, cursor, count)) return kFail;
+  return CopyChunk(start, text, cursor, count, target);
+}
+
+// The copy itself, for a chunk ChunkPresent has accepted.
+ResultCode CTMLogFileReader::CopyChunk(std::uint64_t start, const CTMByteBuffer& text, std::uint64_t& cursor,
+                                       std::uint32_t count, std::uint8_t* target) {
   if (count == 0) return kOk;
   cursor = std::max(cursor, start);
   if (textForm_) {

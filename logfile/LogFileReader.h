@@ -75,6 +75,8 @@ class CTMLogFileReader {
                     std::uint32_t count) const;
   ResultCode ReadChunkInto(std::uint64_t start, std::uint32_t size, const CTMByteBuffer& text,
                            std::uint64_t& cursor, std::uint32_t count, std::uint8_t* target);
+  ResultCode CopyChunk(std::uint64_t start, const CTMByteBuffer& text, std::uint64_t& cursor, std::uint32_t count,
+                       std::uint8_t* target);
 
   tvk::platform::CFile file_;
   std::uint64_t fileSize_ = 0;
