@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <random>
 
 namespace tvk::platform {
 
@@ -25,9 +27,29 @@ int CheckRegular(int fd) {
   return S_ISREG(info.st_mode) ? 0 : EINVAL;
 }
 
+constexpr int kNothingToLock = -1;
+constexpr int kHeldByAReader = -2;
+
+// The regular file `name` in `folder` opened and locked against readers: its descriptor (the lock goes
+// with it), kNothingToLock (no file, a link, a FIFO) or kHeldByAReader. Opened without following links
+// and without blocking.
+int LockTarget(int folder, const char* name) {
+  const int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return kNothingToLock;
+  if (CheckRegular(fd) != 0) {
+    ::close(fd);
+    return kNothingToLock;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return kHeldByAReader;
+  }
+  return fd;
+}
+
 }  // namespace
 
-CFile::~CFile() { Close(); }
+CFile::~CFile() { Discard(); }
 
 bool CFile::Fail(int error) {
   lastError_ = error;
@@ -55,21 +77,46 @@ bool CFile::OpenForSharedRead(const char* path) {
   return true;
 }
 
-bool CFile::CreateForWriting(const char* path) {
+bool CFile::CreateForWriting(const char* path, Placement placement) {
   if (IsOpen()) return Fail(EBUSY);
-  // Not O_TRUNC: a file that a reader holds must stay whole, so empty it only once the lock is ours.
-  const int fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
-  if (fd < 0) return Fail(errno);
-  if (const int error = CheckRegular(fd); error != 0) {
-    ::close(fd);
+  const std::string whole(path);
+  const std::size_t slash = whole.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : whole.substr(0, slash);
+  std::string name = slash == std::string::npos ? whole : whole.substr(slash + 1);
+  if (name.empty() || name == "." || name == "..") return Fail(EISDIR);
+
+  const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd < 0) return Fail(errno);
+  const auto refuse = [&](int error) {
+    ::close(folderFd);
+    return Fail(error);
+  };
+  struct stat info {};
+  if (::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (placement == Placement::kNoReplace) return refuse(EEXIST);
+    if (S_ISDIR(info.st_mode)) return refuse(EISDIR);
+    if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) return refuse(EINVAL);
+    if (S_ISREG(info.st_mode)) {
+      const int lock = LockTarget(folderFd, name.c_str());
+      if (lock == kHeldByAReader) return refuse(EWOULDBLOCK);
+      if (lock >= 0) ::close(lock);
+    }
+  } else if (errno != ENOENT) {
+    return refuse(errno);
+  }
+
+  folderFd_ = folderFd;
+  name_ = std::move(name);
+  placement_ = placement;
+  int fd = -1;
+  int error = Ops().CreateUnnamed(folderFd_, fd);
+  if (error == EOPNOTSUPP || error == EISDIR || error == EINVAL) error = CreateTemporaryName(false);
+  else if (error == 0) fd_ = fd;
+  if (error != 0) {
+    Release();
     return Fail(error);
   }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0) {
-    const int error = errno;
-    ::close(fd);
-    return Fail(error);
-  }
-  fd_ = fd;
   writing_ = true;
   position_ = 0;
   bufferStart_ = 0;
@@ -77,16 +124,90 @@ bool CFile::CreateForWriting(const char* path) {
   return true;
 }
 
-bool CFile::Close() {
-  if (!IsOpen()) return true;
-  bool ok = !writing_ || FlushWrites();
-  if (::close(fd_) != 0) ok = Fail(errno);
+// A fresh random name in the folder, either for a new file or (`linkUnnamed`) for the open unnamed file;
+// a name someone else took, a planted link included, is never used.
+int CFile::CreateTemporaryName(bool linkUnnamed) {
+  static std::random_device random;
+  int error = EEXIST;
+  for (int attempt = 0; attempt < 16 && error == EEXIST; ++attempt) {
+    char name[40];
+    std::snprintf(name, sizeof name, ".tavisko-%08x%08x.tmp", random(), random());
+    if (linkUnnamed) {
+      error = Ops().LinkUnnamed(fd_, folderFd_, name);
+    } else {
+      int fd = -1;
+      error = Ops().CreateExclusive(folderFd_, name, fd);
+      if (error == 0) fd_ = fd;
+    }
+    if (error == 0) temporaryName_ = name;
+  }
+  return error;
+}
+
+// Replaces the final name with the temporary one, unless a reader holds the file it names.
+int CFile::ReplaceTarget() {
+  const int lock = LockTarget(folderFd_, name_.c_str());
+  if (lock == kHeldByAReader) return EWOULDBLOCK;
+  const int error = Ops().Rename(folderFd_, temporaryName_.c_str(), name_.c_str());
+  if (error == 0) temporaryName_.clear();
+  if (lock >= 0) ::close(lock);  // also releases the lock
+  return error;
+}
+
+int CFile::Place() {
+  if (int error = Ops().Sync(fd_); error != 0) return error;
+  int error = 0;
+  if (placement_ == Placement::kNoReplace) {
+    error = temporaryName_.empty() ? Ops().LinkUnnamed(fd_, folderFd_, name_.c_str())
+                                   : Ops().Link(folderFd_, temporaryName_.c_str(), name_.c_str());
+  } else {
+    if (temporaryName_.empty()) error = CreateTemporaryName(true);
+    if (error == 0) error = ReplaceTarget();
+  }
+  if (error != 0) return error;
+  error = Ops().Sync(folderFd_);
+  if (error != 0 && placement_ == Placement::kNoReplace) {
+    // Not known to be on the disk: take the name back, as long as it is still this file's.
+    struct stat mine {}, named {};
+    if (::fstat(fd_, &mine) == 0 && ::fstatat(folderFd_, name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        mine.st_dev == named.st_dev && mine.st_ino == named.st_ino) {
+      ::unlinkat(folderFd_, name_.c_str(), 0);
+    }
+  }
+  return error;
+}
+
+void CFile::Release() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!temporaryName_.empty()) Ops().Unlink(folderFd_, temporaryName_.c_str());
+  if (folderFd_ >= 0) ::close(folderFd_);
   fd_ = -1;
+  folderFd_ = -1;
+  name_.clear();
+  temporaryName_.clear();
   writing_ = false;
   position_ = 0;
   bufferStart_ = 0;
   std::vector<std::uint8_t>().swap(buffer_);
+}
+
+bool CFile::Close() {
+  if (!IsOpen()) return true;
+  bool ok = true;
+  if (writing_) {
+    // The file was flushed before it got its name: what close reports after that changes nothing.
+    if (!FlushWrites()) ok = false;
+    else if (const int error = Place(); error != 0) ok = Fail(error);
+  } else {
+    if (::close(fd_) != 0) ok = Fail(errno);
+    fd_ = -1;
+  }
+  Release();
   return ok;
+}
+
+void CFile::Discard() {
+  if (fd_ >= 0 || folderFd_ >= 0) Release();
 }
 
 bool CFile::Seek(std::uint64_t position) {
@@ -169,15 +290,8 @@ int CFile::ReadByte() {
 }
 
 bool CFile::WriteAt(const std::uint8_t* bytes, std::size_t count, std::uint64_t offset) {
-  while (count > 0) {
-    const ssize_t n = ::pwrite(fd_, bytes, count, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return Fail(n < 0 ? errno : EIO);
-    bytes += n;
-    count -= static_cast<std::size_t>(n);
-    offset += static_cast<std::uint64_t>(n);
-  }
-  return true;
+  const int error = Ops().WriteAt(fd_, bytes, count, offset);
+  return error == 0 || Fail(error);
 }
 
 bool CFile::FlushWrites() {
@@ -205,5 +319,9 @@ bool CFile::Write(const void* source, std::size_t count) {
   position_ += count;
   return true;
 }
+
+int MakeFolder(const char* path) { return ::mkdir(path, 0777) == 0 ? 0 : errno; }
+
+bool RemoveEmptyFolder(const char* path) { return ::rmdir(path) == 0; }
 
 }  // namespace tvk::platform

@@ -1,30 +1,49 @@
 #pragma once
 // A file held open for one of the two uses a log container needs: shared reading that keeps writers
-// out, or exclusive writing of a new file. Positions are absolute; moving the position costs no system
-// call, and small sequential reads are served from a buffer.
+// out, or writing a new file that takes its name only once it is complete. Positions are absolute;
+// moving the position costs no system call, and small sequential reads are served from a buffer.
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "platform/FileOps.h"
+
 namespace tvk::platform {
+
+// What a new file does to a name that is taken when it is placed.
+enum class Placement {
+  kReplace,    // the name is moved to the new file (a link itself is replaced, never its target)
+  kNoReplace,  // the name stays as it is and placing fails with EEXIST
+};
 
 class CFile {
  public:
   CFile() = default;
-  ~CFile();
+  // Writes new files through `ops` (tests inject failures); `ops` must outlive the object.
+  explicit CFile(FileOps& ops) : ops_(&ops) {}
+  ~CFile();  // a new file not yet placed is discarded
   CFile(const CFile&) = delete;
   CFile& operator=(const CFile&) = delete;
 
   // Read-only, with a shared lock: several readers may share the file, a writer is refused while any
   // reader holds it. False when the file cannot be opened or a writer holds it (see LastError()).
   bool OpenForSharedRead(const char* path);
-  // Write-only with an exclusive lock, then emptied. The file is not emptied when the lock cannot be
-  // had, so a file being read is never damaged.
-  bool CreateForWriting(const char* path);
+  // A new file without a name (or, where the file system cannot do that, under a random name that
+  // nobody else can have created) in the folder of `path`. It appears at `path` only when Close places
+  // it, complete and flushed, so a failure or a crash leaves no partial file. No existing name is opened
+  // or written through, so a planted link or FIFO can neither redirect nor block the write. Refused
+  // early when the name is taken and `placement` is kNoReplace (EEXIST), or when it names a folder
+  // (EISDIR), another non-regular file (EINVAL) or a file a reader holds (EWOULDBLOCK).
+  bool CreateForWriting(const char* path, Placement placement = Placement::kReplace);
 
-  // Writes pending bytes and closes; false when a pending write or the close failed.
+  // Reading: closes. Writing: writes pending bytes, flushes the file, gives it its name and flushes
+  // the folder; false when a step failed (see LastError()), and then the new file is gone unless it had
+  // already replaced the old one.
   bool Close();
+  // Writing: drops the new file, nothing appears. Reading: closes.
+  void Discard();
   bool IsOpen() const { return fd_ >= 0; }
 
   // Moves the position; positions past the end are allowed (reads there fail). False above the
@@ -48,12 +67,23 @@ class CFile {
 
  private:
   bool Fail(int error);
+  FileOps& Ops() const { return ops_ != nullptr ? *ops_ : SystemFileOps(); }
+  int CreateTemporaryName(bool linkUnnamed);
+  int Place();
+  int ReplaceTarget();
+  void Release();
   bool FillBuffer();
   bool FlushWrites();
   bool WriteAt(const std::uint8_t* bytes, std::size_t count, std::uint64_t offset);
 
+  FileOps* ops_ = nullptr;
   int fd_ = -1;
   bool writing_ = false;
+  // A new file: its folder, final name and placement, and its temporary name while it has one.
+  int folderFd_ = -1;
+  std::string name_;
+  std::string temporaryName_;
+  Placement placement_ = Placement::kReplace;
   int lastError_ = 0;
   std::uint64_t position_ = 0;
   // Reading: the file's bytes [bufferStart_, bufferStart_ + buffer_.size()).
@@ -61,5 +91,10 @@ class CFile {
   std::vector<std::uint8_t> buffer_;
   std::uint64_t bufferStart_ = 0;
 };
+
+// Makes the folder `path` (its parent must exist): 0, EEXIST when the name is taken, or the errno.
+int MakeFolder(const char* path);
+// Removes `path` if it is an empty folder; false otherwise.
+bool RemoveEmptyFolder(const char* path);
 
 }  // namespace tvk::platform

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/File.h"
+#include "support/LogFiles.h"
 #include "support/ScopedEnvironment.h"
 
 namespace tvk::platform {
@@ -112,6 +113,76 @@ TEST_F(FileTest, WritesWithRewritesBehind) {
   const std::string text = "01AB456789" + std::string(big.size(), '\xAB') + "xYz";
   const Bytes expected(text.begin(), text.end());
   EXPECT_EQ(Contents(), expected);
+}
+
+// Whatever an attacker plants at the output name, the write never goes through it: a link's target
+// stays as it was, a FIFO never blocks, and nothing is left in the folder but what was there.
+TEST_F(FileTest, PlantedNamesAreNeverWrittenThrough) {
+  const std::string victim = folder_ / "victim";
+  const std::string outside = folder_ / "outside.txt";  // a link's target that does not exist yet
+  enum Plant { kLink, kDanglingLink, kFifo, kRegular };
+  struct Case {
+    const char* name;
+    Plant plant;
+    Placement placement;
+    bool placed;       // the new file took the name
+    int createError;   // when refused at once
+  };
+  const Case cases[] = {
+      {"link, no replace", kLink, Placement::kNoReplace, false, EEXIST},
+      {"dangling link, no replace", kDanglingLink, Placement::kNoReplace, false, EEXIST},
+      {"FIFO, no replace", kFifo, Placement::kNoReplace, false, EEXIST},
+      {"regular file, no replace", kRegular, Placement::kNoReplace, false, EEXIST},
+      {"link replaced itself", kLink, Placement::kReplace, true, 0},
+      {"dangling link replaced itself", kDanglingLink, Placement::kReplace, true, 0},
+      {"FIFO refused", kFifo, Placement::kReplace, false, EINVAL},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(path_);
+    std::filesystem::remove(outside);
+    test::WriteFileBytes(victim, {7});
+    if (c.plant == kLink) std::filesystem::create_symlink(victim, path_);
+    if (c.plant == kDanglingLink) std::filesystem::create_symlink(outside, path_);
+    if (c.plant == kFifo) {
+      ASSERT_EQ(mkfifo(path_.c_str(), 0600), 0);
+    }
+    if (c.plant == kRegular) test::WriteFileBytes(path_, {1});
+
+    CFile file;
+    ASSERT_EQ(file.CreateForWriting(path_.c_str(), c.placement), c.createError == 0);
+    if (c.createError != 0) {
+      EXPECT_EQ(file.LastError(), c.createError);
+    }
+    if (file.IsOpen()) {
+      ASSERT_TRUE(file.Write("new", 3));
+      EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 2) << "nothing visible yet";
+      EXPECT_EQ(file.Close(), c.placed);
+    }
+    EXPECT_EQ(test::ReadFileBytes(victim), Bytes{7});
+    EXPECT_FALSE(std::filesystem::exists(outside));
+    const auto status = std::filesystem::symlink_status(path_);
+    const bool isNew = status.type() == std::filesystem::file_type::regular && Contents() == Bytes{'n', 'e', 'w'};
+    EXPECT_EQ(isNew, c.placed);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 2);
+  }
+}
+
+// A name taken between Create and Close is not replaced either; an abandoned file leaves nothing.
+TEST_F(FileTest, NameTakenMeanwhileIsKeptAndDiscardLeavesNothing) {
+  CFile file;
+  ASSERT_TRUE(file.CreateForWriting(path_.c_str(), Placement::kNoReplace));
+  ASSERT_TRUE(file.Write("new", 3));
+  test::WriteFileBytes(path_, {1});
+  EXPECT_FALSE(file.Close());
+  EXPECT_EQ(file.LastError(), EEXIST);
+  EXPECT_EQ(Contents(), Bytes{1});
+
+  std::filesystem::remove(path_);
+  ASSERT_TRUE(file.CreateForWriting(path_.c_str()));
+  ASSERT_TRUE(file.Write("new", 3));
+  file.Discard();
+  EXPECT_TRUE(std::filesystem::is_empty(folder_.Path()));
 }
 
 }  // namespace
