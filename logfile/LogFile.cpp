@@ -1,11 +1,5 @@
 #include "logfile/LogFile.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <cstdio>
 #include <filesystem>
 #include <new>
 
@@ -20,39 +14,17 @@ using tvk::kFileNotFound;
 using tvk::kInvalidPath;
 using tvk::kNotesNotLoaded;
 using tvk::kOk;
-using tvk::kOpenFailed;
 using tvk::kSaveInCursorMode;
 using tvk::kUnexpected;
+using tvk::platform::Placement;
 
 namespace {
 
-// A temporary name in the target's own folder, so that the final rename never crosses file systems.
-std::string TemporaryPathFor(const std::string& target) {
-  static std::atomic<unsigned> counter{0};
-  const std::string name = ".tavisko-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
-  return (std::filesystem::path(target).parent_path() / name).string();
-}
-
-// Flushes the new file to the disk, so that a crash after the rename cannot leave it empty.
-bool SyncFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool ok = ::fsync(fd) == 0;
-  ::close(fd);
-  return ok;
-}
-
-// Moves the finished file over `target` unless someone holds `target` open for reading: readers deny
-// writers, as the logger's own programs expect.
-ResultCode ReplaceTarget(const std::string& temporary, const std::string& target) {
-  const int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
-    return kOpenFailed;
-  }
-  const bool moved = std::rename(temporary.c_str(), target.c_str()) == 0;
-  if (fd >= 0) ::close(fd);  // also releases the lock
-  return moved ? kOk : kOpenFailed;
+// Whether the two paths name one file: the file system decides, not the spelling.
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 }  // namespace
@@ -129,7 +101,8 @@ ResultCode CTMLogFile::SerializeAll(bool forSave, CTMByteBuffer& configuration, 
   return rc;
 }
 
-ResultCode CTMLogFile::WriteFile(const std::string& target, bool forSave) {
+ResultCode CTMLogFile::WriteFile(const std::string& target, bool forSave, Placement placement) {
+  lastWriteError_ = 0;
   CTMByteBuffer configuration;
   CTMByteBuffer notes;
   CTMByteBuffer data;
@@ -137,20 +110,20 @@ ResultCode CTMLogFile::WriteFile(const std::string& target, bool forSave) {
   ResultCode rc = SerializeAll(forSave, configuration, notes, data, writeData);
   if (tvk::Failed(rc)) return rc;
 
-  const std::string temporary = TemporaryPathFor(target);
-  CTMLogFileWriter writer;
-  rc = writer.Create(temporary);
+  CTMLogFileWriter writer(fileOps_ != nullptr ? *fileOps_ : tvk::platform::SystemFileOps());
+  rc = writer.Create(target, placement);
   if (tvk::Succeeded(rc)) rc = writer.WriteConfiguration(configuration);
   if (tvk::Succeeded(rc)) rc = writer.AppendNotes(notes);
   if (tvk::Succeeded(rc) && writeData) rc = writer.AppendLogData(data);
   if (const std::span<const std::uint8_t> rows = data_.HeldRowBytes(); tvk::Succeeded(rc) && writeData && !rows.empty()) {
     rc = writer.AppendLogData(rows.data(), static_cast<std::uint32_t>(rows.size()));
   }
-  const ResultCode closed = writer.Close();
-  if (tvk::Succeeded(rc)) rc = closed;
-  if (tvk::Succeeded(rc) && !SyncFile(temporary)) rc = kOpenFailed;
-  if (tvk::Succeeded(rc)) rc = ReplaceTarget(temporary, target);
-  if (tvk::Failed(rc)) ::unlink(temporary.c_str());
+  if (tvk::Succeeded(rc)) {
+    rc = writer.Close();
+  } else {
+    writer.Discard();
+  }
+  if (tvk::Failed(rc)) lastWriteError_ = writer.LastError();
   return rc;
 }
 
@@ -159,7 +132,7 @@ ResultCode CTMLogFile::Save() {
   try {
     if (path_.empty()) return kInvalidPath;
     if (loadMode_ != 0 && loadMode_ != kLoadAll) return kSaveInCursorMode;
-    return WriteFile(path_, true);
+    return WriteFile(path_, true, Placement::kReplace);
   } catch (const std::bad_alloc&) {
     return kUnexpected;
   }
@@ -169,13 +142,35 @@ ResultCode CTMLogFile::SaveAs(const std::string& newPath) {
   Guard guard(mutex_);
   try {
     if (newPath.empty()) return kInvalidPath;
-    if (tvk::EqualsIgnoreCase(newPath, path_)) return Save();
-    const ResultCode rc = WriteFile(newPath, false);
+    if (!path_.empty() && SameFile(newPath, path_)) return Save();
+    const ResultCode rc = WriteFile(newPath, false, Placement::kReplace);
     if (tvk::Succeeded(rc)) path_ = newPath;
     return rc;
   } catch (const std::bad_alloc&) {
     return kUnexpected;
   }
+}
+
+ResultCode CTMLogFile::SaveAsNew(const std::string& newPath) {
+  Guard guard(mutex_);
+  try {
+    if (newPath.empty()) return kInvalidPath;
+    const ResultCode rc = WriteFile(newPath, false, Placement::kNoReplace);
+    if (tvk::Succeeded(rc)) path_ = newPath;
+    return rc;
+  } catch (const std::bad_alloc&) {
+    return kUnexpected;
+  }
+}
+
+int CTMLogFile::GetLastWriteError() const {
+  Guard guard(mutex_);
+  return lastWriteError_;
+}
+
+void CTMLogFile::SetFileOps(tvk::platform::FileOps* ops) {
+  Guard guard(mutex_);
+  fileOps_ = ops;
 }
 
 ResultCode CTMLogFile::GetNotes(std::vector<CTMLogNotesRecord>& out) const {

@@ -9,6 +9,7 @@
 #include "common/Calendar.h"
 #include "logfile/LogFileDataAndCfg.h"
 #include "logfile/notes/NotesRecord.h"
+#include "platform/File.h"
 
 namespace TMSystem {
 
@@ -28,11 +29,20 @@ class CTMLogFile : public CTMLogFileDataAndCfg {
   // kFileNotFound, the container's code, the configuration's code (the object is then reset), or the
   // data step's code (configuration and notes stay loaded; kNoData is not a failure).
   ResultCode Load(const std::string& path, int mode);
-  // Writes over the log's own file; refused (kSaveInCursorMode) when rows are read on demand.
+  // Replaces the log's own file with a new one; refused (kSaveInCursorMode) when rows are read on
+  // demand. The old file stays whole until the new one is complete.
   ResultCode Save();
-  // Writes a new file and makes it the log's path; the source is never touched. A path equal to the
-  // log's own (ignoring case) is a Save.
+  // Writes `newPath`, replacing what it names, and makes it the log's path. A path that names the
+  // log's own file (the same file to the file system, whatever the spelling) is a Save.
   ResultCode SaveAs(const std::string& newPath);
+  // Writes a new file at `newPath` and makes it the log's path, never replacing anything: a name that
+  // is taken, by the log's own file, a link, a FIFO or anything else, fails with kOpenFailed and
+  // GetLastWriteError() EEXIST.
+  ResultCode SaveAsNew(const std::string& newPath);
+  // errno of the last failed Save, SaveAs or SaveAsNew; 0 when it succeeded or failed before the file.
+  int GetLastWriteError() const;
+  // The system calls new files are written through; null for the real ones. Tests inject failures.
+  void SetFileOps(tvk::platform::FileOps* ops);
 
   // kNotesNotLoaded when the loaded file had no notes.
   ResultCode GetNotes(std::vector<CTMLogNotesRecord>& out) const;
@@ -59,7 +69,7 @@ class CTMLogFile : public CTMLogFileDataAndCfg {
  private:
   ResultCode SerializeAll(bool forSave, CTMByteBuffer& configuration, CTMByteBuffer& notes, CTMByteBuffer& data,
                           bool& writeData);
-  ResultCode WriteFile(const std::string& target, bool forSave);
+  ResultCode WriteFile(const std::string& target, bool forSave, tvk::platform::Placement placement);
   void ResetFileFields();
 
   std::vector<CTMLogNotesRecord> notes_;
@@ -69,6 +79,8 @@ class CTMLogFile : public CTMLogFileDataAndCfg {
   std::string creatorUserName_;
   std::string creatorComputerName_;
   tvk::SystemTime creationTime_ = tvk::MakeSystemTime(1970, 1, 1);
+  tvk::platform::FileOps* fileOps_ = nullptr;  // not copied: it belongs to who set it
+  int lastWriteError_ = 0;
 };
 
 }  // namespace TMSystem

@@ -12,43 +12,60 @@ using namespace tvk;
 
 CTMLogFileWriter::CTMLogFileWriter() = default;
 
-CTMLogFileWriter::~CTMLogFileWriter() { Close(); }
+CTMLogFileWriter::CTMLogFileWriter(platform::FileOps& ops) : file_(ops) {}
+
+CTMLogFileWriter::~CTMLogFileWriter() { Discard(); }
+
+void CTMLogFileWriter::Discard() {
+  file_.Discard();
+  Reset();
+}
 
 void CTMLogFileWriter::Reset() {
   state_ = State::kNothing;
+  failed_ = false;
   tableWritten_ = false;
   cfgSize_ = notesTotal_ = dataTotal_ = 0;
   cfgPos_ = notesPos_ = dataPos_ = 0;
 }
 
-ResultCode CTMLogFileWriter::Create(const char* path) {
+ResultCode CTMLogFileWriter::Create(const char* path, platform::Placement placement) {
   if (path == nullptr) return kMissingArgument;
   if (*path == '\0') return kInvalidPath;
   try {
-    return Create(path, platform::CurrentUserName(), platform::ComputerName(), CurrentUtcFileTime());
+    return Create(path, platform::CurrentUserName(), platform::ComputerName(), CurrentUtcFileTime(), placement);
   } catch (...) {
     return kUnexpected;
   }
 }
 
 ResultCode CTMLogFileWriter::Create(const char* path, const std::string& user, const std::string& computer,
-                                    FileTime created) {
+                                    FileTime created, platform::Placement placement) {
   if (path == nullptr) return kMissingArgument;
   if (*path == '\0') return kInvalidPath;
   if (IsOpen()) return kOpenFailed;
   try {
     Reset();
-    if (!file_.CreateForWriting(path)) return kOpenFailed;
-    return WriteHeader(user, computer, created) ? kOk : kFail;
+    if (!file_.CreateForWriting(path, placement)) return kOpenFailed;
+    if (WriteHeader(user, computer, created)) return kOk;
+    Discard();
+    return kFail;
   } catch (...) {
     return kUnexpected;
   }
 }
 
+// A write that failed part way leaves the file unusable: it is never given its name.
+bool CTMLogFileWriter::Put(const void* bytes, std::size_t count) {
+  if (file_.Write(bytes, count)) return true;
+  failed_ = true;
+  return false;
+}
+
 bool CTMLogFileWriter::WriteLe(std::uint64_t value, int width) {
   std::uint8_t bytes[8] = {};
   for (int i = 0; i < width; ++i) bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
-  return file_.Write(bytes, static_cast<std::size_t>(width));
+  return Put(bytes, static_cast<std::size_t>(width));
 }
 
 // The length 2 x units + 1, then the UTF-16LE text and the first byte of its zero unit.
@@ -60,11 +77,11 @@ bool CTMLogFileWriter::WriteName(const std::string& name) {
     bytes.push_back(static_cast<char>(unit >> 8));
   }
   bytes.push_back('\0');
-  return WriteLe(bytes.size(), 4) && file_.Write(bytes.data(), bytes.size());
+  return WriteLe(bytes.size(), 4) && Put(bytes.data(), bytes.size());
 }
 
 bool CTMLogFileWriter::WriteHeader(const std::string& user, const std::string& computer, FileTime created) {
-  if (!file_.Seek(0) || !file_.Write(kMagic, kMagicSize)) return false;
+  if (!file_.Seek(0) || !Put(kMagic, kMagicSize)) return false;
   if (!WriteLe(0, 8) || !WriteLe(0, 8) || !WriteLe(0, 8)) return false;
   tableWritten_ = true;
   return WriteLe(created, 8) && WriteName(user) && WriteName(computer);
@@ -78,7 +95,7 @@ ResultCode CTMLogFileWriter::WriteConfiguration(const std::uint8_t* data, std::u
   if (data == nullptr) return kMissingArgument;
   try {
     cfgPos_ = static_cast<std::int64_t>(file_.Position());
-    if (!WriteLe(size, 8) || !file_.Write(data, size)) return kFail;
+    if (!WriteLe(size, 8) || !Put(data, size)) return kFail;
     cfgSize_ = size;
     state_ = State::kConfiguration;
     return kOk;
@@ -98,7 +115,7 @@ ResultCode CTMLogFileWriter::AppendNotes(const std::uint8_t* data, std::uint32_t
       if (!WriteSectionHeader(size)) return kFail;
       state_ = State::kNotes;
     }
-    if (!file_.Write(data, size)) return kFail;
+    if (!Put(data, size)) return kFail;
     notesTotal_ += size;
     return kOk;
   } catch (...) {
@@ -117,7 +134,7 @@ ResultCode CTMLogFileWriter::AppendLogData(const std::uint8_t* data, std::uint32
       if (!WriteSectionHeader(size)) return kFail;
       state_ = State::kLogData;
     }
-    if (!file_.Write(data, size)) return kFail;
+    if (!Put(data, size)) return kFail;
     dataTotal_ += size;
     return kOk;
   } catch (...) {
@@ -127,9 +144,9 @@ ResultCode CTMLogFileWriter::AppendLogData(const std::uint8_t* data, std::uint32
 
 ResultCode CTMLogFileWriter::Close() {
   if (!IsOpen()) return kOk;
-  bool ok = true;
+  bool ok = !failed_;
   try {
-    if (tableWritten_) {
+    if (ok && tableWritten_) {
       ok = file_.Seek(kSectionTablePos) && WriteLe(static_cast<std::uint64_t>(cfgPos_), 8) &&
            WriteLe(static_cast<std::uint64_t>(notesPos_), 8) && WriteLe(static_cast<std::uint64_t>(dataPos_), 8);
     }
@@ -142,7 +159,11 @@ ResultCode CTMLogFileWriter::Close() {
   } catch (...) {
     ok = false;
   }
-  if (!file_.Close()) ok = false;
+  if (ok) {
+    ok = file_.Close();
+  } else {
+    file_.Discard();
+  }
   Reset();
   return ok ? kOk : kFail;
 }

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
+#include <cerrno>
 #include <filesystem>
 
 #include "logfile/LogFile.h"
 #include "logfile/LogFileReader.h"
+#include "platform/FileOps.h"
 #include "support/LogFiles.h"
 #include "support/ScopedEnvironment.h"
 
@@ -130,19 +130,166 @@ TEST_F(LogFileTest, NotesAreReportedOnlyWhenTheFileHadThem) {
   EXPECT_EQ(notes[0].type, 9u);
 }
 
-TEST_F(LogFileTest, SaveAsSamePathInOtherCaseIsASave) {
+// One file or two is the file system's answer, not the spelling's.
+TEST_F(LogFileTest, SaveAsToTheLogsOwnFileIsASave) {
   WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
-  CTMLogFile log;
-  ASSERT_EQ(log.Load(source_, kLoadAll), tvk::kOk);
-  ASSERT_EQ(log.SetStringValue("SiteName", "Renamed"), tvk::kOk);
-  std::string upper = source_;
-  upper.replace(upper.size() - 10, 6, "SOURCE");
-  ASSERT_EQ(log.SaveAs(upper), tvk::kOk);
-  EXPECT_FALSE(std::filesystem::exists(upper));
-  CTMLogFile reloaded;
-  ASSERT_EQ(reloaded.Load(source_, kLoadAll), tvk::kOk);
-  EXPECT_EQ(reloaded.GetSiteName(), "Renamed");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 1);  // no temporary left
+  const std::string upper = dir_.File("SOURCE.vxl");
+  const std::string hard = dir_.File("hard.vxl");
+  const std::string soft = dir_.File("soft.vxl");
+  struct Row {
+    const char* name;
+    std::string path;
+    bool same;
+  };
+  const Row rows[] = {{"other letter case", upper, false}, {"hard link", hard, true}, {"symbolic link", soft, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::filesystem::remove(upper);
+    std::filesystem::remove(hard);
+    std::filesystem::remove(soft);
+    std::filesystem::create_hard_link(source_, hard);
+    std::filesystem::create_symlink(source_, soft);
+    CTMLogFile log;
+    ASSERT_EQ(log.Load(source_, kLoadAll), tvk::kOk);
+    ASSERT_EQ(log.SetStringValue("SiteName", "Renamed"), tvk::kOk);
+    ASSERT_EQ(log.SaveAs(row.path), tvk::kOk);
+    CTMLogFile reloaded;
+    ASSERT_EQ(reloaded.Load(source_, kLoadAll), tvk::kOk);
+    EXPECT_EQ(reloaded.GetSiteName(), row.same ? "Renamed" : "North Well");
+    EXPECT_EQ(std::filesystem::exists(upper), !row.same);
+    EXPECT_EQ(log.GetPath(), row.same ? source_ : row.path);
+    EXPECT_TRUE(std::filesystem::is_symlink(soft));
+  }
+}
+
+// Whatever name the source goes by, a new file never replaces it (links and FIFOs: FileTest).
+TEST_F(LogFileTest, SaveAsNewNeverWritesTheSource) {
+  WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
+  const Bytes before = ReadFileBytes(source_);
+  std::filesystem::create_hard_link(source_, dir_.File("hard.vxl"));
+  std::filesystem::create_symlink(source_, dir_.File("soft.vxl"));
+  for (const std::string& path : {source_, dir_.File("hard.vxl"), dir_.File("soft.vxl")}) {
+    SCOPED_TRACE(path);
+    CTMLogFile log;
+    ASSERT_EQ(log.Load(source_, kLoadAll), tvk::kOk);
+    ASSERT_EQ(log.SetStringValue("SiteName", "Renamed"), tvk::kOk);
+    EXPECT_EQ(log.SaveAsNew(path), tvk::kOpenFailed);
+    EXPECT_EQ(log.GetLastWriteError(), EEXIST);
+    EXPECT_EQ(log.GetPath(), source_);
+    EXPECT_EQ(ReadFileBytes(source_), before);
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 3);
+}
+
+// Fails the n-th step of writing and placing a file (counted from 1; 0 fails none), and can play a file
+// system without unnamed files. Cleaning up (unlink) is never failed.
+class FailingFileOps : public tvk::platform::FileOps {
+ public:
+  FailingFileOps(int failAt, bool unnamed) : failAt_(failAt), unnamed_(unnamed) {}
+  int Steps() const { return steps_; }
+
+  int CreateUnnamed(int folder, int& fd) override {
+    if (!unnamed_) return EOPNOTSUPP;
+    return Step() != 0 ? EIO : FileOps::CreateUnnamed(folder, fd);
+  }
+  int CreateExclusive(int folder, const char* name, int& fd) override {
+    return Step() != 0 ? EIO : FileOps::CreateExclusive(folder, name, fd);
+  }
+  int WriteAt(int fd, const std::uint8_t* bytes, std::size_t count, std::uint64_t offset) override {
+    if (Step() == 0) return FileOps::WriteAt(fd, bytes, count, offset);
+    FileOps::WriteAt(fd, bytes, count / 2, offset);  // a short write, as a full disk gives
+    return ENOSPC;
+  }
+  int Sync(int fd) override { return Step() != 0 ? EIO : FileOps::Sync(fd); }
+  int LinkUnnamed(int fd, int folder, const char* name) override {
+    return Step() != 0 ? EIO : FileOps::LinkUnnamed(fd, folder, name);
+  }
+  int Link(int folder, const char* from, const char* to) override {
+    return Step() != 0 ? EIO : FileOps::Link(folder, from, to);
+  }
+  int Rename(int folder, const char* from, const char* to) override {
+    return Step() != 0 ? EIO : FileOps::Rename(folder, from, to);
+  }
+
+ private:
+  int Step() { return ++steps_ == failAt_ ? 1 : 0; }
+  int failAt_;
+  bool unnamed_;
+  int steps_ = 0;
+};
+
+// Whatever step fails, the new file is complete or absent, what was there before is whole, and the
+// folder holds nothing else.
+TEST_F(LogFileTest, AFailureAtAnyStepOfWritingLeavesCompleteFilesOnly) {
+  WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
+  const Bytes source = ReadFileBytes(source_);
+  const std::string existing = dir_.File("existing.vxl");
+  const std::string fresh = dir_.File("fresh.vxl");
+  const Bytes old{1, 2, 3};
+  enum class Kind { kSaveAsNew, kSaveAsOver, kSave };
+  struct Case {
+    const char* name;
+    Kind kind;
+    std::string target;
+  };
+  const Case cases[] = {
+      {"new file", Kind::kSaveAsNew, fresh},
+      {"over another file", Kind::kSaveAsOver, existing},
+      {"over the log's own file", Kind::kSave, source_},
+  };
+  for (const Case& c : cases) {
+    for (const bool unnamed : {true, false}) {
+      for (int failAt = 1;; ++failAt) {
+        SCOPED_TRACE(testing::Message() << c.name << (unnamed ? ", unnamed" : ", named") << ", step " << failAt);
+        tvk::test::WriteFileBytes(source_, source);
+        tvk::test::WriteFileBytes(existing, old);
+        std::filesystem::remove(fresh);
+        CTMLogFile log;
+        ASSERT_EQ(log.Load(source_, kLoadAll), tvk::kOk);
+        ASSERT_EQ(log.SetStringValue("SiteName", "Renamed"), tvk::kOk);
+        FailingFileOps ops(failAt, unnamed);
+        log.SetFileOps(&ops);
+        const ResultCode rc = c.kind == Kind::kSaveAsNew ? log.SaveAsNew(c.target)
+                              : c.kind == Kind::kSave    ? log.Save()
+                                                         : log.SaveAs(c.target);
+        const bool failed = ops.Steps() >= failAt;
+        EXPECT_EQ(tvk::Failed(rc), failed);
+        if (failed) {
+          EXPECT_NE(log.GetLastWriteError(), 0);
+        }
+
+        // A new file exists only when the write succeeded; a replaced one holds the new log, or after a
+        // failure (before the new file took its place) what it held before.
+        const bool exists = std::filesystem::exists(c.target);
+        const bool unchanged = c.kind == Kind::kSaveAsNew
+                                   ? !exists
+                                   : ReadFileBytes(c.target) == (c.kind == Kind::kSave ? source : old);
+        if (c.kind == Kind::kSaveAsNew) {
+          EXPECT_EQ(exists, !failed);
+        }
+        if (unchanged) {
+          EXPECT_TRUE(failed);
+        } else {
+          CTMLogFile reloaded;
+          ASSERT_EQ(reloaded.Load(c.target, kLoadAll), tvk::kOk);
+          EXPECT_EQ(reloaded.GetSiteName(), "Renamed");
+          EXPECT_EQ(reloaded.GetRowCount(), 2u);
+        }
+        if (c.kind != Kind::kSave) {
+          EXPECT_EQ(ReadFileBytes(source_), source);
+        }
+        if (c.kind != Kind::kSaveAsOver) {
+          EXPECT_EQ(ReadFileBytes(existing), old);
+        }
+        const std::size_t files = std::distance(std::filesystem::directory_iterator(dir_.Path()), {});
+        EXPECT_EQ(files, c.kind == Kind::kSaveAsNew && exists ? 3u : 2u);
+        if (!failed) {
+          EXPECT_GE(failAt, 6) << "every step was failed once";
+          break;
+        }
+      }
+    }
+  }
 }
 
 TEST_F(LogFileTest, ChannelsWithoutRowsWriteNoDataSection) {
@@ -155,28 +302,6 @@ TEST_F(LogFileTest, ChannelsWithoutRowsWriteNoDataSection) {
   ASSERT_EQ(reader.Open(path), tvk::kOk);
   EXPECT_EQ(reader.LogDataPos(), 0);
   EXPECT_EQ(reader.NotesPos(), 0);
-}
-
-TEST_F(LogFileTest, FailedSaveAsLeavesNoFileBehind) {
-  WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
-  CTMLogFile log;
-  ASSERT_EQ(log.Load(source_, kLoadAll), tvk::kOk);
-
-  EXPECT_TRUE(tvk::Failed(log.SaveAs(dir_.File("missing-folder/out.vxl"))));
-  EXPECT_TRUE(tvk::Failed(log.SaveAs("/proc/out.vxl")));  // refuses new files, also for root
-
-  // The file system refuses bytes past a limit: the write fails part way through.
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit old{};
-  getrlimit(RLIMIT_FSIZE, &old);
-  rlimit small = old;
-  small.rlim_cur = 200;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const ResultCode rc = log.SaveAs(dir_.File("out.vxl"));
-  setrlimit(RLIMIT_FSIZE, &old);
-  EXPECT_TRUE(tvk::Failed(rc));
-  EXPECT_EQ(log.GetPath(), source_);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 1);
 }
 
 TEST_F(LogFileTest, SaveAsOverAFileAReaderHoldsIsRefused) {
