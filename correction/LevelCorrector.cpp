@@ -1,7 +1,11 @@
 #include "correction/LevelCorrector.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <exception>
+#include <thread>
 
 #include "common/Calendar.h"
 #include "common/LocalTime.h"
@@ -327,16 +331,29 @@ int CLevelCorrector::WriteNotes() {
 
 // ---- Saving ----------------------------------------------------------------------------------------
 
+// The name carries the time to the second: when it is taken (another log of the same name, another
+// run on this log, anything planted there), the next second gives the next name. Nothing is ever
+// replaced, so the source cannot be written whatever it or the output is called.
 int CLevelCorrector::SaveCorrected(const std::string& folder) {
   if (!loaded_) return 0;
   try {
+    outputName_.clear();
     TMSystem::CTMVariant baro;
     const bool baroAdjusted = Succeeded(log_.GetValueById(TMSystem::kKeyBaroAdjustedValues, baro));
-    const SystemTime local = UtcToLocal(CurrentUtcTime(), false);
-    outputName_ = MakeCorrectedFileName(log_.GetLogName(), baroAdjusted, local);
-    const ResultCode rc = log_.SaveAs(MakeCorrectedFilePath(folder, outputName_));
-    if (Failed(rc)) return FailCode(rc);
-    return 1;
+    for (int attempt = 1;; ++attempt) {
+      const SystemTime utc = CurrentUtcTime();
+      const std::string name = MakeCorrectedFileName(log_.GetLogName(), path_, baroAdjusted, UtcToLocal(utc, false));
+      const ResultCode rc = log_.SaveAsNew(MakeCorrectedFilePath(folder, name));
+      if (Succeeded(rc)) {
+        outputName_ = name;
+        return 1;
+      }
+      const int error = log_.GetLastWriteError();
+      if (error != EEXIST || attempt == kOutputNameAttempts) {
+        return Fail(GetResultCodeMessage(rc) + (error != 0 ? ": " + std::string(std::strerror(error)) : ""));
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1000 - std::min<int>(utc.milliseconds, 999)));
+    }
   } catch (const std::exception&) {
     return FailCode(kUnexpected);
   }

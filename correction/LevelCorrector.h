@@ -32,8 +32,11 @@ class CLevelCorrector {
   // Re-computes the level column with the new settings and writes the column, the Org keys, the
   // application keys and a post-correction note into the log in memory.
   int Correct();
-  // Saves the corrected log into `folder` under a new name (see OutputNaming.h); 1 when written.
+  // Saves the corrected log into `folder` under a new name (see OutputNaming.h), never replacing a
+  // file; a name that is taken is tried again with the next second, up to kOutputNameAttempts names.
+  // 1 when written; 0 with the reason (the system's, where it has one) in the error text.
   int SaveCorrected(const std::string& folder);
+  static constexpr int kOutputNameAttempts = 10;
 
   int GetProgress() const;
   std::string GetErrorText() const { return errorText_; }
@@ -69,6 +72,7 @@ class CLevelCorrector {
   const std::vector<TMSystem::CTMDeviceTime>& GetRowTimes() const { return rowTimes_; }
   const std::vector<TMSystem::CTMDataValue>& GetNewValues() const { return newValues_; }
   std::string GetPath() const { return path_; }
+  // The file name SaveCorrected wrote; empty after a failed save.
   std::string GetOutputName() const { return outputName_; }
   TMSystem::CTMLogFile& GetLogFile() { return log_; }
 

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -12,6 +14,7 @@
 #include "common/TextUtil.h"
 #include "correction/OutputNaming.h"
 #include "logfile/notes/LevelNotes.h"
+#include "support/LogFiles.h"
 #include "support/SampleLogs.h"
 #include "support/ScopedEnvironment.h"
 
@@ -270,11 +273,65 @@ TEST(LevelCorrector, ProgressCanBeReadFromAnotherThread) {
 
 TEST(LevelCorrector, OutputNameCarriesTheLogNameSuffixAndLocalTime) {
   const SystemTime local = MakeSystemTime(2011, 2, 3, 14, 5, 9);
-  EXPECT_EQ(MakeCorrectedFileName("Well 1", true, local), "Well 1_Fenlock_Tavisko_20110203_140509.vxl");
-  EXPECT_EQ(MakeCorrectedFileName("Well 1", false, local), "Well 1_Tavisko_20110203_140509.vxl");
+  EXPECT_EQ(MakeCorrectedFileName("Well 1", "a.vxl", true, local), "Well 1_Fenlock_Tavisko_20110203_140509.vxl");
+  EXPECT_EQ(MakeCorrectedFileName("Well 1", "a.vxl", false, local), "Well 1_Tavisko_20110203_140509.vxl");
   const std::string sep(1, kPathSeparator);
   EXPECT_EQ(MakeCorrectedFilePath("out" + sep + sep, "a.vxl"), "out" + sep + "a.vxl");
   EXPECT_EQ(MakeCorrectedFilePath("out", "a.vxl"), "out" + sep + "a.vxl");
+  EXPECT_EQ(DefaultOutputFolder("site" + sep + "a.vxl"), "site" + sep + kCorrectedFolderName);
+  EXPECT_EQ(DefaultOutputFolder(sep + "a.vxl"), sep + kCorrectedFolderName);
+  EXPECT_EQ(DefaultOutputFolder("a.vxl"), kCorrectedFolderName);
+}
+
+TEST(LevelCorrector, LogNamesFromTheFileNeverLeaveTheOutputFolder) {
+  const SystemTime local = MakeSystemTime(2011, 2, 3, 14, 5, 9);
+  const std::string stamp = "_Tavisko_20110203_140509.vxl";
+  const std::string longName(300, 'a');
+  std::string accented;
+  for (int i = 0; i < 150; ++i) accented += "\xC3\xA9";  // 300 bytes of two-byte characters
+  struct Row {
+    std::string logName;
+    std::string expected;  // the name before the stamp
+  };
+  const Row rows[] = {
+      {"Well 3/4", "Well 3_4"},
+      {"../../../escaped", ".._.._.._escaped"},
+      {"/../../../../var/x", "_.._.._.._.._var_x"},
+      {"..", "_"},
+      {"a\\b:c*d?e\"f<g>h|i", "a_b_c_d_e_f_g_h_i"},
+      {std::string("tab\tnl\ndel\x7F" "c1\xC2\x85" "nul") + '\0', "tab_nl_del_c1_nul_"},
+      {"Well 1. . ", "Well 1"},
+      {"Br\xC3\xB8nn \xE6\xB0\xB4", "Br\xC3\xB8nn \xE6\xB0\xB4"},  // kept as it is
+      {"", "source file"},
+      {" . ", "source file"},
+      {longName, longName.substr(0, 255 - stamp.size())},
+      {accented, accented.substr(0, 226)},  // 227 would split a character
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.logName);
+    const std::string name = MakeCorrectedFileName(row.logName, "site/source file.VXL", false, local);
+    EXPECT_EQ(name, row.expected + stamp);
+    EXPECT_LE(name.size(), 255u);
+  }
+  EXPECT_EQ(MakeCorrectedFileName("", "/x/. .vxl", false, local), "Log" + stamp);
+}
+
+TEST(LevelCorrector, OutputFolderMadeForNothingIsRemovedAgain) {
+  test::TempFolder dir;
+  const std::string outer = dir.File("a");
+  const std::string inner = outer + kPathSeparator + "b";
+  { EXPECT_EQ(COutputFolder(inner).Error(), ""); }
+  EXPECT_FALSE(std::filesystem::exists(outer));
+  {
+    const COutputFolder folder(inner + kPathSeparator);
+    EXPECT_TRUE(std::filesystem::is_directory(inner));
+    test::WriteFileBytes(inner + kPathSeparator + "kept.vxl", {1});
+  }
+  EXPECT_TRUE(std::filesystem::exists(inner + kPathSeparator + "kept.vxl"));
+  { EXPECT_EQ(COutputFolder(inner).Error(), "") << "an existing folder is used and left alone"; }
+  EXPECT_TRUE(std::filesystem::exists(inner));
+  EXPECT_EQ(COutputFolder(inner + kPathSeparator + "kept.vxl" + kPathSeparator + "c").Error(),
+            std::strerror(ENOTDIR));
 }
 
 TEST(LevelCorrector, SaveCorrectedWritesANewFileAndASecondCorrectionKeepsTheFirstOrgKeys) {
@@ -331,7 +388,8 @@ TEST(LevelCorrector, SaveIntoAMissingFolderFails) {
   ASSERT_EQ(corrector.Open(Save(dir, DepthToWaterLog())), 1);
   ASSERT_EQ(corrector.Correct(), 1);
   EXPECT_EQ(corrector.SaveCorrected((dir.Path() / "absent").string()), 0);
-  EXPECT_FALSE(corrector.GetErrorText().empty());
+  EXPECT_NE(corrector.GetErrorText().find(std::strerror(ENOENT)), std::string::npos) << corrector.GetErrorText();
+  EXPECT_EQ(corrector.GetOutputName(), "");
   EXPECT_FALSE(std::filesystem::exists(dir.Path() / "absent"));
 }
 
