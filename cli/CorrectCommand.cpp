@@ -15,6 +15,7 @@
 #include "common/Calendar.h"
 #include "common/TextUtil.h"
 #include "correction/LevelCorrector.h"
+#include "correction/OutputNaming.h"
 
 namespace tvk::cli {
 namespace {
@@ -90,12 +91,14 @@ bool CorrectOne(const std::string& file, const CorrectOptions& options, std::str
     result = reason.empty() ? corrector.GetErrorText() : reason;
     return false;
   }
-  const std::string folder =
-      options.outputDir.empty() ? CombinePath(GetFolderPart(file), "Post Corrected Files") : options.outputDir;
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
+  const std::string folder = options.outputDir.empty() ? DefaultOutputFolder(file) : options.outputDir;
+  const COutputFolder output(folder);  // removed again if this correction leaves it empty
+  if (!output.Error().empty()) {
+    result = "cannot create the folder " + folder + ": " + output.Error();
+    return false;
+  }
   if (!corrector.SaveCorrected(folder)) {
-    result = "cannot write the corrected log into " + folder;
+    result = "cannot write the corrected log into " + folder + ": " + corrector.GetErrorText();
     return false;
   }
   result = CombinePath(TrimTrailingSeparators(folder), corrector.GetOutputName());

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "common/TextUtil.h"
 #include "logfile/LogFile.h"
 #include "support/LogFiles.h"
 #include "support/RunTavisko.h"
+#include "support/SampleLogs.h"
 #include "support/ScopedEnvironment.h"
 
 namespace tvk {
@@ -85,6 +87,34 @@ TEST_F(CorrectCommandTest, EachFileGetsALineAndFailuresSetTheStatus) {
   ASSERT_EQ(failures.size(), 2u) << run.err;
   EXPECT_NE(failures[0].find("already been post-corrected"), std::string::npos);
   EXPECT_NE(failures[1].find("Log file data cannot be converted to depth mode."), std::string::npos);
+}
+
+// Log names are the file's to choose, output places are not: a hostile name stays in the output folder,
+// and logs of one name (twice the same file, or one name from two folders) get one output each.
+TEST_F(CorrectCommandTest, OutputsStayInTheFolderAndNeverReplaceEachOther) {
+  test::LevelLogLayout sample;
+  sample.logName = "../../../escaped";
+  sample.entries = test::DepthToWaterSettings();
+  sample.levels = test::Levels({1.0f, 2.0f});
+  sample.notes = {test::UserNoteRecord(20)};
+  std::filesystem::create_directories(folder_.Path() / "a");
+  std::filesystem::create_directories(folder_.Path() / "b");
+  const std::string first = (folder_.Path() / "a" / "x.vxl").string();
+  const std::string second = (folder_.Path() / "b" / "x.vxl").string();
+  test::WriteLevelLog(sample, first);
+  test::WriteLevelLog(sample, second);
+  const std::string out = (folder_.Path() / "out").string();
+
+  const test::RunResult run = Run({"correct", first, second, first, "--mode", "elevation", "--output-dir", out});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> outputs = SplitText(run.out, '\n');
+  ASSERT_EQ(outputs.size(), 3u) << run.out;
+  for (const std::string& output : outputs) {
+    EXPECT_EQ(GetFolderPart(output), out);
+    EXPECT_EQ(GetFileNamePart(output).rfind(".._.._.._escaped_Tavisko_", 0), 0u) << output;
+    EXPECT_EQ(std::count(outputs.begin(), outputs.end(), output), 1);
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 3);
 }
 
 TEST_F(CorrectCommandTest, UsageErrorsExitWithTwo) {
