@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 #include "common/Calendar.h"
@@ -350,7 +350,12 @@ int CLevelCorrector::SaveCorrected(const std::string& folder) {
       }
       const int error = log_.GetLastWriteError();
       if (error != EEXIST || attempt == kOutputNameAttempts) {
-        return Fail(GetResultCodeMessage(rc) + (error != 0 ? ": " + std::string(std::strerror(error)) : ""));
+        std::string message = GetResultCodeMessage(rc);
+        if (error != 0) {
+          if (message.ends_with('.')) message.pop_back();
+          message += ": " + std::generic_category().message(error);
+        }
+        return Fail(message);
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(1000 - std::min<int>(utc.milliseconds, 999)));
     }

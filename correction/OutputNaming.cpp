@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <system_error>
 
 #include "common/Format.h"
 #include "common/TextUtil.h"
@@ -99,7 +100,7 @@ COutputFolder::COutputFolder(const std::string& path) {
   int error = MakeFolders(folder, created_);
   std::error_code ec;
   if (error == EEXIST) error = std::filesystem::is_directory(folder, ec) ? 0 : ENOTDIR;
-  if (error != 0) error_ = std::strerror(error);
+  if (error != 0) error_ = std::generic_category().message(error);
 }
 
 COutputFolder::~COutputFolder() {
