@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times `tavisko correct` on a 1,000,000-row, 4-channel log beside a plain `cp` of the same file, in one
 # run, and reports the medians, the correction's processor time and its peak resident memory. The
-# correction flushes its output to disk before renaming it into place; `cp` does not, so a copy followed
+# correction flushes its output to disk before linking it into place; `cp` does not, so a copy followed
 # by `sync` of the copy is timed as well.
 # Usage: bench/correct_vs_cp.sh [BUILD_DIR] [REPETITIONS]
 set -euo pipefail
