@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -127,11 +128,12 @@ bool CFile::CreateForWriting(const char* path, Placement placement) {
 // A fresh random name in the folder, either for a new file or (`linkUnnamed`) for the open unnamed file;
 // a name someone else took, a planted link included, is never used.
 int CFile::CreateTemporaryName(bool linkUnnamed) {
-  static std::random_device random;
   int error = EEXIST;
   for (int attempt = 0; attempt < 16 && error == EEXIST; ++attempt) {
+    std::uint64_t bits = 0;
+    if (::getrandom(&bits, sizeof bits, 0) != static_cast<ssize_t>(sizeof bits)) bits = std::random_device()();
     char name[40];
-    std::snprintf(name, sizeof name, ".tavisko-%08x%08x.tmp", random(), random());
+    std::snprintf(name, sizeof name, ".tavisko-%016llx.tmp", static_cast<unsigned long long>(bits));
     if (linkUnnamed) {
       error = Ops().LinkUnnamed(fd_, folderFd_, name);
     } else {
@@ -195,7 +197,7 @@ bool CFile::Close() {
   if (!IsOpen()) return true;
   bool ok = true;
   if (writing_) {
-    // The file was flushed before it got its name: what close reports after that changes nothing.
+    // Place flushes the file before it gets its name; what close reports after that changes nothing.
     if (!FlushWrites()) ok = false;
     else if (const int error = Place(); error != 0) ok = Fail(error);
   } else {
