@@ -53,11 +53,22 @@ QPixmap CImageExt::Rendered(qreal dpr) const {
   if (path_.isEmpty() || size().isEmpty()) {
     return {};
   }
+  const QSize fitted = ImageRect().size();
   if (cache_.isNull() || cache_.devicePixelRatio() != dpr ||
-      cache_.deviceIndependentSize().toSize() != size()) {
-    cache_ = RenderImage(path_, size(), dpr, transparentColor_);
+      cache_.deviceIndependentSize().toSize() != fitted) {
+    cache_ = RenderImage(path_, fitted, dpr, transparentColor_);
   }
   return cache_;
+}
+
+QRect CImageExt::ImageRect() const {
+  const QSize image = ImageSize(path_);
+  if (image.isEmpty()) {
+    return {};
+  }
+  QRect fitted(QPoint(0, 0), image.scaled(size(), Qt::KeepAspectRatio));
+  fitted.moveCenter(rect().center());
+  return fitted;
 }
 
 QSize CImageExt::sizeHint() const {
@@ -69,7 +80,7 @@ void CImageExt::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const QPixmap picture = Rendered(PaintScale(painter));
   if (!picture.isNull()) {
-    painter.drawPixmap(0, 0, picture);
+    painter.drawPixmap(ImageRect().topLeft(), picture);
   }
   if (!text_.isEmpty()) {
     QFont arial(QStringLiteral("Arial"));

@@ -30,8 +30,11 @@ class CImageExt : public QWidget {
   [[nodiscard]] QString Text() const { return text_; }
   void SetTextColor(const QColor& color);
 
-  // The picture as painted at `dpr`: the image stretched to the control, the transparent colour removed.
+  // The picture as painted at `dpr`: the image fitted into the control with its proportions kept, the
+  // transparent colour removed.
   [[nodiscard]] QPixmap Rendered(qreal dpr) const;
+  // Where the image is drawn: as large as the control allows at its proportions, centred.
+  [[nodiscard]] QRect ImageRect() const;
 
   [[nodiscard]] QSize sizeHint() const override;
 

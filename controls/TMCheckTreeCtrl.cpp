@@ -96,17 +96,16 @@ void CTMCheckTreeCtrl::Toggled(QTreeWidgetItem* item, Trigger trigger) {
 
 void CTMCheckTreeCtrl::OnCheckToggled(QTreeWidgetItem*, Trigger) {}
 
-bool CTMCheckTreeCtrl::OnCheckBox(QTreeWidgetItem* item, const QPoint& pos) const {
+QRect CTMCheckTreeCtrl::CheckBoxRect(QTreeWidgetItem* item) const {
   if (item == nullptr) {
-    return false;
+    return {};
   }
   QStyleOptionViewItem option;
   initViewItemOption(&option);
   option.rect = visualItemRect(item);
   option.features |= QStyleOptionViewItem::HasCheckIndicator;
   option.checkState = item->checkState(0);
-  const QRect box = style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this);
-  return box.contains(pos);
+  return style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this);
 }
 
 // The check box toggles on the release of a press that began on it, as a button does; the item view

@@ -33,6 +33,9 @@ class CTMCheckTreeCtrl : public QTreeWidget {
   // Gives the item the opposite state and applies the propagation rules, as a user toggle does.
   void ToggleCheck(QTreeWidgetItem* item);
 
+  // Where the item's check box is drawn, in viewport coordinates.
+  [[nodiscard]] QRect CheckBoxRect(QTreeWidgetItem* item) const;
+
   void SetExclusive(bool exclusive) { exclusive_ = exclusive; }
   [[nodiscard]] bool IsExclusive() const { return exclusive_; }
 
@@ -50,7 +53,9 @@ class CTMCheckTreeCtrl : public QTreeWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  [[nodiscard]] bool OnCheckBox(QTreeWidgetItem* item, const QPoint& pos) const;
+  [[nodiscard]] bool OnCheckBox(QTreeWidgetItem* item, const QPoint& pos) const {
+    return item != nullptr && CheckBoxRect(item).contains(pos);
+  }
   void Propagate(QTreeWidgetItem* item);
   void Toggled(QTreeWidgetItem* item, Trigger trigger);
 

@@ -43,10 +43,10 @@ CLabel* Caption(QWidget* parent, const QString& text, QPoint at, bool bold) {
 // A page laid out as the mode page is: title, radio buttons, illustrations with captions, descriptions.
 void ModePage(CTMDialog& page) {
   page.SetBackgroundBitmap(ImageId::PageBackgroundMode);
-  page.SetClientSize(500, 330);
+  page.SetClientSize(500, 340);
   auto* title =
       Caption(&page, QStringLiteral("Select how you would like to correct your data"), {150, 16}, true);
-  title->SetTextColor(Qt::white);
+  title->SetTextColor(QColor(0x12, 0x35, 0x5b));
   auto* group = new QGroupBox(QStringLiteral("Level measurement mode"), &page);
   group->setGeometry(180, 48, 300, 104);
   auto* column = new QVBoxLayout(group);
@@ -55,17 +55,18 @@ void ModePage(CTMDialog& page) {
     radio->setChecked(column->count() == 2);
     column->addWidget(radio);
   }
+  // Captions in the areas the illustrations leave for them (image units of 160 scaled to 150 px).
   auto* upper = new CImageExt(&page);
   upper->SetBitmap(ImageId::ModeElevation);
-  upper->setGeometry(12, 40, 150, 140);
-  Caption(&page, QStringLiteral("Elevation"), {18, 46}, true);
-  Caption(&page, QStringLiteral("Well"), {112, 160}, false);
+  upper->setGeometry(12, 24, 150, 150);
+  Caption(&page, QStringLiteral("Elevation"), {12 + 4, 24 + 3}, true);
+  Caption(&page, QStringLiteral("Well"), {12 + 114, 24 + 14}, false);
   auto* lower = new CImageExt(&page);
   lower->SetBitmap(ImageId::ModeGaugeHeight);
-  lower->setGeometry(12, 184, 150, 140);
-  Caption(&page, QStringLiteral("Gauge Height"), {18, 190}, true);
-  Caption(&page, QStringLiteral("Stilling Well"), {18, 304}, false);
-  Caption(&page, QStringLiteral("Staff Gauge"), {96, 214}, false);
+  lower->setGeometry(12, 178, 150, 150);
+  Caption(&page, QStringLiteral("Gauge Height"), {12 + 4, 178 + 3}, true);
+  Caption(&page, QStringLiteral("Stilling Well"), {12 + 4, 178 + 18}, false);
+  Caption(&page, QStringLiteral("Staff Gauge"), {12 + 88, 178 + 18}, false);
   const char* descriptions[] = {
       "Use to measure water level changes relative to a known datum such as Mean Sea Level (MSL). Commonly "
       "used for long-term monitoring and slug tests.",
@@ -79,7 +80,7 @@ void ModePage(CTMDialog& page) {
     bulb->setGeometry(180, y, 16, 16);
     auto* description = new CLabel(QString::fromLatin1(text), &page);
     description->SetTransparent(true);
-    description->SetTextColor(Qt::white);
+    description->SetTextColor(QColor(0x1b, 0x2b, 0x3a));
     description->setWordWrap(true);
     description->setGeometry(204, y, 276, 64);
     description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -171,7 +172,7 @@ int main(int argc, char** argv) {
   listBox->SetCurSel(2);
   listBox->setGeometry(180, 266, 300, 56);
   auto* caption = Caption(&plain, QStringLiteral("Select the logs to correct"), {180, 30}, true);
-  caption->SetTextColor(Qt::white);
+  caption->SetTextColor(QColor(0x12, 0x35, 0x5b));
   ok = Save(plain, folder, QStringLiteral("list_page")) && ok;
 
   CTMDialog frame(10002);
