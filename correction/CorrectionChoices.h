@@ -79,8 +79,8 @@ class DataPointDisplay {
   bool showsHour_ = true, showsMinute_ = true, showsSecond_ = true;
 };
 
-// The list line the reference page selects for a picked time. `target` is in the display's terms (the
-// pickers' date and time of day, or ReadBack of a UTC time). Row times are compared through ReadBack,
+// The list line the reference page selects for a picked time. `target` is in the display's terms: the
+// pickers' date and time of day through DeviceTimeFromFields, or ReadBack of a UTC time. Row times are compared through ReadBack,
 // so at the resolution of their text: a binary search finds the two rows around `target`, the nearer
 // wins and a tie goes to the earlier. The answer is then the first line whose text begins with the
 // nearest row's text (letter case ignored), searching from the second line to the last and then the
