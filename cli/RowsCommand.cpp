@@ -2,13 +2,15 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <charconv>
 #include <iostream>
 #include <memory>
 
 #include "cli/InfoCommand.h"
-#include "common/Format.h"
 #include "common/LocalTime.h"
 #include "common/StringTable.h"
+#include "correction/LevelCorrector.h"
 #include "logfile/LogFile.h"
 
 namespace tvk::cli {
@@ -38,18 +40,34 @@ int RunRows(const std::string& path, std::ostream& out, std::ostream& err) {
     out << "," << CsvField(ParameterName(ch.parameterId) + " (" + GetUnitAbbreviation(ch.unitId) + ")");
   }
   out << "\n";
+  // A log cut short gives the rows it holds, then says what is missing.
+  const TMSystem::CTMDataIntegrity integrity = log.GetDataIntegrity();
+  const std::uint32_t rowCount =
+      integrity.cutShort ? std::min(log.GetRowCount(), integrity.rowsPresent) : log.GetRowCount();
   // One snapshot of the display settings for the whole export: every row is formatted alike, and the
   // settings are not read again for each of a million rows.
   const DisplaySnapshot display = TakeDisplaySnapshot();
   TMSystem::CTMDataRow row;
-  for (std::uint32_t i = 0; i < log.GetRowCount(); ++i) {
+  std::string line;
+  for (std::uint32_t i = 0; i < rowCount && out; ++i) {
     if (const ResultCode rowRc = log.GetRow(i, row); Failed(rowRc)) {
       err << FailureLine(path, rowRc) << " (row " << i << ")\n";
       return 1;
     }
-    out << CsvField(FormatDateTime(TMSystem::DeviceTimeToSystemTime(row.time), display));
-    for (const auto& value : row.values) out << "," << StrFormat("%g", static_cast<double>(value.value));
-    out << "\n";
+    line = CsvField(FormatDateTime(TMSystem::DeviceTimeToSystemTime(row.time), display));
+    for (const auto& value : row.values) {
+      // The shortest text that reads back as the same float: the export is the data itself.
+      char text[32];
+      line += ',';
+      line.append(text, std::to_chars(text, text + sizeof text, value.value).ptr);
+    }
+    line += '\n';
+    out << line;
+  }
+  if (!out) return 1;  // the caller reports the failed write
+  if (const std::string damage = DescribeDataDamage(log); !damage.empty()) {
+    err << path << ": " << damage << "\n";
+    return 1;
   }
   return 0;
 }
