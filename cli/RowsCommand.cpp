@@ -40,7 +40,8 @@ int RunRows(const std::string& path, std::ostream& out, std::ostream& err) {
     out << "," << CsvField(ParameterName(ch.parameterId) + " (" + GetUnitAbbreviation(ch.unitId) + ")");
   }
   out << "\n";
-  // A log cut short gives the rows it holds, then says what is missing.
+  // A damaged log gives the rows it holds, then says what is wrong.
+  const std::string damage = DescribeDataDamage(log);
   const TMSystem::CTMDataIntegrity integrity = log.GetDataIntegrity();
   const std::uint32_t rowCount =
       integrity.cutShort ? std::min(log.GetRowCount(), integrity.rowsPresent) : log.GetRowCount();
@@ -49,10 +50,11 @@ int RunRows(const std::string& path, std::ostream& out, std::ostream& err) {
   const DisplaySnapshot display = TakeDisplaySnapshot();
   TMSystem::CTMDataRow row;
   std::string line;
-  for (std::uint32_t i = 0; i < rowCount && out; ++i) {
+  std::uint32_t i = 0;
+  for (; i < rowCount && out; ++i) {
     if (const ResultCode rowRc = log.GetRow(i, row); Failed(rowRc)) {
-      err << FailureLine(path, rowRc) << " (row " << i << ")\n";
-      return 1;
+      if (damage.empty()) err << FailureLine(path, rowRc) << " (row " << i << ")\n";
+      break;
     }
     line = CsvField(FormatDateTime(TMSystem::DeviceTimeToSystemTime(row.time), display));
     for (const auto& value : row.values) {
@@ -65,11 +67,8 @@ int RunRows(const std::string& path, std::ostream& out, std::ostream& err) {
     out << line;
   }
   if (!out) return 1;  // the caller reports the failed write
-  if (const std::string damage = DescribeDataDamage(log); !damage.empty()) {
-    err << path << ": " << damage << "\n";
-    return 1;
-  }
-  return 0;
+  if (!damage.empty()) err << path << ": " << damage << "\n";
+  return damage.empty() && i == rowCount ? 0 : 1;
 }
 
 void AddRowsCommand(CLI::App& app, int& status) {
