@@ -151,10 +151,5 @@ TEST_F(InfoCommandTest, FailedFilesGetOneLineEachAndTheRestIsReported) {
   EXPECT_EQ(lines[2], folder + ": error 0x81020004: " + GetResultCodeMessage(kOpenFailed));
 }
 
-TEST_F(InfoCommandTest, RequiresAFile) {
-  EXPECT_NE(Tavisko({"info"}).status, 0);
-  EXPECT_NE(Tavisko({}).status, 0);
-}
-
 }  // namespace
 }  // namespace tvk
