@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 
@@ -11,6 +12,7 @@
 #include "common/LocalTime.h"
 #include "common/ResultMessages.h"
 #include "common/StringTable.h"
+#include "correction/LevelCorrector.h"
 #include "logfile/LogFile.h"
 #include "logfile/LogFileReader.h"
 #include "logfile/notes/StdNote.h"
@@ -99,13 +101,18 @@ json ChannelsSection(const TMSystem::CTMLogFile& log) {
   return list;
 }
 
-json RowsSection(TMSystem::CTMLogFile& log) {
+// A damaged data block adds the rows the file holds and what is wrong; `last` is then the last row held.
+json RowsSection(TMSystem::CTMLogFile& log, const std::string& damage) {
   json s;
   const std::uint32_t count = log.GetRowCount();
   s["count"] = count;
+  const TMSystem::CTMDataIntegrity integrity = log.GetDataIntegrity();
+  const std::uint32_t present = integrity.cutShort ? std::min(count, integrity.rowsPresent) : count;
+  if (integrity.cutShort) s["present"] = present;
+  if (!damage.empty()) s["damage"] = damage;
   TMSystem::CTMDeviceTime time;
-  if (count > 0 && log.GetRowTime(0, time) == kOk) s["first"] = DisplayTime(time);
-  if (count > 0 && log.GetRowTime(count - 1, time) == kOk) s["last"] = DisplayTime(time);
+  if (present > 0 && log.GetRowTime(0, time) == kOk) s["first"] = DisplayTime(time);
+  if (present > 0 && log.GetRowTime(present - 1, time) == kOk) s["last"] = DisplayTime(time);
   return s;
 }
 
@@ -167,7 +174,8 @@ FileInfo CollectInfo(const std::string& path) {
     log.GetSiteHeader(header);
     info.report["site"] = SiteSection(header);
     info.report["channels"] = ChannelsSection(log);
-    info.report["rows"] = RowsSection(log);
+    info.damage = DescribeDataDamage(log);
+    info.report["rows"] = RowsSection(log, info.damage);
     info.report["notes"] = NotesSection(log);
     if (Failed(rc)) info.code = rc;  // configuration and notes shown, the data could not be read
   } catch (const std::exception&) {
@@ -189,6 +197,7 @@ void PrintInfoText(const FileInfo& info, std::ostream& out, std::ostream& err) {
     }
   }
   if (Failed(info.code)) err << FailureLine(info.path, info.code) << "\n";
+  if (!info.damage.empty()) err << info.path << ": " << info.damage << "\n";
 }
 
 int RunInfo(const std::vector<std::string>& files, bool asJson, std::ostream& out, std::ostream& err) {
@@ -196,7 +205,7 @@ int RunInfo(const std::vector<std::string>& files, bool asJson, std::ostream& ou
   json documents = json::array();
   for (const std::string& path : files) {
     const FileInfo info = CollectInfo(path);
-    if (Failed(info.code)) status = 1;
+    if (Failed(info.code) || !info.damage.empty()) status = 1;
     if (!asJson) {
       PrintInfoText(info, out, err);
       continue;
@@ -207,6 +216,7 @@ int RunInfo(const std::vector<std::string>& files, bool asJson, std::ostream& ou
                            {"message", GetResultCodeMessage(info.code)}};
       err << FailureLine(info.path, info.code) << "\n";
     }
+    if (!info.damage.empty()) err << info.path << ": " << info.damage << "\n";
     for (const auto& [title, section] : info.report.items()) document[title] = section;
     documents.push_back(std::move(document));
   }

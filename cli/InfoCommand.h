@@ -21,6 +21,7 @@ struct FileInfo {
   std::string path;
   ResultCode code = kOk;       // a failure of the container leaves `report` empty
   nlohmann::ordered_json report;  // sections in display order
+  std::string damage;             // what is wrong with a data block that loaded; empty when sound
 };
 
 // Registers the subcommand; `status` receives its exit status (1 when any file failed).
@@ -28,10 +29,10 @@ void AddInfoCommand(CLI::App& app, int& status);
 
 FileInfo CollectInfo(const std::string& path);
 
-// The report of a readable file to `out`; a failed file as one line to `err`.
+// The report of a readable file to `out`; a failed file, and a damaged data block, as one line to `err`.
 void PrintInfoText(const FileInfo& info, std::ostream& out, std::ostream& err);
 
-// Reports every file in turn; 1 when any of them failed, else 0.
+// Reports every file in turn; 1 when any of them failed or has a damaged data block, else 0.
 int RunInfo(const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err);
 
 // One line naming a failed file, its result code and the code's meaning.

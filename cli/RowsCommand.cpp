@@ -2,13 +2,15 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <charconv>
 #include <iostream>
 #include <memory>
 
 #include "cli/InfoCommand.h"
-#include "common/Format.h"
 #include "common/LocalTime.h"
 #include "common/StringTable.h"
+#include "correction/LevelCorrector.h"
 #include "logfile/LogFile.h"
 
 namespace tvk::cli {
@@ -38,20 +40,35 @@ int RunRows(const std::string& path, std::ostream& out, std::ostream& err) {
     out << "," << CsvField(ParameterName(ch.parameterId) + " (" + GetUnitAbbreviation(ch.unitId) + ")");
   }
   out << "\n";
+  // A damaged log gives the rows it holds, then says what is wrong.
+  const std::string damage = DescribeDataDamage(log);
+  const TMSystem::CTMDataIntegrity integrity = log.GetDataIntegrity();
+  const std::uint32_t rowCount =
+      integrity.cutShort ? std::min(log.GetRowCount(), integrity.rowsPresent) : log.GetRowCount();
   // One snapshot of the display settings for the whole export: every row is formatted alike, and the
   // settings are not read again for each of a million rows.
   const DisplaySnapshot display = TakeDisplaySnapshot();
   TMSystem::CTMDataRow row;
-  for (std::uint32_t i = 0; i < log.GetRowCount(); ++i) {
+  std::string line;
+  std::uint32_t i = 0;
+  for (; i < rowCount && out; ++i) {
     if (const ResultCode rowRc = log.GetRow(i, row); Failed(rowRc)) {
-      err << FailureLine(path, rowRc) << " (row " << i << ")\n";
-      return 1;
+      if (damage.empty()) err << FailureLine(path, rowRc) << " (row " << i << ")\n";
+      break;
     }
-    out << CsvField(FormatDateTime(TMSystem::DeviceTimeToSystemTime(row.time), display));
-    for (const auto& value : row.values) out << "," << StrFormat("%g", static_cast<double>(value.value));
-    out << "\n";
+    line = CsvField(FormatDateTime(TMSystem::DeviceTimeToSystemTime(row.time), display));
+    for (const auto& value : row.values) {
+      // The shortest text that reads back as the same float: the export is the data itself.
+      char text[32];
+      line += ',';
+      line.append(text, std::to_chars(text, text + sizeof text, value.value).ptr);
+    }
+    line += '\n';
+    out << line;
   }
-  return 0;
+  if (!out) return 1;  // the caller reports the failed write
+  if (!damage.empty()) err << path << ": " << damage << "\n";
+  return damage.empty() && i == rowCount ? 0 : 1;
 }
 
 void AddRowsCommand(CLI::App& app, int& status) {

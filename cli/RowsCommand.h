@@ -12,7 +12,9 @@ namespace tvk::cli {
 
 void AddRowsCommand(CLI::App& app, int& status);
 
-// Time (with the display settings), then one column per channel; 1 when the log cannot be read.
+// Time (with the display settings), then one column per channel, each value in the shortest text that
+// reads back as the same float. 1 when the log cannot be read, is damaged (after the rows it holds) or
+// `out` fails.
 int RunRows(const std::string& path, std::ostream& out, std::ostream& err);
 
 }  // namespace tvk::cli

@@ -5,8 +5,10 @@
 #include "cli/InfoCommand.h"
 #include "cli/RowsCommand.h"
 #include "cli/SamplesCommand.h"
+#include "cli/StandardOutput.h"
 
 int main(int argc, char** argv) {
+  tvk::cli::UseCheckedStandardOutput();
   CLI::App app{"Tavisko: post-correction of water-level logs"};
   app.require_subcommand(1);
   int status = 0;
@@ -22,5 +24,5 @@ int main(int argc, char** argv) {
     const int code = app.exit(e);
     return code == 0 ? 0 : 2;
   }
-  return status;
+  return tvk::cli::FinishStandardOutput(status);
 }

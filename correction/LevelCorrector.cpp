@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "common/Calendar.h"
+#include "common/Format.h"
 #include "common/LocalTime.h"
 #include "common/ResultCodes.h"
 #include "common/ResultMessages.h"
@@ -457,6 +458,22 @@ int CLevelCorrector::FailCode(ResultCode code) { return Fail(GetResultCodeMessag
 
 // ---- Admission -------------------------------------------------------------------------------------
 
+std::string DescribeDataDamage(const TMSystem::CTMLogFileDataAndCfg& log) {
+  const TMSystem::CTMDataIntegrity facts = log.GetDataIntegrity();
+  std::string text;
+  // A corrected log is written with the regular row size: a source counted with another one would
+  // lose rows or gain invented ones.
+  if (!facts.rowSizeRegular) {
+    text = StrFormat("the row size field says %u bytes, its channels need %u", unsigned{facts.rowByteCount},
+                     unsigned{facts.regularRowByteCount});
+  }
+  if (facts.cutShort) {
+    if (!text.empty()) text += "; ";
+    text += StrFormat("the log data is cut short: %u of %u rows present", facts.rowsPresent, facts.rowsClaimed);
+  }
+  return text;
+}
+
 int CheckLogFile(const std::string& path) {
   std::string reason;
   return CheckLogFile(path, reason);
@@ -468,6 +485,7 @@ int CheckLogFile(const std::string& path, std::string& reason) {
     if (path.empty()) return 0;
     TMSystem::CTMLogFile log;
     if (Failed(log.Load(path, TMSystem::kLoadOnDemand))) return 0;
+    if (reason = DescribeDataDamage(log); !reason.empty()) return 0;
     const char* refusal = RefusalOf(log);
     reason = refusal != nullptr ? refusal : "";
     return refusal == nullptr ? 1 : 0;

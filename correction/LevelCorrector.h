@@ -121,8 +121,12 @@ int ReplaceLevelCells(std::vector<TMSystem::CTMDataRow>& rows, std::size_t level
 int WriteLevelColumn(TMSystem::CTMLogFileDataAndCfg& log, const std::vector<TMSystem::CTMDataValue>& newValues,
                      std::uint16_t mode, std::uint16_t unit, std::string& errorText);
 
+// What is wrong with the data block `log` was loaded from, in words; empty when it is sound.
+std::string DescribeDataDamage(const TMSystem::CTMLogFileDataAndCfg& log);
+
 // Whether the log at `path` may be offered for correction: a level unit and a level channel, the
-// notes its mode needs and none that it must not carry (an earlier post-correction in particular).
+// notes its mode needs and none that it must not carry (an earlier post-correction in particular), and
+// a data block that is neither cut short nor has a row size other than its channels need.
 int CheckLogFile(const std::string& path);
 // The same, with the reason for a refusal in `reason` (empty when accepted).
 int CheckLogFile(const std::string& path, std::string& reason);

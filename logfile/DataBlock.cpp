@@ -172,6 +172,8 @@ ResultCode CTMDataBlock::LoadAll(const std::string& path) {
     if (sectionSize == 0) return kNoData;
 
     Reset();  // whatever the block held before, in either mode
+    sectionSize_ = sectionSize;
+    sectionBytesPresent_ = reader.LogDataBytesPresent();
     CTMByteBuffer head;
     ResultCode rc = reader.ReadLogData(std::min<std::uint32_t>(sectionSize, 262), head);
     if (rc != kOk) {
@@ -260,6 +262,8 @@ ResultCode CTMDataBlock::LoadOnDemand(const std::string& path) {
     if (reader.LogDataSize() == 0) return kNoData;
 
     Reset();  // whatever the block held before, in either mode
+    sectionSize_ = reader.LogDataSize();
+    sectionBytesPresent_ = reader.LogDataBytesPresent();
     CTMByteBuffer bytes;
     if (const ResultCode rc = reader.ReadLogData(2, bytes); rc != kOk) {
       LogWithError("Failed to read data blk format version: %s - %08X - LE: %d", path, rc, reader.LastError());
@@ -409,7 +413,8 @@ ResultCode CTMDataBlock::DecodeFromWindow(std::uint32_t index, CTMDataRow& out) 
 bool CTMDataBlock::FillWindow(std::uint64_t position) {
   SharedReader& shared = *reader_;
   CTMLogFileReader& reader = shared.reader;
-  const std::uint64_t sectionEnd = reader.LogDataStart() + reader.LogDataSize();
+  // A file cut short still gives the rows it holds.
+  const std::uint64_t sectionEnd = reader.LogDataStart() + reader.LogDataBytesPresent();
   const std::uint32_t wanted = std::max<std::uint32_t>(rowByteCount_, kWindowBytes - kWindowBytes % rowByteCount_);
   const std::uint64_t available = sectionEnd > position ? sectionEnd - position : 0;
   const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(wanted, available));
@@ -613,6 +618,8 @@ void CTMDataBlock::Reset() {
   std::vector<std::uint8_t>().swap(statusHigh_);
   rowCount_ = 0;
   firstRowPosition_ = 0;
+  sectionSize_ = 0;
+  sectionBytesPresent_ = 0;
   reader_.reset();
   window_ = nullptr;
   windowDecodable_ = false;

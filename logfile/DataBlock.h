@@ -123,6 +123,10 @@ class CTMDataBlock {
   std::uint32_t RowCount() const { return rowCount_; }
   bool OnDemand() const { return onDemand_; }
   bool HasData() const { return hasData_; }
+  // The section's size field and the bytes of it the file held when the block was loaded (0 for a block
+  // built in memory).
+  std::uint32_t SectionSize() const { return sectionSize_; }
+  std::uint32_t SectionBytesPresent() const { return sectionBytesPresent_; }
   void SetHasData(bool hasData) { hasData_ = hasData; }
 
   ResultCode GetChannel(std::uint32_t index, CTMChannelInfo& out) const;
@@ -186,6 +190,8 @@ class CTMDataBlock {
   std::vector<std::uint8_t, UnfilledAllocator<std::uint8_t>> rows_;
   std::vector<std::uint8_t> statusHigh_;
   std::uint64_t firstRowPosition_ = 0;
+  std::uint32_t sectionSize_ = 0;
+  std::uint32_t sectionBytesPresent_ = 0;
   std::shared_ptr<SharedReader> reader_;
   CTMRowWindow* window_ = nullptr;  // in *reader_
   bool windowDecodable_ = false;    // rows on demand whose stored size holds all their values

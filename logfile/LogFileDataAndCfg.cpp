@@ -12,6 +12,7 @@ CTMLogFileDataAndCfg::~CTMLogFileDataAndCfg() { ResetData(); }
 void CTMLogFileDataAndCfg::ResetData() {
   Guard guard(mutex_);
   data_.Reset();
+  integrity_ = CTMDataIntegrity{};
 }
 
 void CTMLogFileDataAndCfg::Reset() {
@@ -27,6 +28,7 @@ ResultCode CTMLogFileDataAndCfg::CopyDataFrom(const CTMLogFileDataAndCfg& other)
     const ResultCode rc = CopyFrom(other);
     if (tvk::Failed(rc)) return rc;
     data_ = other.data_;
+    integrity_ = other.integrity_;
     return kOk;
   } catch (const std::bad_alloc&) {
     return kUnexpected;
@@ -35,12 +37,36 @@ ResultCode CTMLogFileDataAndCfg::CopyDataFrom(const CTMLogFileDataAndCfg& other)
 
 ResultCode CTMLogFileDataAndCfg::LoadDataAll(const std::string& path) {
   Guard guard(mutex_);
-  return data_.LoadAll(path);
+  const ResultCode rc = data_.LoadAll(path);
+  NoteIntegrity();
+  return rc;
 }
 
 ResultCode CTMLogFileDataAndCfg::LoadDataOnDemand(const std::string& path) {
   Guard guard(mutex_);
-  return data_.LoadOnDemand(path);
+  const ResultCode rc = data_.LoadOnDemand(path);
+  NoteIntegrity();
+  return rc;
+}
+
+void CTMLogFileDataAndCfg::NoteIntegrity() {
+  integrity_ = CTMDataIntegrity{};
+  const std::uint16_t columns = data_.ColumnCount();
+  const std::uint16_t rowBytes = data_.RowByteCount();
+  if (columns == 0 || rowBytes == 0) return;
+  integrity_.rowByteCount = rowBytes;
+  integrity_.regularRowByteCount = static_cast<std::uint16_t>(RowFileSize(columns));
+  integrity_.rowSizeRegular = rowBytes == RowFileSize(columns);
+  const std::uint32_t headers = data_.SiteHeader().FileSize() + 10U * columns;
+  const auto rows = [&](std::uint32_t bytes) { return bytes > headers ? (bytes - headers) / rowBytes : 0; };
+  integrity_.rowsClaimed = rows(data_.SectionSize());
+  integrity_.rowsPresent = rows(data_.SectionBytesPresent());
+  integrity_.cutShort = data_.SectionBytesPresent() < data_.SectionSize();
+}
+
+CTMDataIntegrity CTMLogFileDataAndCfg::GetDataIntegrity() const {
+  Guard guard(mutex_);
+  return integrity_;
 }
 
 ResultCode CTMLogFileDataAndCfg::GetSiteHeader(CTMSiteHeader& out) const {
@@ -83,14 +109,19 @@ ResultCode CTMLogFileDataAndCfg::GetChannels(std::vector<CTMChannelInfo>& out) c
   }
 }
 
+// Channels or rows made in memory are the engine's own, whatever the file held.
 ResultCode CTMLogFileDataAndCfg::SetChannels(const std::vector<CTMChannelInfo>& channels) {
   Guard guard(mutex_);
-  return data_.SetChannels(channels);
+  const ResultCode rc = data_.SetChannels(channels);
+  if (rc == kOk) integrity_ = CTMDataIntegrity{};
+  return rc;
 }
 
 ResultCode CTMLogFileDataAndCfg::SetRows(const std::vector<CTMDataRow>& rows) {
   Guard guard(mutex_);
-  return data_.SetRows(rows);
+  const ResultCode rc = data_.SetRows(rows);
+  if (rc == kOk) integrity_ = CTMDataIntegrity{};
+  return rc;
 }
 
 ResultCode CTMLogFileDataAndCfg::GetRows(std::vector<CTMDataRow>& out) {

@@ -10,6 +10,20 @@
 
 namespace TMSystem {
 
+// How far the data block a log was loaded from can be trusted. Rows are counted with the stored row
+// size, as the block counts them.
+struct CTMDataIntegrity {
+  std::uint32_t rowsClaimed = 0;  // by the section's size field
+  std::uint32_t rowsPresent = 0;  // whole rows the file holds
+  bool cutShort = false;          // the file ends before the section its size field claims
+  // The stored row size is 5 x channels + 6, as every writer writes it.
+  bool rowSizeRegular = true;
+  std::uint16_t rowByteCount = 0;
+  std::uint16_t regularRowByteCount = 0;
+  bool Sound() const { return !cutShort && rowSizeRegular; }
+  friend bool operator==(const CTMDataIntegrity&, const CTMDataIntegrity&) = default;
+};
+
 class CTMLogFileDataAndCfg : public CTMLogFileCfg {
  public:
   CTMLogFileDataAndCfg() = default;
@@ -42,10 +56,15 @@ class CTMLogFileDataAndCfg : public CTMLogFileCfg {
 
   bool HasData() const;
   bool IsOnDemand() const;
+  // What the file held of the data block at the last load, even a failed one once the channels were
+  // read; sound for a block built or replaced in memory.
+  CTMDataIntegrity GetDataIntegrity() const;
 
  protected:
   void ResetData();
+  void NoteIntegrity();
   CTMDataBlock data_;
+  CTMDataIntegrity integrity_;
 };
 
 }  // namespace TMSystem

@@ -3,6 +3,9 @@
 #include <unistd.h>
 
 #include <array>
+#include <bit>
+#include <cstdlib>
+#include <limits>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -121,6 +124,30 @@ TEST_F(InfoCommandTest, RowsAreWrittenAsCsv) {
   EXPECT_EQ(Tavisko({"rows", Path("missing.vxl")}).status, 1);
 }
 
+TEST_F(InfoCommandTest, RowValuesReadBackBitForBit) {
+  const std::vector<float> values = {14.223335f, 0.1f, -0.0f, std::numeric_limits<float>::denorm_min(),
+                                     std::numeric_limits<float>::max(), 1.0e-5f, 123456.79f, -2.5e-38f,
+                                     std::numeric_limits<float>::infinity(), 16777215.0f};
+  test::DataBlockLayout data;
+  data.channels = {{0, 12, 2, 17, 5}, {1, 12, 3, 38, 5}};
+  for (std::size_t i = 0; i < values.size(); i += 2) {
+    data.rows.push_back({{1'641'092'645U + static_cast<std::uint32_t>(i), 0}, {{values[i], 0}, {values[i + 1], 0}}});
+  }
+  test::WriteLogFile(Path("v.vxl"), test::MakeConfiguration("Well 1"), {}, test::MakeDataBlock(data));
+  const test::RunResult run = Tavisko({"rows", Path("v.vxl")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::vector<float> read;
+  const std::vector<std::string> lines = SplitText(run.out, '\n');
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::vector<std::string> fields = SplitText(lines[i], ',');
+    for (std::size_t f = 1; f < fields.size(); ++f) read.push_back(std::strtof(fields[f].c_str(), nullptr));
+  }
+  ASSERT_EQ(read.size(), values.size()) << run.out;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(read[i]), std::bit_cast<std::uint32_t>(values[i])) << values[i];
+  }
+}
+
 TEST_F(InfoCommandTest, FailedFilesGetOneLineEachAndTheRestIsReported) {
   const std::string good = WriteBinaryLog("a.vxl");
   const std::string missing = Path("missing.vxl");
@@ -134,11 +161,6 @@ TEST_F(InfoCommandTest, FailedFilesGetOneLineEachAndTheRestIsReported) {
   EXPECT_EQ(lines[0], missing + ": error 0x81020004: " + GetResultCodeMessage(kOpenFailed));
   EXPECT_EQ(lines[1], junk + ": error 0x81020005: " + GetResultCodeMessage(kBadHeader));
   EXPECT_EQ(lines[2], folder + ": error 0x81020004: " + GetResultCodeMessage(kOpenFailed));
-}
-
-TEST_F(InfoCommandTest, RequiresAFile) {
-  EXPECT_NE(Tavisko({"info"}).status, 0);
-  EXPECT_NE(Tavisko({}).status, 0);
 }
 
 }  // namespace

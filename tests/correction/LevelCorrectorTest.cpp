@@ -446,5 +446,35 @@ TEST(CheckLogFile, EachRuleAcceptsOneLogAndRefusesAnother) {
   EXPECT_EQ(CheckLogFile(dir.File("missing.vxl")), 0);
 }
 
+// A corrected log is written with the rows its source was read with: a log whose rows cannot all be
+// read, or would be counted with a row size other than the one written, is never offered.
+TEST(CheckLogFile, RefusesADamagedDataBlockWithTheReason) {
+  constexpr std::uint32_t kHeaders = 262 + 20;  // then three rows of 16 bytes
+  struct Row {
+    const char* name;
+    test::LogDamage damage;
+    const char* reason;
+  };
+  const Row rows[] = {
+      {"cut inside the last row", test::CutInData(kHeaders + 2 * 16 + 9),
+       "the log data is cut short: 2 of 3 rows present"},
+      {"size field 0xFFFFFFFF", test::DataSizeField(0xFFFFFFFF),
+       "the log data is cut short: 3 of 268435438 rows present"},
+      {"row size 22", test::RowSizeField(22), "the row size field says 22 bytes, its channels need 16"},
+      {"row size 21000", test::RowSizeField(21000), "the row size field says 21000 bytes, its channels need 16"},
+      {"row size 0xFFFF and cut", {kHeaders + 20, {}, 0xFFFF},
+       "the row size field says 65535 bytes, its channels need 16; the log data is cut short: 0 of 0 rows present"},
+  };
+  test::TempFolder dir;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string path = Save(dir, DepthToWaterLog(), std::string(row.name) + ".vxl");
+    test::DamageLogFile(path, row.damage);
+    std::string reason;
+    EXPECT_EQ(CheckLogFile(path, reason), 0);
+    EXPECT_EQ(reason, row.reason);
+  }
+}
+
 }  // namespace
 }  // namespace tvk

@@ -4,6 +4,7 @@
 
 #include "AllocationWatch.h"
 #include "logfile/DataBlock.h"
+#include "logfile/LogFileDataAndCfg.h"
 #include "support/LogFiles.h"
 #include "support/ScopedEnvironment.h"
 
@@ -113,6 +114,51 @@ TEST_F(DataBlockFile, LoadOutcomesInBothModes) {
     CTMDataRow row;
     ASSERT_EQ(onDemand.GetRow(c.rows - 1, row), tvk::kOk);
     EXPECT_EQ(row, TwoChannelsThreeRows(1).rows[c.rows - 1]);
+  }
+}
+
+// Rows claimed by the size field against rows the file holds, and a row size the channels do not
+// need; rows on demand still give every row the file holds.
+TEST_F(DataBlockFile, DamageIsFoundInBothModes) {
+  constexpr std::uint32_t kHeaders = 262 + 20;  // three rows of 16 bytes follow
+  struct Case {
+    const char* name;
+    tvk::test::LogDamage damage;
+    CTMDataIntegrity expected;
+    std::size_t trimmed = 0;  // bytes left out of the block before it is written with its honest size
+  };
+  const Case cases[] = {
+      {"sound", {}, {3, 3, false, true, 16, 16}},
+      {"partial last row in an honest section", {}, {2, 2, false, true, 16, 16}, 5},
+      {"cut inside the second row", tvk::test::CutInData(kHeaders + 16 + 7), {3, 1, true, true, 16, 16}},
+      {"cut after two rows", tvk::test::CutInData(kHeaders + 32), {3, 2, true, true, 16, 16}},
+      {"cut before the first row", tvk::test::CutInData(kHeaders + 3), {3, 0, true, true, 16, 16}},
+      {"size field 0xFFFFFFFF", tvk::test::DataSizeField(0xFFFFFFFF), {268'435'438, 3, true, true, 16, 16}},
+      {"row size 22", tvk::test::RowSizeField(22), {2, 2, false, false, 22, 16}},
+      {"row size 21000", tvk::test::RowSizeField(21000), {0, 0, false, false, 21000, 16}},
+      {"row size 0xFFFF", tvk::test::RowSizeField(0xFFFF), {0, 0, false, false, 0xFFFF, 16}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes block = MakeDataBlock(TwoChannelsThreeRows(2));
+    block.resize(block.size() - c.trimmed);
+    const std::string path = Write(block);
+    tvk::test::DamageLogFile(path, c.damage);
+    CTMLogFileDataAndCfg all;
+    CTMLogFileDataAndCfg onDemand;
+    all.LoadDataAll(path);  // fails when cut short, after the channels
+    ASSERT_EQ(onDemand.LoadDataOnDemand(path), tvk::kOk);
+    EXPECT_EQ(all.GetDataIntegrity(), c.expected);
+    EXPECT_EQ(onDemand.GetDataIntegrity(), c.expected);
+    if (!c.expected.rowSizeRegular) continue;
+    CTMDataRow row;
+    for (std::uint32_t i = 0; i < c.expected.rowsPresent; ++i) {
+      ASSERT_EQ(onDemand.GetRow(i, row), tvk::kOk) << i;
+      EXPECT_EQ(row, TwoChannelsThreeRows(2).rows[i]);
+    }
+    if (c.expected.cutShort) {
+      EXPECT_NE(onDemand.GetRow(c.expected.rowsPresent, row), tvk::kOk);
+    }
   }
 }
 

@@ -103,4 +103,22 @@ Bytes MakeDataBlock(const DataBlockLayout& layout) {
   return ToBytes(buffer);
 }
 
+void DamageLogFile(const std::string& path, const LogDamage& damage) {
+  Bytes file = ReadFileBytes(path);
+  std::uint64_t header = 0;  // the LogData section header, from the section table
+  for (int i = 7; i >= 0; --i) header = header << 8 | file.at(42 + i);
+  const std::size_t data = header + 16;
+  if (damage.dataSize) {
+    for (int i = 0; i < 4; ++i) file.at(header + 8 + i) = static_cast<std::uint8_t>(*damage.dataSize >> (8 * i));
+  }
+  if (damage.rowByteCount) {
+    const std::size_t field = data + (file.at(data + 1) == 1 ? 166 : 262) - 2;  // by the site header's version
+    file.at(field) = static_cast<std::uint8_t>(*damage.rowByteCount >> 8);
+    file.at(field + 1) = static_cast<std::uint8_t>(*damage.rowByteCount);
+  }
+  if (damage.keepDataBytes) file.resize(data + *damage.keepDataBytes);
+  WriteFileBytes(path, file);
+}
+
 }  // namespace tvk::test
+

@@ -2,6 +2,7 @@
 // Builders of log file bytes for tests.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,5 +46,17 @@ struct DataBlockLayout {
   std::uint16_t rowByteCount = 0;
 };
 Bytes MakeDataBlock(const DataBlockLayout& layout);
+
+// Damage as found in the field, done to a binary log file in place: the file cut `keepDataBytes` into its
+// LogData section, the section's size field or the data block's row size field overwritten.
+struct LogDamage {
+  std::optional<std::uint32_t> keepDataBytes;
+  std::optional<std::uint32_t> dataSize;
+  std::optional<std::uint16_t> rowByteCount;
+};
+inline LogDamage CutInData(std::uint32_t keepDataBytes) { return {keepDataBytes, {}, {}}; }
+inline LogDamage DataSizeField(std::uint32_t size) { return {{}, size, {}}; }
+inline LogDamage RowSizeField(std::uint16_t rowByteCount) { return {{}, {}, rowByteCount}; }
+void DamageLogFile(const std::string& path, const LogDamage& damage);
 
 }  // namespace tvk::test
