@@ -114,6 +114,14 @@ DataPointDisplay::DataPointDisplay(const DisplaySnapshot& snapshot) : snapshot_(
   t = base;
   t.second = 8;
   showsSecond_ = shows(t);
+  // Later times show later texts of one length only when the date is whole, the hour tells morning from
+  // afternoon, every field keeps its width and the shown clock never turns back.
+  const SystemTime wide = MakeSystemTime(2021, 11, 14, 15, 16, 17, 0);
+  const bool daylightShifts = !snapshot_.useUtc && !snapshot_.ignoreDst && snapshot_.zone.HasDaylightRule();
+  t = base;
+  t.hour = static_cast<std::uint16_t>(base.hour + 12);
+  orderedAndFixedWidth_ = showsYear_ && showsMonth_ && showsDay_ && showsHour_ && shows(t) && !daylightShifts &&
+                          FieldsText(snapshot_, wide).size() == baseText.size();
 }
 
 std::string DataPointDisplay::Text(const TMSystem::CTMDeviceTime& utc) const {
@@ -147,6 +155,14 @@ int FindNearestRow(const std::vector<TMSystem::CTMDeviceTime>& rowTimes, const T
   const std::size_t nearest = shown(hi) - wanted < wanted - shown(lo) ? hi : lo;
 
   const std::string text = display.Text(rowTimes[nearest]);
+  if (display.IsOrderedAndFixedWidth()) {
+    // Lines showing `text` then form one run around the nearest row and no other line begins with it:
+    // the search from the second line finds the run's first line, or line 1 when the run starts at 0.
+    std::size_t first = nearest;
+    while (first > 0 && display.Text(rowTimes[first - 1]) == text) --first;
+    if (first > 0) return static_cast<int>(first);
+    return rowTimes.size() > 1 && display.Text(rowTimes[1]) == text ? 1 : 0;
+  }
   for (std::size_t k = 1; k <= rowTimes.size(); ++k) {
     const std::size_t line = k % rowTimes.size();
     if (line == nearest || StartsWithIgnoreCase(display.Text(rowTimes[line]), text)) return static_cast<int>(line);

@@ -15,10 +15,10 @@ using TMSystem::CTMVariant;
 // Seconds since 1970 with a decimal fraction, as a device time.
 CTMDeviceTime At(double seconds) { return TMSystem::DeviceTimeFromSeconds(seconds); }
 
-DataPointDisplay UtcDisplay(const char* timePicture = "HH:mm:ss") {
+DataPointDisplay UtcDisplay(const char* timePicture = "HH:mm:ss", const char* datePicture = "yyyy-MM-dd") {
   DisplaySnapshot snapshot;
   snapshot.useUtc = true;
-  snapshot.datePicture = "yyyy-MM-dd";
+  snapshot.datePicture = datePicture;
   snapshot.timePicture = timePicture;
   return DataPointDisplay(snapshot);
 }
@@ -31,6 +31,7 @@ TEST(FindNearestRow, SelectsTheRowTheReferencePageSelects) {
     double target;
     int expected;
     const char* timePicture = "HH:mm:ss";
+    const char* datePicture = "yyyy-MM-dd";
   };
   const Row rows[] = {
       {"nearer the first of two", {0, 10, 20}, 4, 0},
@@ -51,12 +52,15 @@ TEST(FindNearestRow, SelectsTheRowTheReferencePageSelects) {
       {"minutes, nearer the later", {10, 110}, 80, 1, "HH:mm"},
       // Two rows with the same text: the search for the text starts at the second line.
       {"same text finds the second line first", {0.2, 0.7, 5}, 0, 1},
+      // Without the year, a row a year later shows the same text: the earlier line is found first.
+      {"a date without the year shows two rows alike", {-60, 0, 366 * 86400}, 366 * 86400, 1, "HH:mm:ss", "MM-dd"},
+      {"a date without the year, no twin", {-60, 3600, 366 * 86400}, 366 * 86400, 2, "HH:mm:ss", "MM-dd"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     std::vector<CTMDeviceTime> times;
     for (double offset : row.rows) times.push_back(At(kBase + offset));
-    const DataPointDisplay display = UtcDisplay(row.timePicture);
+    const DataPointDisplay display = UtcDisplay(row.timePicture, row.datePicture);
     EXPECT_EQ(FindNearestRow(times, display.ReadBack(At(kBase + row.target)), display), row.expected);
   }
   EXPECT_EQ(FindNearestRow({}, At(kBase), UtcDisplay()), -1);
