@@ -136,19 +136,6 @@ std::int32_t ParseId(std::string_view text) {
   return static_cast<std::int32_t>(negative ? -value : value);
 }
 
-// Left to right, without looking again at what was put in.
-void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
-  std::string out;
-  out.reserve(text.size());
-  std::size_t start = 0;
-  for (std::size_t pos; (pos = text.find(from, start)) != std::string::npos; start = pos + from.size()) {
-    out.append(text, start, pos - start);
-    out.append(to);
-  }
-  out.append(text, start, std::string::npos);
-  text = std::move(out);
-}
-
 std::string Unescape(std::string text) {
   ReplaceAll(text, "\\t", "\t");
   ReplaceAll(text, "\\n", "\n");
