@@ -253,6 +253,42 @@ TEST_F(DisplayTexts, TableLayouts) {
   }
 }
 
+TEST_F(DisplayTexts, RewrittenHiveIsSeenByTheNextCall) {
+  // Same size, same inode, within the same clock tick of the file system: only the content differs.
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
+    const bool utc = round % 2 == 1;
+    WriteSettings(kCustom + "\"UseUTC\"=dword:0000000" + (utc ? "1" : "0") + "\r\n");
+    ASSERT_EQ(FormatDateTime(kSummerNoon), utc ? "2021-07-01 12:00" : "2021-07-01 14:00");
+  }
+}
+
+TEST_F(DisplayTexts, TimeZoneLabel) {
+  const SystemTime winter = MakeSystemTime(2021, 1, 15, 12);
+  struct Case {
+    const char* name;
+    const char* values;
+    SystemTime utc;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"standard time", "", winter, "CET"},
+      {"daylight time", "", kSummerNoon, "CEST"},
+      {"daylight time ignored", "\"IgnoreDST\"=dword:00000001\r\n", kSummerNoon, "CET (Ignore DST)"},
+      {"UTC wins", "\"UseUTC\"=dword:00000001\r\n\"IgnoreDST\"=dword:00000001\r\n", kSummerNoon, "UTC"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetDisplaySettingsCache();
+    WriteSettings(c.values);
+    EXPECT_EQ(TimeZoneLabel(c.utc), c.expected);
+  }
+  ResetDisplaySettingsCache();
+  WriteSettings("");
+  ScopedTimeZone plain("XST-3");
+  EXPECT_EQ(TimeZoneLabel(kSummerNoon), "XST") << "a zone without daylight time";
+}
+
 TEST_F(DisplayTexts, SnapshotFormatsAsTheSettingsItWasTakenWith) {
   const char* variants[] = {
       "",
