@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <ctime>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "common/DisplaySettings.h"
 #include "common/LocalTime.h"
@@ -261,6 +264,27 @@ TEST_F(DisplayTexts, RewrittenHiveIsSeenByTheNextCall) {
     WriteSettings(kCustom + "\"UseUTC\"=dword:0000000" + (utc ? "1" : "0") + "\r\n");
     ASSERT_EQ(FormatDateTime(kSummerNoon), utc ? "2021-07-01 12:00" : "2021-07-01 14:00");
   }
+}
+
+TEST_F(DisplayTexts, ThreadsFormatWhileTheHiveChanges) {
+  WriteSettings(kCustom);
+  std::atomic<bool> stop{false};
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> readers;
+  for (int t = 0; t < 3; ++t) {
+    readers.emplace_back([&] {
+      while (!stop) {
+        const std::string text = FormatDateTime(kSummerNoon);
+        if (text != "2021-07-01 12:00" && text != "2021-07-01 14:00") ++wrong;
+      }
+    });
+  }
+  for (int round = 0; round < 50; ++round) {
+    WriteSettings(kCustom + "\"UseUTC\"=dword:0000000" + (round % 2 == 0 ? "1" : "0") + "\r\n");
+  }
+  stop = true;
+  for (std::thread& reader : readers) reader.join();
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(DisplayTexts, TimeZoneLabel) {
