@@ -16,6 +16,7 @@
 #include "common/DisplaySettings.h"
 #include "common/LocalTime.h"
 #include "common/StringTable.h"
+#include "common/WorkingFolders.h"
 #include "platform/MessageBox.h"
 #include "support/ScopedEnvironment.h"
 
@@ -61,6 +62,14 @@ TEST(NonRegularInputs, FifoInPlaceOfAnInputIsRefusedWithoutWaiting) {
        [&] {
          setenv("TZ", fifo.c_str(), 1);
          return UtcToLocal(summerNoon, false) == summerNoon;  // no zone read: UTC
+       }},
+      {"user folders file",
+       [&] {
+         symlink(fifo.c_str(), (folder / "user-dirs.dirs").c_str());
+         setenv("HOME", folder.Path().c_str(), 1);
+         setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
+         setenv("TAVISKO_REGISTRY_DIR", (folder / "none").c_str(), 1);
+         return GetWorkingDir() == folder / "Documents/Dovmark Data";
        }},
       {"string-table override file",
        [&] {
