@@ -6,10 +6,15 @@
 #include "cli/RowsCommand.h"
 #include "cli/SamplesCommand.h"
 #include "cli/StandardOutput.h"
+#include "common/StringTable.h"
+#include "platform/SystemInfo.h"
 
 int main(int argc, char** argv) {
   tvk::cli::UseCheckedStandardOutput();
+  // Loaded here, on the thread that shows its warning, before any worker needs a text.
+  tvk::LoadSystemStringTable();
   CLI::App app{"Tavisko: post-correction of water-level logs"};
+  app.set_version_flag("--version", tvk::platform::ExecutableVersion());
   app.require_subcommand(1);
   int status = 0;
   tvk::cli::AddInfoCommand(app, status);

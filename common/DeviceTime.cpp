@@ -25,9 +25,6 @@ std::optional<FileTime> ClampedTicks(const SystemTime& time) {
 
 }  // namespace
 
-SystemTime DeviceTimeRangeStart() { return FromTicks(tvk::kUnixEpochFileTime); }
-SystemTime DeviceTimeRangeEnd() { return FromTicks(kRangeEndTicks); }
-
 SystemTime ClampToDeviceRange(const SystemTime& time) {
   return FromTicks(ClampedTicks(time).value_or(tvk::kUnixEpochFileTime));
 }

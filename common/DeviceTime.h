@@ -19,9 +19,6 @@ struct CTMDeviceTime {
 // 2050-01-01 00:00:00 UTC, the end of the valid range, in seconds since 1970.
 constexpr std::uint32_t kDeviceTimeMaxSeconds = 2'524'608'000U;
 
-tvk::SystemTime DeviceTimeRangeStart();  // 1970-01-01 00:00:00
-tvk::SystemTime DeviceTimeRangeEnd();    // 2050-01-01 00:00:00
-
 // Each conversion clamps to the valid range.
 CTMDeviceTime DeviceTimeFromParts(std::uint32_t seconds, std::uint16_t fraction);
 CTMDeviceTime DeviceTimeFromSeconds(double seconds);

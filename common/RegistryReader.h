@@ -6,7 +6,16 @@
 #include <string>
 #include <string_view>
 
+namespace tvk::platform {
+struct RegistryValue;
+}
+
 namespace tvk {
+
+// The type rules of the two reads below, for a value already found: 11 when it is of another type,
+// 13 / 234 when a DWORD holds fewer / more than 4 bytes.
+int DwordOfValue(const platform::RegistryValue& stored, std::uint32_t& value);
+int StringOfValue(const platform::RegistryValue& stored, std::string& text);
 
 enum class RegistryRoot { CurrentUser, LocalMachine };
 

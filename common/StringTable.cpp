@@ -1,21 +1,21 @@
 #include "common/StringTable.h"
 
 #include <atomic>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <mutex>
 #include <new>
 #include <string_view>
 #include <vector>
 
+#include "common/ErrorLog.h"
 #include "common/Format.h"
 #include "common/SystemStringsEnglish.h"
 #include "common/TextUtil.h"
 #include "common/Utf.h"
 #include "common/WorkingFolders.h"
 #include "platform/MessageBox.h"
+#include "platform/RegularFile.h"
 
 namespace tvk {
 namespace {
@@ -34,8 +34,7 @@ struct TableState {
   bool loadPending = true;
   // Set once the first load has been tried, so lookups after that take no lock.
   std::atomic<bool> settled{false};
-  // Recursive: a message-box hook shown while loading may itself look up a text.
-  std::recursive_mutex lock;
+  std::mutex lock;
 };
 
 TableState& State() {
@@ -136,19 +135,6 @@ std::int32_t ParseId(std::string_view text) {
   return static_cast<std::int32_t>(negative ? -value : value);
 }
 
-// Left to right, without looking again at what was put in.
-void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
-  std::string out;
-  out.reserve(text.size());
-  std::size_t start = 0;
-  for (std::size_t pos; (pos = text.find(from, start)) != std::string::npos; start = pos + from.size()) {
-    out.append(text, start, pos - start);
-    out.append(to);
-  }
-  out.append(text, start, std::string::npos);
-  text = std::move(out);
-}
-
 std::string Unescape(std::string text) {
   ReplaceAll(text, "\\t", "\t");
   ReplaceAll(text, "\\n", "\n");
@@ -157,20 +143,22 @@ std::string Unescape(std::string text) {
   return text;
 }
 
-// One line of UTF-16LE code units up to a line feed or the end of the file, carriage returns
-// dropped. A lone trailing byte is not a code unit and is ignored. False at the end of the file.
-bool ReadLine(std::istream& in, std::u16string& line) {
+// Translations are a few hundred kilobytes; anything this large is not one.
+constexpr std::size_t kMaxOverrideBytes = 16u << 20;
+
+// The next line of UTF-16LE code units from `pos` up to a line feed or the end, carriage returns
+// dropped. A lone trailing byte is not a code unit and is ignored. False at the end.
+bool NextLine(std::string_view bytes, std::size_t& pos, std::u16string& line) {
   line.clear();
-  char bytes[2];
-  bool any = false;
-  while (in.read(bytes, 2)) {
-    any = true;
-    const auto unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[0]) |
-                                            (static_cast<unsigned char>(bytes[1]) << 8));
+  if (bytes.size() - pos < 2) return false;
+  while (bytes.size() - pos >= 2) {
+    const auto unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[pos]) |
+                                            (static_cast<unsigned char>(bytes[pos + 1]) << 8));
+    pos += 2;
     if (unit == u'\n') return true;
     if (unit != u'\r') line.push_back(unit);
   }
-  return any;
+  return true;
 }
 
 void ApplyLineLocked(TableState& state, std::u16string_view line) {
@@ -186,30 +174,38 @@ void ApplyLineLocked(TableState& state, std::u16string_view line) {
 
 ResultCode ApplyOverrideLocked(TableState& state, const std::string& path) {
   if (!state.loaded || state.entries.empty()) return kFail;
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return kFail;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return kFail;
-  char bom[2];
-  if (!in.read(bom, 2) || static_cast<unsigned char>(bom[0]) != 0xFF || static_cast<unsigned char>(bom[1]) != 0xFE) {
+  std::string bytes;
+  platform::FileStamp stamp;
+  // A FIFO or device in the file's place is refused rather than waited on.
+  if (platform::ReadRegularFile(path, kMaxOverrideBytes, bytes, stamp) != platform::ReadFileResult::kOk) {
+    return kFail;
+  }
+  if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF || static_cast<unsigned char>(bytes[1]) != 0xFE) {
     return kOk;
   }
+  std::size_t pos = 2;
   std::u16string line;
-  while (ReadLine(in, line)) ApplyLineLocked(state, line);
+  while (NextLine(bytes, pos, line)) ApplyLineLocked(state, line);
   return kOk;
 }
 
-bool LoadLocked(TableState& state, const std::string& overridePath) {
+// Loads the table; returns the warning to show once the table's lock is released, if any.
+std::string LoadLocked(TableState& state, const std::string& overridePath, bool& loaded) {
   LoadBuiltInLocked(state);
-  if (!state.loaded) return false;
+  loaded = state.loaded;
   std::error_code error;
-  if (overridePath.empty() || !std::filesystem::exists(overridePath, error)) return true;
-  if (Failed(ApplyOverrideLocked(state, overridePath))) {
-    platform::ShowWarningMessageBox(
-        StrFormat("Failed to override system string table from file:\n%s", overridePath.c_str()),
-        "System String Table Error");
-  }
-  return true;
+  if (!loaded || overridePath.empty() || !std::filesystem::exists(overridePath, error)) return {};
+  if (Succeeded(ApplyOverrideLocked(state, overridePath))) return {};
+  return StrFormat("Failed to override system string table from file:\n%s", overridePath.c_str());
+}
+
+constexpr const char* kWarningTitle = "System String Table Error";
+
+// Never called with the table's lock held: a message box may wait for another thread that is itself
+// looking up a text.
+void ShowWarning(const std::string& text) {
+  if (text.empty()) return;
+  if (!platform::ShowWarningMessageBox(text, kWarningTitle)) WriteErrorLog(std::string(kWarningTitle) + ": " + text);
 }
 
 std::string DefaultOverridePath() { return CombinePath(GetTranslateDir(), "SystemStringTable.txt"); }
@@ -217,16 +213,21 @@ std::string DefaultOverridePath() { return CombinePath(GetTranslateDir(), "Syste
 void EnsureLoaded() {
   TableState& state = State();
   if (state.settled.load(std::memory_order_acquire)) return;
-  std::lock_guard guard(state.lock);
-  // Cleared before loading, so a lookup made while the load is under way does not load again.
-  if (!state.loadPending) return;
-  state.loadPending = false;
-  try {
-    LoadLocked(state, DefaultOverridePath());
-  } catch (...) {
-    UnloadLocked(state);
+  std::string warning;
+  {
+    std::lock_guard guard(state.lock);
+    // Cleared before loading, so a lookup made while the load is under way does not load again.
+    if (!state.loadPending) return;
+    state.loadPending = false;
+    try {
+      bool loaded = false;
+      warning = LoadLocked(state, DefaultOverridePath(), loaded);
+    } catch (...) {
+      UnloadLocked(state);
+    }
+    state.settled.store(true, std::memory_order_release);
   }
-  state.settled.store(true, std::memory_order_release);
+  ShowWarning(warning);
 }
 
 const std::string& LookUp(std::uint32_t id) {
@@ -257,16 +258,29 @@ void UnloadSystemStringTable() {
 
 bool LoadSystemStringTable(const std::string& overridePath) {
   TableState& state = State();
-  std::lock_guard guard(state.lock);
-  state.loadPending = false;
   bool loaded = false;
-  try {
-    loaded = LoadLocked(state, overridePath);
-  } catch (...) {
-    UnloadLocked(state);
+  std::string warning;
+  {
+    std::lock_guard guard(state.lock);
+    state.loadPending = false;
+    try {
+      warning = LoadLocked(state, overridePath, loaded);
+    } catch (...) {
+      UnloadLocked(state);
+      loaded = false;
+    }
+    state.settled.store(true, std::memory_order_release);
   }
-  state.settled.store(true, std::memory_order_release);
+  ShowWarning(warning);
   return loaded;
+}
+
+bool LoadSystemStringTable() {
+  try {
+    return LoadSystemStringTable(DefaultOverridePath());
+  } catch (...) {
+    return false;
+  }
 }
 
 ResultCode ApplySystemStringOverrideFile(const std::string& path) {

@@ -1,6 +1,7 @@
 #pragma once
-// The numbered system texts (ids 10000-10762) and the unit table. Loaded on first use, English,
-// with the translator's override file "SystemStringTable.txt" in the Translate folder applied.
+// The numbered system texts (ids 10000-10762) and the unit table: English, with the translator's
+// override file "SystemStringTable.txt" in the Translate folder applied. Loaded by
+// LoadSystemStringTable() at start-up, else by the first lookup. Lookups from any thread are safe.
 
 #include <cstdint>
 #include <string>
@@ -22,10 +23,14 @@ const std::string& GetUnitAbbreviation(std::uint16_t unitId);
 
 void UnloadSystemStringTable();
 
-// Loads the English texts now and applies the override file at `overridePath` when a file exists
-// there (an empty path applies none). A file that exists but cannot be applied is reported in a
-// warning message box. Returns whether the table is loaded. The first lookup does the same with
-// the file in the Translate folder.
+// Loads the English texts now and applies the override file "SystemStringTable.txt" in the Translate
+// folder, as the first lookup would otherwise do on whatever thread needs a text first. Call it once
+// at start-up on the thread that owns the message-box hook (the plug-in's TVK_Initialize, the command
+// line's main): a file that exists but cannot be applied is reported in a warning message box, which
+// is shown only after the table's lock is released. Returns whether the table is loaded.
+bool LoadSystemStringTable();
+
+// The same with the override file at `overridePath` (an empty path applies none).
 bool LoadSystemStringTable(const std::string& overridePath);
 
 // Applies an override file to the loaded table: a UTF-16LE text (with byte-order mark) of lines

@@ -82,6 +82,16 @@ std::size_t ReplaceChar(std::string& text, char from, char to) {
   return count;
 }
 
+std::size_t ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
+  if (from.empty()) return 0;
+  std::size_t count = 0;
+  for (std::size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size())) {
+    text.replace(pos, from.size(), to);
+    ++count;
+  }
+  return count;
+}
+
 std::string FloatListToText(const std::vector<float>& values) {
   std::string out;
   for (std::size_t i = 0; i < values.size(); ++i) {

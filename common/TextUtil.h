@@ -31,6 +31,10 @@ std::vector<std::string> SplitText(std::string_view text, char delimiter);
 // Replaces every `from` with `to`; returns how many were replaced.
 std::size_t ReplaceChar(std::string& text, char from, char to);
 
+// Replaces every `from` with `to`, left to right, never looking again at what was put in; returns
+// how many were replaced. An empty `from` replaces nothing.
+std::size_t ReplaceAll(std::string& text, std::string_view from, std::string_view to);
+
 // Each value as "%g", separated by ";".
 std::string FloatListToText(const std::vector<float>& values);
 

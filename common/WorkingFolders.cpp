@@ -17,14 +17,6 @@ bool IsDirectory(const std::string& path) {
   return !path.empty() && std::filesystem::is_directory(path, error);
 }
 
-// Failures are not reported: a later file operation in the folder fails instead. Like the shell's
-// folder creation, a relative path is refused rather than made in whatever the current folder is.
-void EnsureDirectory(const std::string& path) {
-  if (path.empty() || IsDirectory(path) || !std::filesystem::path(path).is_absolute()) return;
-  std::error_code error;
-  std::filesystem::create_directories(path, error);
-}
-
 // The "WorkingDir" of one hive when it names an existing folder, else empty.
 std::string RegisteredWorkingDir(RegistryRoot root) {
   RegistryReader reader;
@@ -35,9 +27,7 @@ std::string RegisteredWorkingDir(RegistryRoot root) {
 
 std::string SubFolder(std::string_view name) {
   try {
-    const std::string folder = CombinePath(GetWorkingDir(), name);
-    EnsureDirectory(folder);
-    return folder;
+    return CombinePath(GetWorkingDir(), name);
   } catch (const std::exception&) {
     return {};
   }
@@ -50,7 +40,6 @@ std::string GetWorkingDir() {
     std::string folder = RegisteredWorkingDir(RegistryRoot::CurrentUser);
     if (folder.empty()) folder = RegisteredWorkingDir(RegistryRoot::LocalMachine);
     if (folder.empty()) folder = CombinePath(platform::DocumentsFolder(), "Dovmark Data");
-    EnsureDirectory(folder);
     return folder;
   } catch (const std::exception&) {
     return {};
@@ -59,5 +48,17 @@ std::string GetWorkingDir() {
 
 std::string GetSiteDataDir() { return SubFolder("Site Data"); }
 std::string GetTranslateDir() { return SubFolder("Translate"); }
+
+bool CreateFolder(const std::string& path) {
+  try {
+    if (IsDirectory(path)) return true;
+    if (path.empty() || !std::filesystem::path(path).is_absolute()) return false;
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    return IsDirectory(path);
+  } catch (const std::exception&) {
+    return false;
+  }
+}
 
 }  // namespace tvk

@@ -1,6 +1,7 @@
 #pragma once
-// The host's working data folder and its "Site Data" and "Translate" subfolders. Each getter creates
-// its folder (with parents) when it is missing.
+// The host's working data folder and its "Site Data" and "Translate" subfolders. The getters only
+// name the folders: reading creates nothing in the user's documents folder. Code that writes into a
+// folder creates it first with CreateFolder.
 
 #include <string>
 
@@ -9,5 +10,9 @@ namespace tvk {
 std::string GetWorkingDir();
 std::string GetSiteDataDir();
 std::string GetTranslateDir();
+
+// Creates `path` with its missing parents; true when it is a folder afterwards. A relative path is
+// refused rather than made in whatever the current folder is.
+bool CreateFolder(const std::string& path);
 
 }  // namespace tvk

@@ -12,36 +12,17 @@ using ConfigKeyId = std::uint32_t;
 
 constexpr ConfigKeyId kConfigKeyCount = 270;
 
-// Ids the library, the engine and the command line look up.
+// Ids looked up by id; any other key is looked up by name.
 constexpr ConfigKeyId kKeyUnknown = 0;
-constexpr ConfigKeyId kKeyDeviceName = 3;
-constexpr ConfigKeyId kKeyDeviceSerialNum = 5;
-constexpr ConfigKeyId kKeyDeviceTypeId = 6;
 constexpr ConfigKeyId kKeySiteName = 9;
 constexpr ConfigKeyId kKeySiteGuid = 10;
-constexpr ConfigKeyId kKeyCreatorUserName = 11;
-constexpr ConfigKeyId kKeyCreatorComputerName = 12;
-constexpr ConfigKeyId kKeyApplicationName = 13;
-constexpr ConfigKeyId kKeyApplicationVer = 14;
-constexpr ConfigKeyId kKeyCreateDateTime = 15;
 constexpr ConfigKeyId kKeyLogGuid = 16;
-constexpr ConfigKeyId kKeyLogType = 17;
 constexpr ConfigKeyId kKeyLevelMeasurementMode = 18;
 constexpr ConfigKeyId kKeySpecificGravity = 19;
 constexpr ConfigKeyId kKeyLevelReferenceMode = 20;
-constexpr ConfigKeyId kKeyRemindMeLater = 21;
 constexpr ConfigKeyId kKeyLevelReferenceVal = 22;
-constexpr ConfigKeyId kKeyLevelUnitId = 23;
-constexpr ConfigKeyId kKeyLevelRefDepthOfProbe = 24;
-constexpr ConfigKeyId kKeyLevelRefPressureOffset = 25;
-constexpr ConfigKeyId kKeyLevelRefPressure = 26;
-constexpr ConfigKeyId kKeyLevelRefPressureUnitId = 27;
-constexpr ConfigKeyId kKeyLevelRefTemp = 28;
-constexpr ConfigKeyId kKeyLevelRefTempUnitId = 29;
 constexpr ConfigKeyId kKeyBaroAdjustedValues = 34;
 constexpr ConfigKeyId kKeyLevelOffset = 35;
-constexpr ConfigKeyId kKeyLevelRefHeadPressure = 36;
-constexpr ConfigKeyId kKeyLogChannelCount = 53;
 
 // Per-channel keys: "CH<n> <word>" for channel 0-31, six words in this order.
 enum class ChannelKey : std::uint32_t {

@@ -5,14 +5,17 @@
 
 #include <cstdlib>
 #include <exception>
-#include <fstream>
+#include <sstream>
 #include <string_view>
 #include <vector>
+
+#include "platform/RegularFile.h"
 
 namespace tvk::platform {
 namespace {
 
 constexpr std::string_view kDocumentsKey = "XDG_DOCUMENTS_DIR=";
+constexpr std::size_t kMaxDirsBytes = 1 << 20;
 
 std::string PasswordHome() {
   std::vector<char> buffer(16384);
@@ -70,7 +73,14 @@ std::string DocumentsFolder() {
   try {
     const std::string home = HomeFolder();
     if (home.empty()) return {};
-    std::ifstream dirs(ConfigFolder(home) + "/user-dirs.dirs");
+    std::string content;
+    FileStamp stamp;
+    // Read without blocking: a FIFO in the file's place is skipped, not waited on.
+    if (ReadRegularFile(ConfigFolder(home) + "/user-dirs.dirs", kMaxDirsBytes, content, stamp) !=
+        ReadFileResult::kOk) {
+      content.clear();
+    }
+    std::istringstream dirs(content);
     std::string line;
     std::string documents;
     // The last assignment wins, as when the file is sourced by a shell.

@@ -2,40 +2,47 @@
 
 #include <cstdio>
 #include <mutex>
+#include <thread>
 
 namespace tvk::platform {
 namespace {
 
-std::mutex& HookLock() {
-  static std::mutex lock;
-  return lock;
-}
+struct HookState {
+  std::mutex lock;
+  MessageBoxHook hook;
+  std::thread::id owner;
+};
 
-MessageBoxHook& Hook() {
-  static MessageBoxHook hook;
-  return hook;
+HookState& State() {
+  static HookState state;
+  return state;
 }
 
 }  // namespace
 
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
-  std::lock_guard guard(HookLock());
-  MessageBoxHook previous = std::move(Hook());
-  Hook() = std::move(hook);
+  HookState& state = State();
+  std::lock_guard guard(state.lock);
+  MessageBoxHook previous = std::move(state.hook);
+  state.hook = std::move(hook);
+  state.owner = std::this_thread::get_id();
   return previous;
 }
 
-void ShowWarningMessageBox(const std::string& text, const std::string& title) {
+bool ShowWarningMessageBox(const std::string& text, const std::string& title) {
   MessageBoxHook hook;
   {
-    std::lock_guard guard(HookLock());
-    hook = Hook();
+    HookState& state = State();
+    std::lock_guard guard(state.lock);
+    if (state.owner == std::this_thread::get_id()) hook = state.hook;
   }
+  // Called outside the lock: the dialog may run an event loop that sets another hook.
   if (hook) {
     hook(text, title);
-    return;
+    return true;
   }
   std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+  return false;
 }
 
 }  // namespace tvk::platform

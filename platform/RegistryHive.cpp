@@ -1,14 +1,11 @@
 #include "platform/RegistryHive.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <exception>
+#include <mutex>
 
 #include "platform/DocumentsFolder.h"
+#include "platform/RegularFile.h"
 
 namespace tvk::platform {
 namespace {
@@ -222,30 +219,6 @@ bool IsValueLine(std::u16string_view line) {
   return !line.empty() && (line.front() == u'"' || line.front() == u'@');
 }
 
-int ReadFileBytes(const std::string& path, std::string& bytes) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == EACCES || errno == EPERM ? kErrorAccessDenied : kErrorFileNotFound;
-  struct stat info {};
-  int result = kErrorSuccess;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    result = kErrorFileNotFound;
-  } else if (static_cast<std::uint64_t>(info.st_size) > kMaxHiveBytes) {
-    result = kErrorBadFormat;
-  } else {
-    bytes.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    bytes.resize(done);  // a file that shrank meanwhile is read as far as it goes
-  }
-  close(fd);
-  return result;
-}
-
 std::string RootKeyPath(std::string_view root, std::string_view subKey) {
   while (!subKey.empty() && subKey.front() == '\\') subKey.remove_prefix(1);
   std::string path(root);
@@ -255,12 +228,71 @@ std::string RootKeyPath(std::string_view root, std::string_view subKey) {
 
 bool IsKnownRoot(std::string_view root) { return root == kCurrentUserRoot || root == kLocalMachineRoot; }
 
-int LoadHive(std::string_view root, RegistryHive& hive) {
-  if (!IsKnownRoot(root)) return kErrorFileNotFound;
-  std::string bytes;
-  const std::string path = RegistryDirectory() + "/" + std::string(root) + ".reg";
-  if (const int result = ReadFileBytes(path, bytes); result != kErrorSuccess) return result;
-  return hive.Parse(bytes);
+int ErrorOf(ReadFileResult result) {
+  switch (result) {
+    case ReadFileResult::kOk: return kErrorSuccess;
+    case ReadFileResult::kAccessDenied: return kErrorAccessDenied;
+    case ReadFileResult::kTooLarge: return kErrorBadFormat;
+    default: return kErrorFileNotFound;  // missing, or not a file a hive can be read from
+  }
+}
+
+struct CachedHive {
+  FileStamp stamp;
+  bool settled = false;
+  int result = kErrorFileNotFound;
+  std::shared_ptr<const RegistryHive> hive;
+};
+
+// Parsed hives by file path. Entries are replaced whole, never changed, so a hive handed out stays
+// valid and unchanged for as long as its holder keeps it.
+class HiveCache {
+ public:
+  std::shared_ptr<const RegistryHive> Load(const std::string& path, int& result) {
+    FileStamp now;
+    if (!StampOfFile(path, now)) {
+      result = kErrorFileNotFound;
+      return nullptr;
+    }
+    {
+      std::lock_guard guard(lock_);
+      const auto it = entries_.find(path);
+      if (it != entries_.end() && it->second.settled && it->second.stamp == now) {
+        result = it->second.result;
+        return it->second.hive;
+      }
+    }
+    CachedHive entry = Read(path);
+    result = entry.result;
+    std::shared_ptr<const RegistryHive> hive = entry.hive;
+    std::lock_guard guard(lock_);
+    if (entries_.size() >= kMaxEntries) entries_.clear();  // only tests switch folders
+    entries_[path] = std::move(entry);
+    return hive;
+  }
+
+ private:
+  static constexpr std::size_t kMaxEntries = 16;
+
+  static CachedHive Read(const std::string& path) {
+    CachedHive entry;
+    std::string bytes;
+    entry.result = ErrorOf(ReadRegularFile(path, kMaxHiveBytes, bytes, entry.stamp));
+    if (entry.result != kErrorSuccess) return entry;  // not cached: the stamp was not taken
+    entry.settled = StampIsSettled(entry.stamp);
+    auto hive = std::make_shared<RegistryHive>();
+    entry.result = hive->Parse(bytes);
+    if (entry.result == kErrorSuccess) entry.hive = std::move(hive);
+    return entry;
+  }
+
+  std::mutex lock_;
+  std::map<std::string, CachedHive> entries_;
+};
+
+HiveCache& Cache() {
+  static HiveCache cache;
+  return cache;
 }
 
 }  // namespace
@@ -357,11 +389,25 @@ std::string RegistryDirectory() {
   }
 }
 
+std::shared_ptr<const RegistryHive> LoadRegistryHive(std::string_view root, int& result) {
+  try {
+    if (!IsKnownRoot(root)) {
+      result = kErrorFileNotFound;
+      return nullptr;
+    }
+    return Cache().Load(RegistryDirectory() + "/" + std::string(root) + ".reg", result);
+  } catch (const std::exception&) {
+    result = kErrorNotEnoughMemory;
+    return nullptr;
+  }
+}
+
 int OpenRegistryKey(std::string_view root, std::string_view subKey) {
   try {
-    RegistryHive hive;
-    if (const int result = LoadHive(root, hive); result != kErrorSuccess) return result;
-    return hive.HasKey(RootKeyPath(root, subKey)) ? kErrorSuccess : kErrorFileNotFound;
+    int result = kErrorSuccess;
+    const auto hive = LoadRegistryHive(root, result);
+    if (hive == nullptr) return result;
+    return hive->HasKey(RootKeyPath(root, subKey)) ? kErrorSuccess : kErrorFileNotFound;
   } catch (const std::exception&) {
     return kErrorNotEnoughMemory;
   }
@@ -370,9 +416,10 @@ int OpenRegistryKey(std::string_view root, std::string_view subKey) {
 int QueryRegistryValue(std::string_view root, std::string_view subKey, std::string_view name,
                        RegistryValue& value) {
   try {
-    RegistryHive hive;
-    if (const int result = LoadHive(root, hive); result != kErrorSuccess) return result;
-    const RegistryValue* found = hive.FindValue(RootKeyPath(root, subKey), name);
+    int result = kErrorSuccess;
+    const auto hive = LoadRegistryHive(root, result);
+    if (hive == nullptr) return result;
+    const RegistryValue* found = hive->FindValue(RootKeyPath(root, subKey), name);
     if (found == nullptr) return kErrorFileNotFound;
     value = *found;
     return kErrorSuccess;

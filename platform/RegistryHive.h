@@ -1,10 +1,13 @@
 #pragma once
 // Read-only registry stand-in. Each root's hive is a Windows registry export file
 // (HKEY_CURRENT_USER.reg, HKEY_LOCAL_MACHINE.reg) in the registry folder, so settings exported on
-// Windows work as they are. Files are read afresh at every query; results are Win32 error codes.
+// Windows work as they are. A change to a file is seen at the next query; an unchanged file costs one
+// stat (parsed hives are cached by the file's identity, size and modification time). Results are
+// Win32 error codes.
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,11 +71,16 @@ class RegistryHive {
 // $TAVISKO_REGISTRY_DIR, else ${XDG_CONFIG_HOME:-~/.config}/tavisko.
 std::string RegistryDirectory();
 
+// The root's hive as its file holds it now; null with the error in `result` for an unknown root, a
+// missing or unreadable file (a FIFO or folder in its place included) or a file that is not an export.
+// The hive handed out never changes; a later change to the file gives a new one.
+std::shared_ptr<const RegistryHive> LoadRegistryHive(std::string_view root, int& result);
+
 // kErrorSuccess when `subKey` exists under the root ("HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE");
 // kErrorFileNotFound for an unknown root, a missing hive file or a missing key.
 int OpenRegistryKey(std::string_view root, std::string_view subKey);
 
-// The value `name` of `subKey`, read from the root's hive file now.
+// The value `name` of `subKey` as the root's hive file holds it now.
 int QueryRegistryValue(std::string_view root, std::string_view subKey, std::string_view name,
                        RegistryValue& value);
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -43,6 +44,11 @@ std::string ExecutableFileName() {
   return path.substr(path.find_last_of('/') + 1);
 }
 
-std::string ExecutableVersion() { return {}; }
+std::string ExecutableVersion() {
+  char text[64];
+  std::snprintf(text, sizeof text, "%d.%d.%d.%d", TAVISKO_VERSION_MAJOR, TAVISKO_VERSION_MINOR,
+                TAVISKO_VERSION_PATCH, TAVISKO_VERSION_TWEAK);
+  return text;
+}
 
 }  // namespace tvk::platform

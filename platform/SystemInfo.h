@@ -19,7 +19,8 @@ std::string ExecutablePath();
 // module names of the host's platform.
 std::string ExecutableFileName();
 
-// The running program's file version as "%d.%d.%d.%d"; empty where files carry no version (Linux).
+// The program's version as "%d.%d.%d.%d": program files here carry none, so it is the project's own
+// version from the build (a missing fourth part is 0).
 std::string ExecutableVersion();
 
 }  // namespace tvk::platform

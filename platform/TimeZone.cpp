@@ -2,8 +2,10 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
+#include <mutex>
 #include <new>
+
+#include "platform/RegularFile.h"
 
 namespace tvk::platform {
 namespace {
@@ -14,7 +16,7 @@ constexpr int kSecondsPerDay = 86'400;
 constexpr int kMaxOffsetHours = 24;
 constexpr int kMaxRuleHours = 167;
 // TZif files are a few kilobytes; anything far larger is not one.
-constexpr std::streamsize kMaxZoneFileSize = 1 << 20;
+constexpr std::size_t kMaxZoneFileSize = 1 << 20;
 
 // A cursor over the rule text; every reader leaves it unmoved on failure only where noted.
 class RuleReader {
@@ -147,22 +149,8 @@ bool IsPastLastDayOfYear(const RuleDate& date) {
   return date.kind == DateKind::kJulianNoLeap && date.day == 365 && date.time == 25 * kSecondsPerHour;
 }
 
-std::optional<std::string> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return std::nullopt;
-  const std::streamoff size = in.tellg();
-  if (size <= 0 || size > kMaxZoneFileSize) return std::nullopt;
-  in.seekg(0);
-  std::string content(static_cast<std::size_t>(size), '\0');
-  in.read(content.data(), size);
-  if (in.gcount() != size) return std::nullopt;
-  return content;
-}
-
-std::optional<TimeZoneInfo> ZoneFromFile(const std::string& path) {
-  const auto content = ReadFile(path);
-  if (!content) return std::nullopt;
-  const auto footer = TzifFooterRule(*content);
+std::optional<TimeZoneInfo> ZoneFromContent(std::string_view content) {
+  const auto footer = TzifFooterRule(content);
   if (!footer) return std::nullopt;
   return ParsePosixTimeZone(*footer);
 }
@@ -179,12 +167,70 @@ bool IsSafeZoneName(std::string_view name) {
   return !name.empty() && name.find("..") == std::string_view::npos;
 }
 
-TimeZoneInfo ZoneFromEnvironment(std::string_view tz) {
-  if (!tz.empty() && tz.front() == ':') tz.remove_prefix(1);
-  if (auto parsed = ParsePosixTimeZone(tz)) return *parsed;
-  if (!IsSafeZoneName(tz)) return TimeZoneInfo{};
-  return ZoneFromFile(ZoneFilePath(tz)).value_or(TimeZoneInfo{});
+// The last zone worked out, with what it was worked out from: the $TZ text and, when the rule came
+// from a file, that file's stamp.
+struct CachedZone {
+  std::optional<std::string> tz;
+  std::string path;
+  FileStamp stamp;
+  bool settled = false;
+  std::shared_ptr<const TimeZoneInfo> zone;
+};
+
+std::shared_ptr<const TimeZoneInfo> Utc() {
+  static const auto utc = std::make_shared<const TimeZoneInfo>();
+  return utc;
 }
+
+class ZoneCache {
+ public:
+  std::shared_ptr<const TimeZoneInfo> Current() {
+    const char* tzVariable = std::getenv("TZ");
+    std::optional<std::string> tz;
+    if (tzVariable != nullptr) tz = tzVariable;
+    std::string path = "/etc/localtime";
+    if (tz) {
+      std::string_view name = *tz;
+      if (!name.empty() && name.front() == ':') name.remove_prefix(1);
+      if (!IsSafeZoneName(name)) return Utc();
+      path = ZoneFilePath(name);
+      // A rule in $TZ needs no file; its text is the whole key.
+      std::lock_guard guard(lock_);
+      if (last_.zone != nullptr && last_.tz == tz && last_.path.empty()) return last_.zone;
+    }
+    return FromRuleOrFile(tz, path);
+  }
+
+ private:
+  std::shared_ptr<const TimeZoneInfo> FromRuleOrFile(const std::optional<std::string>& tz, const std::string& path) {
+    if (tz) {
+      if (auto parsed = ParsePosixTimeZone(*tz)) return Keep({tz, {}, {}, true, std::make_shared<const TimeZoneInfo>(*parsed)});
+    }
+    FileStamp now;
+    if (!StampOfFile(path, now)) return Utc();
+    {
+      std::lock_guard guard(lock_);
+      if (last_.zone != nullptr && last_.settled && last_.tz == tz && last_.path == path && last_.stamp == now) {
+        return last_.zone;
+      }
+    }
+    CachedZone entry{tz, path, {}, false, Utc()};
+    std::string content;
+    if (ReadRegularFile(path, kMaxZoneFileSize, content, entry.stamp) != ReadFileResult::kOk) return Utc();
+    entry.settled = StampIsSettled(entry.stamp);
+    if (auto parsed = ZoneFromContent(content)) entry.zone = std::make_shared<const TimeZoneInfo>(*parsed);
+    return Keep(std::move(entry));
+  }
+
+  std::shared_ptr<const TimeZoneInfo> Keep(CachedZone entry) {
+    std::lock_guard guard(lock_);
+    last_ = std::move(entry);
+    return last_.zone;
+  }
+
+  std::mutex lock_;
+  CachedZone last_;
+};
 
 }  // namespace
 
@@ -246,10 +292,18 @@ std::optional<std::string> TzifFooterRule(std::string_view content) {
   return std::string(rule);
 }
 
+std::shared_ptr<const TimeZoneInfo> CurrentTimeZoneShared() {
+  try {
+    static ZoneCache cache;
+    return cache.Current();
+  } catch (const std::exception&) {
+    return Utc();
+  }
+}
+
 TimeZoneInfo CurrentTimeZone() {
   try {
-    if (const char* tz = std::getenv("TZ")) return ZoneFromEnvironment(tz);
-    return ZoneFromFile("/etc/localtime").value_or(TimeZoneInfo{});
+    return *CurrentTimeZoneShared();
   } catch (const std::exception&) {
     return TimeZoneInfo{};
   }

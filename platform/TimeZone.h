@@ -4,6 +4,7 @@
 // $TZ, from the footer of the zone file $TZ names, or from the footer of /etc/localtime; UTC otherwise.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,9 +53,11 @@ std::optional<TimeZoneInfo> ParsePosixTimeZone(std::string_view rule);
 // newlines); nullopt for other content or an empty footer.
 std::optional<std::string> TzifFooterRule(std::string_view fileContent);
 
-// The zone of this machine, read afresh: $TZ as a rule or as a zone name (under $TZDIR or
+// The zone of this machine as it stands now: $TZ as a rule or as a zone name (under $TZDIR or
 // /usr/share/zoneinfo, or an absolute path), else /etc/localtime, else UTC. An empty or unresolvable
-// $TZ gives UTC.
+// $TZ gives UTC, and so does a zone file that is not a regular file. A changed zone file is seen at
+// the next call; an unchanged one costs one stat. The shared zone never changes once handed out.
+std::shared_ptr<const TimeZoneInfo> CurrentTimeZoneShared();
 TimeZoneInfo CurrentTimeZone();
 
 }  // namespace tvk::platform

@@ -5,7 +5,6 @@
 
 #include "common/DisplaySettings.h"
 #include "common/RegistryReader.h"
-#include "platform/Locale.h"
 #include "support/ScopedEnvironment.h"
 
 namespace tvk {
@@ -76,24 +75,6 @@ TEST_F(RegistryKeyReader, ReturnsWin32Codes) {
   EXPECT_EQ(reader.ReadDword("Dword", number), 0);
   reader.Close();
   EXPECT_EQ(reader.ReadDword("Dword", number), 6);
-}
-
-TEST_F(DisplaySettings, DefaultsWithoutTheSettingsKey) {
-  for (bool withOtherKey : {false, true}) {
-    SCOPED_TRACE(withOtherKey ? "hive without the key" : "no hive file");
-    if (withOtherKey) {
-      WriteUserHive("[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark]\r\n\"UseUTC\"=dword:1\r\n");
-    }
-    EXPECT_TRUE(GetShowDateAndTime());
-    EXPECT_FALSE(GetTwoColsDateAndTime());
-    EXPECT_FALSE(GetUseUTC());
-    EXPECT_FALSE(GetIgnoreDST());
-    EXPECT_FALSE(GetUseCustomDateFormat());
-    EXPECT_FALSE(GetUseCustomTimeFormat());
-    EXPECT_EQ(GetCustomDateFormat(), "");
-    EXPECT_EQ(GetCustomTimeFormat(), "");
-    EXPECT_EQ(GetCustomListSeparator(), platform::LocaleListSeparator());
-  }
 }
 
 TEST_F(DisplaySettings, ReadsEverySettingFromTheUserHive) {

@@ -12,7 +12,6 @@
 
 #include "common/ErrorLog.h"
 #include "common/TextUtil.h"
-#include "platform/SystemInfo.h"
 #include "support/ScopedEnvironment.h"
 
 namespace tvk {
@@ -106,8 +105,32 @@ TEST_F(ErrorLogTest, NoFolderGivesNoPath) {
   EXPECT_EQ(ErrorLogPath(), "");
   WriteErrorLog("lost");
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
+}
+
+TEST_F(ErrorLogTest, DefaultsToTheUserStateFolder) {
   SetErrorLogFolderForTesting("");
-  EXPECT_EQ(ErrorLogPath(), GetFolderPart(platform::ExecutablePath()) + "/ErrorLog.txt");
+  {
+    test::ScopedEnv state("XDG_STATE_HOME", (dir_ / "state").string());
+    EXPECT_EQ(ErrorLogPath(), (dir_ / "state/tavisko/ErrorLog.txt").string());
+    WriteErrorLog("first");
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "state/tavisko/ErrorLog.txt")) << "the folder is made when written";
+  }
+  test::ScopedEnv relative("XDG_STATE_HOME", "state");
+  test::ScopedEnv home("HOME", (dir_ / "home").string());
+  EXPECT_EQ(ErrorLogPath(), (dir_ / "home/.local/state/tavisko/ErrorLog.txt").string());
+}
+
+TEST_F(ErrorLogTest, StartsANewFilePastOneMebibyteKeepingOneOld) {
+  const std::string big(1 << 20, 'x');
+  for (const char* generation : {"first", "second"}) {
+    SCOPED_TRACE(generation);
+    std::ofstream(dir_ / "ErrorLog.txt", std::ios::binary | std::ios::trunc) << big << generation << "\n";
+    WriteErrorLog("next");
+    EXPECT_EQ(SplitText(LogText(), '\n').size(), 1u);
+    EXPECT_EQ(fs::file_size(dir_ / "ErrorLog.old.txt"), big.size() + std::string(generation).size() + 1);
+  }
+  WriteErrorLog("small files grow");
+  EXPECT_EQ(SplitText(LogText(), '\n').size(), 2u);
 }
 
 }  // namespace

@@ -1,7 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <atomic>
 #include <ctime>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "common/DisplaySettings.h"
 #include "common/LocalTime.h"
@@ -251,6 +256,70 @@ TEST_F(DisplayTexts, TableLayouts) {
     EXPECT_EQ(FormatDateTimeForTable(kSummerNoon),
               "2021-07-01 " + FormatWithPicture(platform::LocaleTimePicture(), local));
   }
+}
+
+TEST_F(DisplayTexts, RewrittenHiveIsSeenByTheNextCall) {
+  // Rewritten in place with the same size within one tick of the file system's clock: inode, size
+  // and modification time all stay the same (the time is pinned here so the test does not depend
+  // on timing), and only the content differs.
+  const std::string hive = (folder_.Path() / "HKEY_CURRENT_USER.reg").string();
+  const timespec pinned[2] = {{0, UTIME_OMIT}, {std::time(nullptr) + 3600, 123}};
+  for (int round = 0; round < 4; ++round) {
+    SCOPED_TRACE(round);
+    const bool utc = round % 2 == 1;
+    WriteSettings(kCustom + "\"UseUTC\"=dword:0000000" + (utc ? "1" : "0") + "\r\n");
+    ASSERT_EQ(utimensat(AT_FDCWD, hive.c_str(), pinned, 0), 0);
+    EXPECT_EQ(FormatDateTime(kSummerNoon), utc ? "2021-07-01 12:00" : "2021-07-01 14:00");
+  }
+}
+
+TEST_F(DisplayTexts, ThreadsFormatWhileTheHiveChanges) {
+  // Readers may meet a half-written hive; a value not yet written there keeps the one read before.
+  WriteSettings(kCustom);
+  ASSERT_EQ(FormatDateTime(kSummerNoon), "2021-07-01 14:00");
+  std::atomic<bool> stop{false};
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> readers;
+  for (int t = 0; t < 3; ++t) {
+    readers.emplace_back([&] {
+      while (!stop) {
+        const std::string text = FormatDateTime(kSummerNoon);
+        if (text != "2021-07-01 12:00" && text != "2021-07-01 14:00") ++wrong;
+      }
+    });
+  }
+  for (int round = 0; round < 50; ++round) {
+    WriteSettings(kCustom + "\"UseUTC\"=dword:0000000" + (round % 2 == 0 ? "1" : "0") + "\r\n");
+  }
+  stop = true;
+  for (std::thread& reader : readers) reader.join();
+  EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(DisplayTexts, TimeZoneLabel) {
+  const SystemTime winter = MakeSystemTime(2021, 1, 15, 12);
+  struct Case {
+    const char* name;
+    const char* values;
+    SystemTime utc;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"standard time", "", winter, "CET"},
+      {"daylight time", "", kSummerNoon, "CEST"},
+      {"daylight time ignored", "\"IgnoreDST\"=dword:00000001\r\n", kSummerNoon, "CET (Ignore DST)"},
+      {"UTC wins", "\"UseUTC\"=dword:00000001\r\n\"IgnoreDST\"=dword:00000001\r\n", kSummerNoon, "UTC"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetDisplaySettingsCache();
+    WriteSettings(c.values);
+    EXPECT_EQ(TimeZoneLabel(c.utc), c.expected);
+  }
+  ResetDisplaySettingsCache();
+  WriteSettings("");
+  ScopedTimeZone plain("XST-3");
+  EXPECT_EQ(TimeZoneLabel(kSummerNoon), "XST") << "a zone without daylight time";
 }
 
 TEST_F(DisplayTexts, SnapshotFormatsAsTheSettingsItWasTakenWith) {

@@ -4,7 +4,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/TextUtil.h"
@@ -175,6 +178,21 @@ TEST_F(SystemStringTable, LoadShowsAMessageOnlyForAFileThatCannotBeRead) {
   EXPECT_EQ(recorder.shown,
             std::vector<std::string>{"Failed to override system string table from file:\n" + folder +
                                      "|System String Table Error"});
+}
+
+TEST_F(SystemStringTable, WarningFromAnotherThreadGoesToTheErrorLogNotTheHook) {
+  MessageBoxRecorder recorder;  // bound to this thread
+  test::ScopedEnv state("XDG_STATE_HOME", folder_ / "state");
+  const std::string folder = folder_ / "folder.txt";
+  std::filesystem::create_directory(folder);
+  std::thread worker([&] { LoadSystemStringTable(folder); });
+  worker.join();
+  EXPECT_TRUE(recorder.shown.empty());
+  std::ifstream log(folder_ / "state/tavisko/ErrorLog.txt");
+  const std::string text((std::istreambuf_iterator<char>(log)), {});
+  EXPECT_NE(text.find("System String Table Error: Failed to override system string table from file:"),
+            std::string::npos)
+      << text;
 }
 
 TEST_F(SystemStringTable, FirstLookupAppliesTheFileInTheTranslateFolder) {

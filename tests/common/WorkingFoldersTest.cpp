@@ -33,19 +33,20 @@ class WorkingFolders : public ::testing::Test {
   }
 };
 
-TEST_F(WorkingFolders, FreshMachineCreatesTheDefaultFolders) {
+TEST_F(WorkingFolders, NamingTheFoldersCreatesNothing) {
   EXPECT_EQ(GetSiteDataDir(), DefaultWorkingDir() + "/Site Data");
-  EXPECT_TRUE(fs::is_directory(DefaultWorkingDir() + "/Site Data"));
   EXPECT_EQ(GetTranslateDir(), DefaultWorkingDir() + "/Translate");
-  EXPECT_TRUE(fs::is_directory(DefaultWorkingDir() + "/Translate"));
   EXPECT_EQ(GetWorkingDir(), DefaultWorkingDir());
+  EXPECT_FALSE(fs::exists(folder_ / "home"));
+  EXPECT_TRUE(CreateFolder(GetSiteDataDir()));
+  EXPECT_TRUE(fs::is_directory(DefaultWorkingDir() + "/Site Data"));
+  EXPECT_FALSE(CreateFolder("relative/folder"));
 }
 
 TEST_F(WorkingFolders, DefaultFollowsTheUserDocumentsFolder) {
   test::WriteWholeFile(folder_.Path() / "home/.config/user-dirs.dirs",
                        "# written by the desktop\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
   EXPECT_EQ(GetWorkingDir(), folder_ / "home/Dokumente/Dovmark Data");
-  EXPECT_TRUE(fs::is_directory(folder_ / "home/Dokumente/Dovmark Data"));
 }
 
 TEST_F(WorkingFolders, RegisteredFolderMustExist) {
@@ -84,15 +85,12 @@ TEST_F(WorkingFolders, RegisteredFolderGetsItsSubfolders) {
   fs::create_directories(data);
   WriteWorkingDir("HKEY_CURRENT_USER", data);
   EXPECT_EQ(GetSiteDataDir(), data + "/Site Data");
-  EXPECT_TRUE(fs::is_directory(data + "/Site Data"));
-  EXPECT_FALSE(fs::exists(DefaultWorkingDir()));
 }
 
-TEST_F(WorkingFolders, CreationFailuresAreNotReported) {
+TEST_F(WorkingFolders, CreationFailureIsReported) {
   // A file where the documents folder should be: nothing can be created below it.
   test::WriteWholeFile(folder_.Path() / "home/Documents", "");
-  EXPECT_EQ(GetSiteDataDir(), DefaultWorkingDir() + "/Site Data");
-  EXPECT_FALSE(fs::exists(DefaultWorkingDir()));
+  EXPECT_FALSE(CreateFolder(GetSiteDataDir()));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "common/TextUtil.h"
+
 #include <string>
 #include <vector>
 
@@ -39,10 +41,8 @@ std::string Replace(std::string text, const std::string& from, const std::string
   return text;
 }
 
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
-  }
+std::string WithCrLf(std::string text) {
+  tvk::ReplaceAll(text, "\n", "\r\n");
   return text;
 }
 
@@ -103,7 +103,7 @@ TEST_F(TextFormTest, LayoutRules) {
       {"100 characters in the data", Replace(ok.Text(), "<LogData>", std::string(100, ' ') + "\n<LogData>"), kBadData},
       {"100 characters in the first line", std::string(85, ' ') + ok.Text(), kBadHeader},
       {"100 characters as the closing line", Replace(ok.Text(), "</TamrelLogFile>", line99 + "z"), kNoEndMarker},
-      {"CR LF line ends", ReplaceAll(ok.Text(), "\n", "\r\n"), kBadHeader},
+      {"CR LF line ends", WithCrLf(ok.Text()), kBadHeader},
       {"sizes add up to one less", Replace(ok.Text(), "Size=6", "Size=7"), kBadSize},
       {"sizes add up to one more", Replace(ok.Text(), "Size=6", "Size=5"), kBadSize},
       {"notes of size 0 need no bytes",
