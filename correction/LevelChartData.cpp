@@ -234,4 +234,16 @@ std::vector<TimeTick> RoundTimeTicks(double startUtc, double endUtc, int maxTick
   return ticks;
 }
 
+std::string TimeAxisZoneName(double utc) {
+  try {
+    const DisplaySnapshot display = TakeDisplaySnapshot();
+    if (display.useUtc) return "UTC";
+    const SystemTime local = UtcToLocal(TimeFromSeconds(utc), display.ignoreDst);
+    const bool daylight = !display.ignoreDst && IsDaylightTimeAt(local, false) && !display.zone.daylightName.empty();
+    return daylight ? display.zone.daylightName : display.zone.standardName;
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
 }  // namespace tvk

@@ -60,4 +60,7 @@ struct TimeTick {
 };
 std::vector<TimeTick> RoundTimeTicks(double startUtc, double endUtc, int maxTicks);
 
+// The clock the time axis shows at `utc`: "UTC", or the zone's standard or daylight name.
+std::string TimeAxisZoneName(double utc);
+
 }  // namespace tvk
