@@ -21,7 +21,9 @@ const QColor kCorrectedColour(0xD5, 0x5E, 0x00);
 
 constexpr double kPadding = 10;
 constexpr double kTickLength = 4;
-constexpr double kLineWidth = 1.6;
+// The source line is the wider one beneath, so it still shows where the corrected line covers it.
+constexpr double kSourceLineWidth = 2.4;
+constexpr double kCorrectedLineWidth = 1.4;
 
 QString ModeName(std::uint16_t mode) {
   switch (mode) {
@@ -193,6 +195,9 @@ void CLevelChart::paintEvent(QPaintEvent*) {
   QColor frame = text;
   frame.setAlphaF(0.45);
 
+  painter.setPen(QPen(grid, 1));
+  painter.drawRect(QRectF(0.5 / ratio, 0.5 / ratio, width() - 1 / ratio, height() - 1 / ratio));
+
   const bool showSource = source_.series && source_.hasValues;
   const bool showCorrected = corrected_.series && corrected_.hasValues;
 
@@ -227,7 +232,7 @@ void CLevelChart::paintEvent(QPaintEvent*) {
   std::vector<TimeTick> timeTicks;
   if (showSource || showCorrected) {
     // As many time ticks as their labels leave room for.
-    const double labelWidth = metrics.horizontalAdvance(QStringLiteral("00/00/0000")) + 24;
+    const double labelWidth = metrics.horizontalAdvance(QStringLiteral("00:00")) + 48;
     for (int count = std::max(2, static_cast<int>(plot.width() / labelWidth)); count >= 2; --count) {
       timeTicks = RoundTimeTicks(start_, end_, count);
       double widest = 0;
@@ -258,11 +263,11 @@ void CLevelChart::paintEvent(QPaintEvent*) {
   painter.save();
   painter.setClipRect(plot.adjusted(-1, -2, 1, 2));
   if (showSource) {
-    painter.setPen(QPen(kSourceColour, kLineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(QPen(kSourceColour, kSourceLineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     DrawEnvelope(painter, source_.envelope, left, ratio);
   }
   if (showCorrected) {
-    painter.setPen(QPen(kCorrectedColour, kLineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(QPen(kCorrectedColour, kCorrectedLineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     DrawEnvelope(painter, corrected_.envelope, right, ratio);
   }
   painter.restore();
@@ -333,18 +338,29 @@ void CLevelChart::paintEvent(QPaintEvent*) {
   drawLegendEntry(tr("Source"), source_, kSourceColour);
   drawLegendEntry(tr("Corrected"), corrected_, kCorrectedColour);
 
-  if (!message_.isEmpty()) {
-    const QRectF box = plot.adjusted(12, 12, -12, -12);
-    QRectF bounds = metrics.boundingRect(box, Qt::AlignCenter | Qt::TextWordWrap, message_);
-    bounds.adjust(-10, -6, 10, 6);
-    QColor back = palette().color(QPalette::Base);
-    back.setAlphaF(0.9);
-    painter.setPen(QPen(frame, 1));
-    painter.setBrush(back);
-    painter.drawRoundedRect(bounds, 4, 4);
-    painter.setPen(text);
-    painter.drawText(box, Qt::AlignCenter | Qt::TextWordWrap, message_);
+  if (message_.isEmpty()) return;
+  if (showSource || showCorrected) {
+    // Beside the legend, so it hides no part of the line.
+    QColor muted = text;
+    muted.setAlphaF(0.75);
+    painter.setPen(muted);
+    QFont italic = font();
+    italic.setItalic(true);
+    painter.setFont(italic);
+    const QString note = QFontMetricsF(italic).elidedText(message_, Qt::ElideRight, plot.right() - legendX);
+    painter.drawText(QPointF(legendX, legendY + metrics.ascent() / 2 - 1), note);
+    return;
   }
+  const QRectF box = plot.adjusted(16, 12, -16, -12);
+  QRectF bounds = metrics.boundingRect(box, Qt::AlignCenter | Qt::TextWordWrap, message_);
+  bounds.adjust(-10, -6, 10, 6);
+  QColor back = palette().color(QPalette::Base);
+  back.setAlphaF(0.9);
+  painter.setPen(QPen(frame, 1));
+  painter.setBrush(back);
+  painter.drawRoundedRect(bounds, 4, 4);
+  painter.setPen(text);
+  painter.drawText(box, Qt::AlignCenter | Qt::TextWordWrap, message_);
 }
 
 }  // namespace tvk
