@@ -27,6 +27,7 @@ CDlgSummary::CDlgSummary(const QString& filePath, const QString& levelOption, co
     auto* captionLabel = new CLabel(caption, this);
     auto* valueLabel = new CLabel(value, this);
     valueLabel->SetFontBold(true);
+    valueLabel->setTextFormat(Qt::PlainText);  // a file name is never markup
     valueLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // Assistive technology names the value by its caption.
     valueLabel->setAccessibleName(caption.chopped(1));

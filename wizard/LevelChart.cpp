@@ -125,16 +125,16 @@ void CLevelChart::SetSeries(std::optional<LevelSeries> source, std::optional<Lev
 void CLevelChart::UpdateRangesAndTexts() {
   cachedColumns_ = -1;
   bool anyTime = false;
+  start_ = end_ = 0;
   for (Line* line : {&source_, &corrected_}) {
     if (!line->series) continue;
     line->hasValues = ValueRange(line->series->values, line->low, line->high);
-    for (const double t : {line->series->times.empty() ? 0.0 : line->series->times.front(),
-                           line->series->times.empty() ? 0.0 : line->series->times.back()}) {
-      if (line->series->times.empty()) break;
-      start_ = anyTime ? std::min(start_, t) : t;
-      end_ = anyTime ? std::max(end_, t) : t;
-      anyTime = true;
-    }
+    const std::vector<double>& times = line->series->times;
+    if (times.empty()) continue;
+    const auto [first, last] = std::minmax_element(times.begin(), times.end());
+    start_ = anyTime ? std::min(start_, *first) : *first;
+    end_ = anyTime ? std::max(end_, *last) : *last;
+    anyTime = true;
   }
   if (anyTime && end_ <= start_) {  // one row: a minute either side
     start_ -= 60;
