@@ -193,7 +193,7 @@ std::vector<TimeTick> RoundTimeTicks(double startUtc, double endUtc, int maxTick
     static constexpr std::array<double, 20> kSteps{1,    2,    5,     10,    15,    30,    60,
                                                    120,  300,  600,   900,   1800,  3600,  7200,
                                                    10800, 21600, 43200, kDay, 2 * kDay, 7 * kDay};
-    static constexpr std::array<int, 6> kMonthSteps{1, 2, 3, 6, 12, 60};
+    static constexpr std::array<int, 8> kMonthSteps{1, 2, 3, 6, 12, 24, 60, 120};
     std::vector<double> shown;
     double step = 0;
     for (const double s : kSteps) {

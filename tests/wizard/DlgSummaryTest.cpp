@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QPushButton>
 #include <QTest>
 
@@ -91,6 +92,7 @@ TEST(CorrectionSummaryDialog, ReadsTheCorrectedFileAndChartsBothLogs) {
   // Both lines are drawn in their colours, at 100 % and 200 %; the images are kept for looking at.
   dialog->resize(760, 560);
   dialog->show();
+  QDir().mkpath(QStringLiteral(TAVISKO_TEST_OUTPUT_DIR));
   for (const qreal ratio : {1.0, 2.0}) {
     SCOPED_TRACE(ratio);
     const QImage image = Snapshot(*dialog, ratio);
