@@ -36,7 +36,6 @@ struct ReferenceReset {
 };
 
 struct SampleLog {
-  std::string folder;  // below "Site Data"
   std::string site;
   std::string logName;
   std::uint16_t mode = 3;  // 3 depth, 4 depth to water, 5 elevation
@@ -139,13 +138,11 @@ void Configure(TMSystem::CTMLogFile& log, const SampleLog& s, double firstHead) 
   if (s.baroAdjusted) log.SetIntegerValue("BaroAdjustedValues", 3, 1);
 }
 
-std::string SamplePath(const std::string& siteData, const SampleLog& s) {
-  return CombinePath(CombinePath(siteData, s.folder), s.logName + ".vxl");
-}
+// The site-data scan reads the files of "Site Data" itself, not its subfolders, so every log lies
+// directly in it, named after the log; the log names of the samples differ.
+std::string SamplePath(const std::string& siteData, const SampleLog& s) { return CombinePath(siteData, s.logName + ".vxl"); }
 
-std::string DamagedPath(const std::string& siteData) {
-  return CombinePath(CombinePath(siteData, "Mill Creek Gauge"), "Damaged Download.vxl");
-}
+std::string DamagedPath(const std::string& siteData) { return CombinePath(siteData, "Damaged Download.vxl"); }
 
 ResultCode WriteSample(const std::string& siteData, const SampleLog& s, std::string& path) {
   const double firstHead = s.waterColumn(0) * s.specificGravity;
@@ -181,9 +178,6 @@ ResultCode WriteSample(const std::string& siteData, const SampleLog& s, std::str
   log.SetRows(rows);
   log.SetNotes(Notes(s, firstHead));
 
-  const std::string folder = CombinePath(siteData, s.folder);
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
   path = SamplePath(siteData, s);
   return log.SaveAs(path);
 }
@@ -193,7 +187,6 @@ std::vector<SampleLog> Samples() {
   std::vector<SampleLog> list;
 
   SampleLog pump;  // 8 hours of pumping, then recovery
-  pump.folder = "Riverside Well";
   pump.site = "Riverside Well";
   pump.logName = "Pumping Test MW-3";
   pump.mode = 4;
@@ -210,7 +203,6 @@ std::vector<SampleLog> Samples() {
   list.push_back(pump);
 
   SampleLog monitoring;  // hourly for a year, seasonal swing
-  monitoring.folder = "riverside well";
   monitoring.site = "riverside well";
   monitoring.logName = "Long-Term Monitoring MW-1";
   monitoring.mode = 5;
@@ -222,7 +214,6 @@ std::vector<SampleLog> Samples() {
   list.push_back(monitoring);
 
   SampleLog slug;  // a slug dropped in at the start, recovering within minutes
-  slug.folder = "Unnamed Site";
   slug.logName = "Slug Test";
   slug.mode = 3;
   slug.interval = 1;
@@ -231,7 +222,6 @@ std::vector<SampleLog> Samples() {
   list.push_back(slug);
 
   SampleLog stage;  // river stage with a daily cycle, from an absolute sensor with barometric data
-  stage.folder = "Mill Creek Gauge";
   stage.site = "Mill Creek Gauge";
   stage.logName = "River Stage";
   stage.mode = 5;
@@ -246,7 +236,6 @@ std::vector<SampleLog> Samples() {
   list.push_back(stage);
 
   SampleLog brine;  // dynamic density: the level already follows the measured water density
-  brine.folder = "Mill Creek Gauge";
   brine.site = "Mill Creek Gauge";
   brine.logName = "Estuary Depth";
   brine.mode = 3;
@@ -258,7 +247,6 @@ std::vector<SampleLog> Samples() {
   list.push_back(brine);
 
   SampleLog resets = monitoring;  // manual measurements reset the reference twice while logging
-  resets.folder = "Riverside Well";
   resets.site = "Riverside Well";
   resets.logName = "Monitoring With Manual Checks";
   resets.mode = 4;
@@ -274,7 +262,6 @@ std::vector<SampleLog> Samples() {
   list.push_back(startOfTest);
 
   SampleLog corrected = slug;  // corrected once already: not offered again
-  corrected.folder = "Unnamed Site";
   corrected.logName = "Slug Test (already corrected)";
   corrected.alreadyCorrected = true;
   list.push_back(corrected);
@@ -323,6 +310,12 @@ int WriteSamples(const std::string& folder, bool force, std::ostream& out, std::
       return 1;
     }
   }
+  std::error_code ec;
+  std::filesystem::create_directories(siteData, ec);
+  if (ec) {
+    err << siteData << ": " << ec.message() << "\n";
+    return 1;
+  }
   int status = 0;
   for (const SampleLog& sample : Samples()) {
     std::string path;
@@ -337,9 +330,8 @@ int WriteSamples(const std::string& folder, bool force, std::ostream& out, std::
   if (status != 0) return status;
 
   // A damaged copy: the first half of a good log.
-  const std::string good = CombinePath(CombinePath(siteData, "Mill Creek Gauge"), "River Stage.vxl");
+  const std::string good = CombinePath(siteData, "River Stage.vxl");
   const std::string damaged = DamagedPath(siteData);
-  std::error_code ec;
   std::filesystem::copy_file(good, damaged, std::filesystem::copy_options::overwrite_existing, ec);
   if (!ec) std::filesystem::resize_file(damaged, std::filesystem::file_size(damaged, ec) / 2, ec);
   if (ec) {

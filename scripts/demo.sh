@@ -8,7 +8,7 @@ tavisko=build/default/tavisko
 demo=build/demo
 rm -rf "$demo"
 "$tavisko" samples "$demo"
-"$tavisko" check "$demo/Site Data"/*/*.vxl || true  # some samples are refused on purpose
-source="$demo/Site Data/Riverside Well/Pumping Test MW-3.vxl"
+"$tavisko" check "$demo/Site Data"/*.vxl || true  # some samples are refused on purpose
+source="$demo/Site Data/Pumping Test MW-3.vxl"
 corrected=$("$tavisko" correct "$source" --mode pressure-head --sg fresh)
 "$tavisko" info "$corrected"

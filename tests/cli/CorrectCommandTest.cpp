@@ -19,8 +19,8 @@ class CorrectCommandTest : public testing::Test {
 
   test::RunResult Run(const std::vector<std::string>& args) { return test::RunTavisko(args, folder_.Path().string()); }
 
-  std::string Sample(const std::string& site, const std::string& name) const {
-    return (folder_.Path() / "Site Data" / site / (name + ".vxl")).string();
+  std::string Sample(const std::string& name) const {
+    return (folder_.Path() / "Site Data" / (name + ".vxl")).string();
   }
 
   // The level column (channel 1) of a log.
@@ -38,12 +38,12 @@ class CorrectCommandTest : public testing::Test {
 };
 
 TEST_F(CorrectCommandTest, WritesTheCorrectedLogBesideTheSourceAndLeavesTheSource) {
-  const std::string source = Sample("Riverside Well", "Pumping Test MW-3");
+  const std::string source = Sample("Pumping Test MW-3");
   const test::Bytes before = test::ReadFileBytes(source);
   const test::RunResult run = Run({"correct", source, "--mode", "pressure-head", "--sg", "sea"});
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string output = run.out.substr(0, run.out.size() - 1);
-  EXPECT_EQ(GetFolderPart(output), (folder_.Path() / "Site Data" / "Riverside Well" / "Post Corrected Files").string());
+  EXPECT_EQ(GetFolderPart(output), (folder_.Path() / "Site Data" / "Post Corrected Files").string());
   EXPECT_EQ(GetFileNamePart(output).rfind("Pumping Test MW-3_Tavisko_", 0), 0u);
   EXPECT_EQ(test::ReadFileBytes(source), before);
 
@@ -60,7 +60,7 @@ TEST_F(CorrectCommandTest, WritesTheCorrectedLogBesideTheSourceAndLeavesTheSourc
 }
 
 TEST_F(CorrectCommandTest, ReferenceAtADataPointSetsThatRowToTheReference) {
-  const std::string source = Sample("riverside well", "Long-Term Monitoring MW-1");
+  const std::string source = Sample("Long-Term Monitoring MW-1");
   const std::string out = (folder_.Path() / "out").string() + kPathSeparator;
   const test::RunResult byRow =
       Run({"correct", source, "--mode", "depth-to-water", "--reference", "30", "--at-row", "100", "--output-dir", out});
@@ -77,9 +77,9 @@ TEST_F(CorrectCommandTest, ReferenceAtADataPointSetsThatRowToTheReference) {
 }
 
 TEST_F(CorrectCommandTest, EachFileGetsALineAndFailuresSetTheStatus) {
-  const test::RunResult run = Run({"correct", Sample("Unnamed Site", "Slug Test"),
-                                   Sample("Unnamed Site", "Slug Test (already corrected)"),
-                                   Sample("Riverside Well", "Pump Test MW-4 Start Of Test"), "--mode",
+  const test::RunResult run = Run({"correct", Sample("Slug Test"),
+                                   Sample("Slug Test (already corrected)"),
+                                   Sample("Pump Test MW-4 Start Of Test"), "--mode",
                                    "pressure-head"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(SplitText(run.out, '\n').size(), 1u) << run.out;
@@ -118,7 +118,7 @@ TEST_F(CorrectCommandTest, OutputsStayInTheFolderAndNeverReplaceEachOther) {
 }
 
 TEST_F(CorrectCommandTest, UsageErrorsExitWithTwo) {
-  const std::string source = Sample("Unnamed Site", "Slug Test");
+  const std::string source = Sample("Slug Test");
   struct Row {
     const char* reason;
     std::vector<std::string> args;
@@ -148,7 +148,7 @@ TEST_F(CorrectCommandTest, UsageErrorsExitWithTwo) {
 TEST_F(CorrectCommandTest, UnusualSpecificGravityIsWarnedAbout) {
   const std::string out = (folder_.Path() / "out").string();
   const test::RunResult run =
-      Run({"correct", Sample("Unnamed Site", "Slug Test"), "--sg", "1.5e0", "--output-dir", out});
+      Run({"correct", Sample("Slug Test"), "--sg", "1.5e0", "--output-dir", out});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "warning: specific gravity 1.5e0 is outside 0.9 to 1.3\n");
 }

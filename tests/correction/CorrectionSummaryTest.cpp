@@ -1,0 +1,108 @@
+#include "correction/CorrectionSummary.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/LocalTime.h"
+#include "common/TextUtil.h"
+#include "correction/LevelCorrector.h"
+#include "correction/OutputNaming.h"
+#include "logfile/notes/UserNotes.h"
+#include "support/SampleLogs.h"
+#include "support/ScopedEnvironment.h"
+
+namespace tvk {
+namespace {
+
+constexpr std::uint32_t kAllLogNotes = 20;
+
+TEST(CorrectionNoteText, ValuesFollowTheFirstColonOfEachEndedLine) {
+  struct Case {
+    const char* name;
+    const char* text;
+    CorrectionSummary expected;  // without filePath
+  };
+  const Case cases[] = {
+      {"data point time keeps its colons",
+       "Post correction\n   Level Measurement Mode: Level Depth To Water\n   Specific gravity: 1.024\n"
+       "   Level Reference Mode: Using data point at 3/4/2021 05:06:07\n   Level reference: 30 feet\n   User Name: ann",
+       {"", "Level Depth To Water", "30 feet, Using data point at 3/4/2021 05:06:07", "1.024"}},
+      {"pressure head has no reference lines",
+       "Post correction\n   Level Measurement Mode: Depth\n   Specific gravity: Dynamic density used\n",
+       {"", "Depth", "N/A", "Dynamic density used"}},
+      {"the mode line is not the reference value", "   Level Reference Mode: Start of test\n", {"", "", "N/A", ""}},
+      {"searches are case-sensitive", "   level measurement mode: Depth\n   Specific Gravity: 1\n", {"", "", "N/A", ""}},
+      {"a last line without line feed is not read", "   Specific gravity: 1\n   Level reference: 3 meters",
+       {"", "", "N/A", "1"}},
+      {"a later line overrides, a line without colon is its own value",
+       "Specific gravity: 1\n  Specific gravity unknown \n", {"", "", "N/A", "Specific gravity unknown"}},
+      {"empty text", "", {"", "", "N/A", ""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ParseCorrectionNoteText(c.text), c.expected);
+  }
+}
+
+class CorrectionSummaryFile : public testing::Test {
+ protected:
+  // A depth-to-water log corrected to `mode`, at row 1 when `atRow`; the corrected file's path.
+  std::string Corrected(std::uint16_t mode, bool atRow) {
+    test::LevelLogLayout sample;
+    sample.entries = test::DepthToWaterSettings();
+    sample.levels = test::Levels({1.0f, 2.0f, 3.0f});
+    sample.notes = {test::UserNoteRecord(kAllLogNotes)};
+    const std::string source = dir_.File("log.vxl");
+    test::WriteLevelLog(sample, source);
+    CLevelCorrector corrector;
+    EXPECT_EQ(corrector.Open(source), 1) << corrector.GetErrorText();
+    EXPECT_EQ(corrector.SetNewLevelMeasurementMode(mode), 1);
+    if (mode != 3) {
+      EXPECT_EQ(corrector.SetNewLevelReferenceVal(30.0f), 1);
+    }
+    if (atRow) corrector.SetReferenceRowIndex(1);
+    EXPECT_EQ(corrector.SetNewSpecificGravity(1.024f), 1);
+    EXPECT_EQ(corrector.Correct(), 1) << corrector.GetErrorText();
+    const std::string folder = CombinePath(dir_.Path().string(), kCorrectedFolderName);
+    std::filesystem::create_directories(folder);
+    EXPECT_EQ(corrector.SaveCorrected(folder), 1) << corrector.GetErrorText();
+    time_ = test::RowTime(sample, 1);
+    return CorrectedFilePath(dir_.Path().string(), corrector.GetOutputName());
+  }
+
+  test::TempFolder dir_;
+  TMSystem::CTMDeviceTime time_;
+};
+
+TEST_F(CorrectionSummaryFile, ShowsWhatTheCorrectedFileRecords) {
+  CorrectionSummary depth;
+  const std::string depthPath = Corrected(3, false);
+  ASSERT_TRUE(ReadCorrectionSummary(depthPath, depth));
+  EXPECT_EQ(depth, (CorrectionSummary{depthPath, "Depth", "N/A", "1.024"}));
+
+  CorrectionSummary atRow;
+  const std::string atRowPath = Corrected(5, true);
+  ASSERT_TRUE(ReadCorrectionSummary(atRowPath, atRow));
+  const std::string when = FormatDateTime(TMSystem::DeviceTimeToSystemTime(time_));
+  ASSERT_NE(when.find(':'), std::string::npos);
+  EXPECT_EQ(atRow, (CorrectionSummary{atRowPath, "Level Surface Elevation", "30 meters, Using data point at " + when,
+                                      "1.024"}));
+}
+
+TEST_F(CorrectionSummaryFile, NothingWithoutAFileAndEmptyValuesWithoutTheNote) {
+  CorrectionSummary summary{"x", "x", "x", "x"};
+  EXPECT_FALSE(ReadCorrectionSummary(dir_.File("missing.vxl"), summary));
+
+  test::LevelLogLayout sample;
+  sample.entries = test::DepthToWaterSettings();
+  sample.levels = test::Levels({1.0f});
+  sample.notes = {test::UserNoteRecord(kAllLogNotes)};
+  const std::string path = dir_.File("plain.vxl");
+  test::WriteLevelLog(sample, path);
+  ASSERT_TRUE(ReadCorrectionSummary(path, summary));
+  EXPECT_EQ(summary, (CorrectionSummary{path, "", "N/A", ""}));
+}
+
+}  // namespace
+}  // namespace tvk
