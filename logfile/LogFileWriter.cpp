@@ -45,10 +45,16 @@ ResultCode CTMLogFileWriter::Create(const char* path, const std::string& user, c
   }
 }
 
+// A little-endian number of `width` bytes (4 or 8) at the file position.
 bool CTMLogFileWriter::WriteLe(std::uint64_t value, int width) {
-  std::uint8_t bytes[8] = {};
-  for (int i = 0; i < width; ++i) bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
-  return file_.Write(bytes, static_cast<std::size_t>(width));
+  CTMByteBuffer bytes;
+  CTMByteWriter writer(bytes);
+  if (width == 4) {
+    writer.WriteU32Le(static_cast<std::uint32_t>(value));
+  } else {
+    writer.WriteU64Le(value);
+  }
+  return bytes.Size() == static_cast<std::uint32_t>(width) && file_.Write(bytes.Data(), bytes.Size());
 }
 
 // The length 2 x units + 1, then the UTF-16LE text and the first byte of its zero unit.
