@@ -98,29 +98,35 @@ TEST(LevelConversion, ColumnMatchesAStepByStepFloatComputationBitForBit) {
   const auto bits = [](float value) { return std::bit_cast<std::uint32_t>(value); };
   const auto feetToMetres = [](float feet) { return static_cast<float>(feet / kFeetPerMetre); };
   const auto metresToInches = [](float metres) { return static_cast<float>(metres * kInchesPerMetre); };
-  const std::vector<float> recorded = {101.1f, 99.87f, 100.03f, 102.456f, 98.7654f, 100.5f, 97.123f, 103.9f};
+  // Enough values that a formula computed in double rather than float changes some of them.
+  std::vector<float> elevations;
+  std::vector<float> depths;
+  for (int i = 0; i < 32; ++i) {
+    elevations.push_back(95.0f + 0.731f * static_cast<float>(i));
+    depths.push_back(0.37f + 1.731f * static_cast<float>(i));
+  }
 
   {
     SCOPED_TRACE("surface elevation in feet, reference set again at row 4, to depth in inches");
     const float sgOld = 1.0125f;
     const float sgNew = 1.0243f;
-    const LevelReferenceChange change{Minutes(8)[4], 100.9f, 2.7f, kUnitFoot, 3.21f, kUnitKiloPascal};
+    const LevelReferenceChange change{Minutes(elevations.size())[4], 100.9f, 2.7f, kUnitFoot, 3.21f, kUnitKiloPascal};
     const Passes run = Correct(MakeSettings({.mode = 5, .unit = kUnitFoot, .sg = sgOld, .reference = 101.37f,
                                              .refPressure = 7.31f, .refHeadPressure = 6.97f, .probeDepth = 3.3f}),
-                               MakeSettings({.mode = 3, .unit = kUnitInch, .sg = sgNew}), Cells(recorded), -1, {change});
+                               MakeSettings({.mode = 3, .unit = kUnitInch, .sg = sgNew}), Cells(elevations), -1, {change});
     ASSERT_TRUE(run.ok) << run.error;
     const float t = 7.31f * 3.3f / 6.97f;
     const float refOffset = feetToMetres(t) * sgOld;
     EXPECT_EQ(bits(run.referenceOffset), bits(refOffset));
     float ref = feetToMetres(101.37f);
     float off = 0.0f;
-    for (std::size_t i = 0; i < recorded.size(); ++i) {
+    for (std::size_t i = 0; i < elevations.size(); ++i) {
       SCOPED_TRACE(i);
       if (i == 4) {
         ref = feetToMetres(100.9f);
         off = static_cast<float>(3.21f / kKiloPascalPerPsi) * 0.70307f - refOffset;
       }
-      const float head = (feetToMetres(recorded[i]) - ref) * sgOld + off;
+      const float head = (feetToMetres(elevations[i]) - ref) * sgOld + off;
       EXPECT_EQ(bits(run.heads[i].value), bits(head));
       EXPECT_EQ(bits(run.values[i].value), bits(metresToInches((refOffset + head) / sgNew)));
     }
@@ -129,8 +135,6 @@ TEST(LevelConversion, ColumnMatchesAStepByStepFloatComputationBitForBit) {
     SCOPED_TRACE("depth to water in feet to surface elevation in inches at a data point");
     const float sgOld = 0.9987f;
     const float sgNew = 1.0243f;
-    std::vector<float> depths;
-    for (float v : recorded) depths.push_back(v / 9.7f);
     const Passes run = Correct(MakeSettings({.mode = 4, .unit = kUnitFoot, .sg = sgOld, .reference = 12.34f}),
                                MakeSettings({.mode = 5, .unit = kUnitInch, .sg = sgNew, .reference = 123.45f}),
                                Cells(depths), 2);
