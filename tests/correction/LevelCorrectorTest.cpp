@@ -83,9 +83,11 @@ TEST(LevelCorrector, OpenFailuresLeaveNothingLoaded) {
     SCOPED_TRACE(row.name);
     CLevelCorrector corrector;
     ASSERT_EQ(corrector.Open(Save(dir, DepthToWaterLog(), "good.vxl")), 1);
+    const auto listed = corrector.ShareRowTimes();  // as a page listing the data points holds them
     EXPECT_EQ(corrector.Open(row.path), 0);
     EXPECT_EQ(corrector.GetErrorText(), row.expected);
     EXPECT_FALSE(corrector.IsLoaded());
+    EXPECT_EQ(listed->size(), 3U);
     EXPECT_EQ(corrector.GetLevelMeasurementMode(), 0);
     EXPECT_EQ(corrector.Correct(), 0);
   }
@@ -277,9 +279,14 @@ TEST(LevelCorrector, StopFromAnotherThreadEndsCorrectEarlyAndNothingIsSaved) {
     std::thread worker([&] { result = corrector.Correct(); });
     while (corrector.GetProgress() <= CLevelCorrector::kReadShare && !corrector.IsCorrecting()) std::this_thread::yield();
     while (corrector.GetProgress() <= CLevelCorrector::kReadShare && corrector.IsCorrecting()) std::this_thread::yield();
+    const int changed = corrector.SetNewLevelMeasurementMode(3);
+    const std::string text = corrector.GetErrorText();
     corrector.RequestStop();
     worker.join();
     if (result == 1) continue;
+    // Stopped, so it ran all along: what the other thread asked of it meanwhile was refused.
+    EXPECT_EQ(changed, 0);
+    EXPECT_EQ(text, CLevelCorrector::kBusyMessage);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(corrector.GetErrorText(), kStoppedMessage);
     EXPECT_LT(corrector.GetProgress(), 98);
