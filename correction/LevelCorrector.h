@@ -40,8 +40,8 @@ class CLevelCorrector {
   // Loads the log with all rows, its level-reference notes, row times and level settings.
   int Open(const std::string& path);
   // Re-computes the level column with the new settings and writes the column, the Org keys, the
-  // application keys and a post-correction note into the log in memory. After a stop request it
-  // returns 0 with kStoppedMessage and writes nothing into the log.
+  // application keys and a post-correction note into the log in memory. A stop requested before the
+  // writing begins makes it return 0 with kStoppedMessage, the log in memory untouched.
   int Correct();
   // Saves the corrected log into `folder` under a new name (see OutputNaming.h); 1 when written.
   // Refused after a stop request.
