@@ -156,7 +156,7 @@ int RunToHead(const ToHeadInput& in, std::vector<CTMDataValue>& heads, float& re
   }
   std::size_t next = 0;
   for (std::size_t i = 0; i < in.levels.size(); ++i) {
-    if (progress) progress(i, in.levels.size());
+    if (progress && !progress(i, in.levels.size())) return Fail(errorText, kStoppedMessage);
     if (next < in.changes.size()) {
       if (i >= in.rowTimes.size()) {
         errorText = GetResultCodeMessage(kRowReadFailed);
@@ -213,7 +213,7 @@ int RunFromHead(const FromHeadInput& in, std::vector<CTMDataValue>& newValues, s
     platform::ReserveLarge(newValues, in.heads.size());
   }
   for (std::size_t i = 0; i < in.heads.size(); ++i) {
-    if (progress) progress(i, in.heads.size());
+    if (progress && !progress(i, in.heads.size())) return Fail(errorText, kStoppedMessage);
     CTMDataValue cell = in.heads[i];
     float v = cell.value;
     if (!IsUnconvertedStatus(cell.status)) {

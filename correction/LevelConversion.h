@@ -31,8 +31,11 @@ constexpr float kMetresOfWaterPerPsi = 0.70307f;
 // Cells with these status codes are not computed values; the mode formulas leave them alone.
 bool IsUnconvertedStatus(std::uint16_t status);
 
-// Called with the index of the row about to be converted and the row count.
-using RowProgress = std::function<void(std::size_t index, std::size_t count)>;
+// Called with the index of the row about to be converted and the row count; returning false stops
+// the pass, which then fails with kStoppedMessage.
+using RowProgress = std::function<bool(std::size_t index, std::size_t count)>;
+
+inline constexpr const char* kStoppedMessage = "Correction stopped.";
 
 struct ToHeadInput {
   const LevelSettings& original;

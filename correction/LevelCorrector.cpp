@@ -22,7 +22,8 @@ namespace tvk {
 namespace {
 
 using TMSystem::CTMChannelInfo;
-using TMSystem::CTMDataRow;
+using TMSystem::CTMDeviceTime;
+using RowTimes = std::vector<CTMDeviceTime>;
 using TMSystem::CTMLogNotesRecord;
 
 constexpr std::uint32_t kUserNoteType = 0;
@@ -113,22 +114,6 @@ const char* RefusalOf(TMSystem::CTMLogFile& log) {
 
 }  // namespace
 
-int ReplaceLevelCells(std::vector<CTMDataRow>& rows, std::size_t levelChannel,
-                      const std::vector<TMSystem::CTMDataValue>& newValues, std::string& errorText) {
-  if (newValues.size() != rows.size()) {
-    errorText = "New data size does not match original data count.";
-    return 0;
-  }
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (levelChannel >= rows[i].values.size()) {
-      errorText = "Failed to insert new data into data log.";
-      return 0;
-    }
-    rows[i].values[levelChannel] = newValues[i];
-  }
-  return 1;
-}
-
 int WriteLevelColumn(TMSystem::CTMLogFileDataAndCfg& log, const std::vector<TMSystem::CTMDataValue>& newValues,
                      std::uint16_t mode, std::uint16_t unit, std::string& errorText) {
   try {
@@ -159,7 +144,11 @@ int WriteLevelColumn(TMSystem::CTMLogFileDataAndCfg& log, const std::vector<TMSy
 
 // ---- Open ------------------------------------------------------------------------------------------
 
+CLevelCorrector::CLevelCorrector() : rowTimes_(std::make_shared<const RowTimes>()) {}
+
 int CLevelCorrector::Open(const std::string& path) {
+  std::unique_lock operation(operationLock_, std::try_to_lock);
+  if (!operation.owns_lock()) return 0;
   try {
     return OpenLog(path);
   } catch (const std::exception&) {
@@ -176,7 +165,7 @@ int CLevelCorrector::OpenLog(const std::string& path) {
   if (path.empty()) return Fail("File path empty");
   newValues_.clear();
   levelRefNotes_.clear();
-  rowTimes_.clear();
+  PublishRowTimes(std::make_shared<const RowTimes>());
 
   const ResultCode loadCode = log_.Load(path, TMSystem::kLoadAll);
   if (Failed(loadCode)) return UnloadWithFailure(loadCode);
@@ -193,7 +182,9 @@ int CLevelCorrector::OpenLog(const std::string& path) {
     }
   }
 
-  if (const ResultCode rc = log_.GetRowTimes(rowTimes_); Failed(rc)) return UnloadWithFailure(rc);
+  auto times = std::make_shared<RowTimes>();
+  if (const ResultCode rc = log_.GetRowTimes(*times); Failed(rc)) return UnloadWithFailure(rc);
+  PublishRowTimes(std::move(times));
 
   if (ReadLevelSettings(log_, original_, errorText_) == 0) {
     log_.Reset();
@@ -213,22 +204,33 @@ int CLevelCorrector::UnloadWithFailure(ResultCode code) {
 // ---- Correct ---------------------------------------------------------------------------------------
 
 int CLevelCorrector::Correct() {
+  std::unique_lock operation(operationLock_, std::try_to_lock);
+  if (!operation.owns_lock()) return 0;
+  correcting_.store(true, std::memory_order_release);
+  int result = 0;
   try {
-    return CorrectLog();
+    result = CorrectLog();
   } catch (const std::exception&) {
-    return FailCode(kUnexpected);
+    result = FailCode(kUnexpected);
   }
+  correcting_.store(false, std::memory_order_release);
+  return result;
 }
 
+// A stop is honoured before each step and between the rows of the passes; once the log in memory is
+// being written, that finishes (SaveCorrected refuses anyway).
 int CLevelCorrector::CorrectLog() {
   if (!loaded_) return 0;
   SetProgress(0);
+  if (StopRequested()) return Fail(kStoppedMessage);
   if (CheckTimestamps() == 0) return Fail("Inconsistent timestamps in data log file.");
   if (updated_.GetUInt16(LevelField::kLevelMeasurementMode) == kModeDepth && !CanConvertToDepth()) {
     return Fail("Log file data cannot be converted to depth mode.");
   }
   if (ReadLevelColumn() == 0) return Fail("Failed to get level data from log.");
+  if (StopRequested()) return Fail(kStoppedMessage);
   if (ConvertColumn() == 0) return 0;
+  if (StopRequested()) return Fail(kStoppedMessage);
   if (WriteOriginalSettings(log_, original_, errorText_) == 0) return 0;
   return WriteNewData();
 }
@@ -236,7 +238,7 @@ int CLevelCorrector::CorrectLog() {
 // Row times (as Open read them) must rise strictly, from after time 0.
 int CLevelCorrector::CheckTimestamps() {
   double previous = 0.0;
-  for (const TMSystem::CTMDeviceTime& time : rowTimes_) {
+  for (const CTMDeviceTime& time : *rowTimes_) {
     const double seconds = time.AsSeconds();
     if (!(seconds > previous)) return 0;
     previous = seconds;
@@ -257,8 +259,10 @@ int CLevelCorrector::ReadLevelColumn() {
 
 int CLevelCorrector::ConvertColumn() {
   int base = GetProgress();
-  const ToHeadInput toHead{original_, GetLevelChannelUnitId(), newValues_, rowTimes_, levelRefNotes_};
-  const auto toHeadProgress = [this, base](std::size_t i, std::size_t n) { StepProgress(base, kToHeadShare, i, n); };
+  const ToHeadInput toHead{original_, GetLevelChannelUnitId(), newValues_, *rowTimes_, levelRefNotes_};
+  const auto toHeadProgress = [this, base](std::size_t i, std::size_t n) {
+    return StepProgress(base, kToHeadShare, i, n);
+  };
   // A pass that fails leaves the column half converted: it is dropped.
   if (ToPressureHead(toHead, newValues_, referenceOffset_, errorText_, toHeadProgress) == 0) {
     newValues_.clear();
@@ -269,7 +273,7 @@ int CLevelCorrector::ConvertColumn() {
   base = GetProgress();
   const FromHeadInput fromHead{updated_, referenceOffset_, newValues_, referenceRowIndex_};
   const auto fromHeadProgress = [this, base](std::size_t i, std::size_t n) {
-    StepProgress(base, kFromHeadShare, i, n);
+    return StepProgress(base, kFromHeadShare, i, n);
   };
   if (FromPressureHead(fromHead, newValues_, errorText_, fromHeadProgress) == 0) {
     newValues_.clear();
@@ -310,10 +314,9 @@ int CLevelCorrector::WriteNotes() {
     return IsUserNote(note, TMSystem::CTMUserNote_Calibrate_SetNewLevelRef::kSubType);
   });
 
-  const bool usesDataPoint =
-      referenceRowIndex_ >= 0 && static_cast<std::size_t>(referenceRowIndex_) < rowTimes_.size();
-  const TMSystem::CTMDeviceTime dataPointTime =
-      usesDataPoint ? rowTimes_[static_cast<std::size_t>(referenceRowIndex_)] : TMSystem::CTMDeviceTime{};
+  const RowTimes& rowTimes = *rowTimes_;
+  const bool usesDataPoint = referenceRowIndex_ >= 0 && static_cast<std::size_t>(referenceRowIndex_) < rowTimes.size();
+  const CTMDeviceTime dataPointTime = usesDataPoint ? rowTimes[static_cast<std::size_t>(referenceRowIndex_)] : CTMDeviceTime{};
   TMSystem::CTMUserNote_Tavisko note;
   ResultCode rc = note.Build(usesDataPoint ? 1U : 0U, dataPointTime,
                              updated_.GetUInt16(LevelField::kLevelMeasurementMode),
@@ -336,6 +339,9 @@ int CLevelCorrector::WriteNotes() {
 // run on this log, anything planted there), the next second gives the next name. Nothing is ever
 // replaced, so the source cannot be written whatever it or the output is called.
 int CLevelCorrector::SaveCorrected(const std::string& folder) {
+  std::unique_lock operation(operationLock_, std::try_to_lock);
+  if (!operation.owns_lock()) return 0;
+  if (StopRequested()) return Fail(kStoppedMessage);
   if (!loaded_) return 0;
   try {
     outputName_.clear();
@@ -368,12 +374,23 @@ int CLevelCorrector::SaveCorrected(const std::string& folder) {
 // ---- Settings and queries --------------------------------------------------------------------------
 
 int CLevelCorrector::SetNewLevelMeasurementMode(std::uint16_t mode) {
+  std::unique_lock operation(operationLock_, std::try_to_lock);
+  if (!operation.owns_lock()) return 0;
   return tvk::SetNewLevelMeasurementMode(log_, updated_, mode, errorText_);
 }
 
 int CLevelCorrector::SetSetting(int (*setter)(TMSystem::CTMLogFileCfg&, LevelSettings&, float, std::string&),
                                 float value) {
+  std::unique_lock operation(operationLock_, std::try_to_lock);
+  if (!operation.owns_lock()) return 0;
   return setter(log_, updated_, value, errorText_);
+}
+
+int CLevelCorrector::SetReferenceRowIndex(int index) {
+  std::unique_lock operation(operationLock_, std::try_to_lock);
+  if (!operation.owns_lock()) return 0;
+  referenceRowIndex_ = index;
+  return 1;
 }
 
 int CLevelCorrector::SetNewLevelReferenceVal(float value) { return SetSetting(&tvk::SetNewLevelReferenceVal, value); }
@@ -432,21 +449,37 @@ std::uint16_t CLevelCorrector::GetPressureChannelUnitId() const { return Channel
 // ---- Progress and failures -------------------------------------------------------------------------
 
 int CLevelCorrector::GetProgress() const {
-  std::lock_guard<std::mutex> lock(progressLock_);
+  std::lock_guard lock(sharedLock_);
   return progress_;
 }
 
 void CLevelCorrector::SetProgress(int value) {
-  std::lock_guard<std::mutex> lock(progressLock_);
+  std::lock_guard lock(sharedLock_);
   progress_ = value;
   lastSetProgress_ = value;
 }
 
 // Called for every row: the lock is taken only when the figure moves.
-void CLevelCorrector::StepProgress(int base, int share, std::size_t index, std::size_t count) {
-  if (count == 0) return;
+bool CLevelCorrector::StepProgress(int base, int share, std::size_t index, std::size_t count) {
+  if (count == 0) return !StopRequested();
   const int value = base + static_cast<int>(index * static_cast<std::size_t>(share) / count);
   if (value != lastSetProgress_) SetProgress(value);
+  return !StopRequested();
+}
+
+std::string CLevelCorrector::GetErrorText() const {
+  std::unique_lock operation(operationLock_, std::try_to_lock);
+  return operation.owns_lock() ? errorText_ : std::string(kBusyMessage);
+}
+
+std::shared_ptr<const RowTimes> CLevelCorrector::ShareRowTimes() const {
+  std::lock_guard lock(sharedLock_);
+  return rowTimes_;
+}
+
+void CLevelCorrector::PublishRowTimes(std::shared_ptr<const RowTimes> times) {
+  std::lock_guard lock(sharedLock_);
+  rowTimes_ = std::move(times);
 }
 
 int CLevelCorrector::Fail(const std::string& message) {

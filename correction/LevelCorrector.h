@@ -2,8 +2,16 @@
 // The correction of one log: opens it with all rows in memory, holds its recorded and its new level
 // settings, re-computes the level column and writes the corrected log under a new name. Every
 // operation returns 1 / 0 and keeps the message of the last failure.
+//
+// Threads: Correct may run on a worker thread (and SaveCorrected after it, on the same thread). While
+// it runs, other threads call only GetProgress, RequestStop, IsCorrecting, ShareRowTimes and the
+// queries of the recorded settings; Open, the setters, a second Correct and SaveCorrected are refused
+// (0, with the error text left alone) and GetErrorText gives kBusyMessage. References handed out
+// (GetRowTimes, GetNewValues, GetNewSettings, GetLogFile) are for the thread that runs the operations.
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -23,23 +31,31 @@ class CLevelCorrector {
   static constexpr int kFromHeadShare = 31;
   static constexpr int kWriteShare = 8;
 
-  CLevelCorrector() = default;
+  static constexpr const char* kBusyMessage = "The corrector is busy with another operation.";
+
+  CLevelCorrector();
   CLevelCorrector(const CLevelCorrector&) = delete;
   CLevelCorrector& operator=(const CLevelCorrector&) = delete;
 
   // Loads the log with all rows, its level-reference notes, row times and level settings.
   int Open(const std::string& path);
   // Re-computes the level column with the new settings and writes the column, the Org keys, the
-  // application keys and a post-correction note into the log in memory.
+  // application keys and a post-correction note into the log in memory. A stop requested before the
+  // writing begins makes it return 0 with kStoppedMessage, the log in memory untouched.
   int Correct();
   // Saves the corrected log into `folder` under a new name (see OutputNaming.h), never replacing a
   // file; a name that is taken is tried again with the next second, up to kOutputNameAttempts names.
   // 1 when written; 0 with the reason (the system's, where it has one) in the error text.
+  // Refused after a stop request.
   int SaveCorrected(const std::string& folder);
   static constexpr int kOutputNameAttempts = 10;
 
+  // Any thread: asks a running (or the next) Correct to stop between rows. It stays requested for the
+  // life of the object, so nothing of a stopped correction is ever saved.
+  void RequestStop() { stopRequested_.store(true, std::memory_order_relaxed); }
+  bool IsCorrecting() const { return correcting_.load(std::memory_order_acquire); }
   int GetProgress() const;
-  std::string GetErrorText() const { return errorText_; }
+  std::string GetErrorText() const;
   bool IsLoaded() const { return loaded_; }
   // Modes 4 and 5 convert to depth unless the reference was taken at the start of the test.
   bool CanConvertToDepth() const;
@@ -49,7 +65,7 @@ class CLevelCorrector {
   int SetNewLevelReferenceVal(float value);
   int SetNewLevelOffset(float value);
   int SetNewSpecificGravity(float value);
-  void SetReferenceRowIndex(int index) { referenceRowIndex_ = index; }
+  int SetReferenceRowIndex(int index);
   int GetReferenceRowIndex() const { return referenceRowIndex_; }
 
   // Queries of the recorded settings; 0 when no log is loaded or the field is absent.
@@ -69,7 +85,9 @@ class CLevelCorrector {
 
   const LevelSettings& GetOriginalSettings() const { return original_; }
   const LevelSettings& GetNewSettings() const { return updated_; }
-  const std::vector<TMSystem::CTMDeviceTime>& GetRowTimes() const { return rowTimes_; }
+  // Valid until the next Open or the object's end; a page that lists them keeps ShareRowTimes instead.
+  const std::vector<TMSystem::CTMDeviceTime>& GetRowTimes() const { return *rowTimes_; }
+  std::shared_ptr<const std::vector<TMSystem::CTMDeviceTime>> ShareRowTimes() const;
   const std::vector<TMSystem::CTMDataValue>& GetNewValues() const { return newValues_; }
   std::string GetPath() const { return path_; }
   // The file name SaveCorrected wrote; empty after a failed save.
@@ -88,17 +106,25 @@ class CLevelCorrector {
   std::uint16_t ChannelUnit(bool level) const;
   int Fail(const std::string& message);
   int FailCode(ResultCode code);
+  bool StopRequested() const { return stopRequested_.load(std::memory_order_relaxed); }
   int UnloadWithFailure(ResultCode code);
   void SetProgress(int value);
-  void StepProgress(int base, int share, std::size_t index, std::size_t count);
+  void PublishRowTimes(std::shared_ptr<const std::vector<TMSystem::CTMDeviceTime>> times);
+  // Moves the progress within a step; false when a stop was requested.
+  bool StepProgress(int base, int share, std::size_t index, std::size_t count);
   int SetSetting(int (*setter)(TMSystem::CTMLogFileCfg&, LevelSettings&, float, std::string&), float value);
 
   TMSystem::CTMLogFile log_;
   std::string path_;
   std::string outputName_;
   int referenceRowIndex_ = -1;
+  // Held by Open, Correct, SaveCorrected and the setters: an overlapping call is refused, not raced.
+  mutable std::mutex operationLock_;
+  std::atomic<bool> correcting_{false};
+  std::atomic<bool> stopRequested_{false};
+  // Guards what other threads read while Correct runs: the progress and the row-times pointer.
+  mutable std::mutex sharedLock_;
   int progress_ = 0;
-  mutable std::mutex progressLock_;
   int lastSetProgress_ = 0;  // progress_ as last set; only the thread running Correct touches it
   bool loaded_ = false;
   std::string errorText_;
@@ -109,13 +135,9 @@ class CLevelCorrector {
   // needs one column in memory, not three.
   std::vector<TMSystem::CTMDataValue> newValues_;
   std::vector<LevelReferenceChange> levelRefNotes_;
-  std::vector<TMSystem::CTMDeviceTime> rowTimes_;
+  // Never changed once shared: Open puts new times behind a new pointer.
+  std::shared_ptr<const std::vector<TMSystem::CTMDeviceTime>> rowTimes_;
 };
-
-// Puts `newValues` into the cells of `levelChannel`, one per row. 0 when the counts differ or a row
-// lacks the cell.
-int ReplaceLevelCells(std::vector<TMSystem::CTMDataRow>& rows, std::size_t levelChannel,
-                      const std::vector<TMSystem::CTMDataValue>& newValues, std::string& errorText);
 
 // Replaces the level column of `log` (rows in memory) and gives its channel the new mode and unit.
 int WriteLevelColumn(TMSystem::CTMLogFileDataAndCfg& log, const std::vector<TMSystem::CTMDataValue>& newValues,

@@ -70,6 +70,13 @@ std::uint64_t CTMByteReader::TakeBigEndian(std::uint32_t width) {
   return v;
 }
 
+std::uint64_t CTMByteReader::TakeLittleEndian(std::uint32_t width) {
+  std::uint64_t v = 0;
+  for (std::uint32_t i = width; i > 0; --i) v = (v << 8) | bytes_[cursor_ + i - 1];
+  cursor_ += width;
+  return v;
+}
+
 ResultCode CTMByteReader::ReadU8(std::uint8_t& out) {
   out = 0;
   if (!Fits(1)) return kBufferOverrun;
@@ -123,6 +130,20 @@ ResultCode CTMByteReader::ReadF64(double& out) {
   out = 0.0;
   if (!Fits(8)) return kBufferOverrun;
   out = std::bit_cast<double>(TakeBigEndian(8));
+  return kOk;
+}
+
+ResultCode CTMByteReader::ReadU32Le(std::uint32_t& out) {
+  out = 0;
+  if (!Fits(4)) return kBufferOverrun;
+  out = static_cast<std::uint32_t>(TakeLittleEndian(4));
+  return kOk;
+}
+
+ResultCode CTMByteReader::ReadU64Le(std::uint64_t& out) {
+  out = 0;
+  if (!Fits(8)) return kBufferOverrun;
+  out = TakeLittleEndian(8);
   return kOk;
 }
 
@@ -187,6 +208,12 @@ ResultCode CTMByteReader::Skip(std::uint32_t count) {
 void CTMByteWriter::WriteBigEndian(std::uint64_t v, int width) {
   std::uint8_t bytes[8];
   for (int i = 0; i < width; ++i) bytes[i] = static_cast<std::uint8_t>(v >> (8 * (width - 1 - i)));
+  target_.Append(bytes, static_cast<std::uint32_t>(width));
+}
+
+void CTMByteWriter::WriteLittleEndian(std::uint64_t v, int width) {
+  std::uint8_t bytes[8];
+  for (int i = 0; i < width; ++i) bytes[i] = static_cast<std::uint8_t>(v >> (8 * i));
   target_.Append(bytes, static_cast<std::uint32_t>(width));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// Growable byte buffer, bounds-checked big-endian reading cursor and appending writer. Every block of
-// a log is built and parsed with these; nothing else touches raw offsets.
+// Growable byte buffer, bounds-checked big-endian reading cursor and appending writer (with the few
+// little-endian fields of the container header). Every block of a log and the container header are
+// built and parsed with these; nothing else touches raw offsets, but for the row codec of DataBlock.h.
 
 #include <cstdint>
 #include <span>
@@ -68,6 +69,9 @@ class CTMByteReader {
   [[nodiscard]] ResultCode ReadI32(std::int32_t& out);
   [[nodiscard]] ResultCode ReadF32(float& out);
   [[nodiscard]] ResultCode ReadF64(double& out);
+  // Little-endian, as the container header stores its numbers.
+  [[nodiscard]] ResultCode ReadU32Le(std::uint32_t& out);
+  [[nodiscard]] ResultCode ReadU64Le(std::uint64_t& out);
   [[nodiscard]] ResultCode ReadGuid(tvk::Guid& out);
   [[nodiscard]] ResultCode ReadSystemTime(tvk::SystemTime& out);
   [[nodiscard]] ResultCode ReadDeviceTime(CTMDeviceTime& out);
@@ -81,6 +85,7 @@ class CTMByteReader {
   // True when `width` bytes remain; the one bounds check of the reader.
   bool Fits(std::uint32_t width) const { return cursor_ <= Size() && width <= Size() - cursor_; }
   std::uint64_t TakeBigEndian(std::uint32_t width);
+  std::uint64_t TakeLittleEndian(std::uint32_t width);
 
   std::span<const std::uint8_t> bytes_;
   std::uint32_t cursor_ = 0;
@@ -98,6 +103,8 @@ class CTMByteWriter {
   void WriteI32(std::int32_t v) { WriteU32(static_cast<std::uint32_t>(v)); }
   void WriteF32(float v);
   void WriteF64(double v);
+  void WriteU32Le(std::uint32_t v) { WriteLittleEndian(v, 4); }
+  void WriteU64Le(std::uint64_t v) { WriteLittleEndian(v, 8); }
   void WriteGuid(const tvk::Guid& v);
   void WriteSystemTime(const tvk::SystemTime& v);
   void WriteDeviceTime(const CTMDeviceTime& v);
@@ -107,6 +114,7 @@ class CTMByteWriter {
 
  private:
   void WriteBigEndian(std::uint64_t v, int width);
+  void WriteLittleEndian(std::uint64_t v, int width);
 
   CTMByteBuffer& target_;
 };

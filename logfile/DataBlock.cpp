@@ -26,10 +26,10 @@ using tvk::kUnexpected;
 using tvk::kUnsupportedDataMode;
 using tvk::StrFormat;
 
+// The file and its position are shared by copies; each read is a seek and a read under `lock`.
 struct CTMDataBlock::SharedReader {
   std::mutex lock;
   CTMLogFileReader reader;
-  CTMRowWindow window;
 };
 
 namespace {
@@ -39,38 +39,11 @@ constexpr std::uint32_t kStringUnits = 32;
 constexpr std::uint32_t kChunkBytes = 1U << 20;
 constexpr std::uint32_t kWindowBytes = 1U << 18;
 
-std::uint32_t LoadBigEndian32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
-         static_cast<std::uint32_t>(p[2]) << 8 | p[3];
-}
-
-void StoreBigEndian32(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v >> 24);
-  p[1] = static_cast<std::uint8_t>(v >> 16);
-  p[2] = static_cast<std::uint8_t>(v >> 8);
-  p[3] = static_cast<std::uint8_t>(v);
-}
-
-CTMDeviceTime DecodeTime(const std::uint8_t* p) {
-  return {LoadBigEndian32(p), static_cast<std::uint16_t>(p[4] << 8 | p[5])};
-}
-
-CTMDataValue DecodeValue(const std::uint8_t* p) { return {std::bit_cast<float>(LoadBigEndian32(p)), p[4]}; }
-
-void EncodeValue(std::uint8_t* p, const CTMDataValue& v) {
-  StoreBigEndian32(p, std::bit_cast<std::uint32_t>(v.value));
-  p[4] = static_cast<std::uint8_t>(v.status & 0xFF);
-}
-
-// One row in its file form at `p` (RowFileSize(columns) bytes); missing values are written as 0.
-void EncodeRow(std::uint8_t* p, const CTMDeviceTime& time, const CTMDataValue* values, std::size_t count,
-               std::uint16_t columns) {
-  StoreBigEndian32(p, time.seconds);
-  p[4] = static_cast<std::uint8_t>(time.fraction >> 8);
-  p[5] = static_cast<std::uint8_t>(time.fraction);
-  p += 6;
-  for (std::uint16_t c = 0; c < columns; ++c, p += 5) EncodeValue(p, c < count ? values[c] : CTMDataValue{0.0f, 0});
-}
+using RowCodec::DecodeCell;
+using RowCodec::DecodeRow;
+using RowCodec::DecodeTime;
+using RowCodec::EncodeCell;
+using RowCodec::EncodeRow;
 
 bool FileExists(const std::string& path) {
   std::error_code ec;
@@ -83,19 +56,6 @@ void LogWithError(const char* format, const std::string& path, ResultCode code, 
 
 void LogWithCode(const char* format, const std::string& path, ResultCode code) {
   tvk::WriteErrorLog(StrFormat(format, path.c_str(), static_cast<unsigned>(code)));
-}
-
-// Time and `columns` value pairs from the reader's position.
-ResultCode ParseRow(CTMByteReader& reader, std::uint16_t columns, CTMDeviceTime& time, CTMDataValue* values) {
-  if (const ResultCode rc = reader.ReadDeviceTime(time); rc != kOk) return rc;
-  for (std::uint16_t c = 0; c < columns; ++c) {
-    float value = 0.0f;
-    std::uint8_t status = 0;
-    if (const ResultCode rc = reader.ReadF32(value); rc != kOk) return rc;
-    if (const ResultCode rc = reader.ReadU8(status); rc != kOk) return rc;
-    values[c] = CTMDataValue{value, status};
-  }
-  return kOk;
 }
 
 void WriteSiteHeader(CTMByteWriter& w, const CTMSiteHeader& h, std::uint16_t columns) {
@@ -175,7 +135,7 @@ ResultCode CTMDataBlock::LoadAll(const std::string& path) {
     sectionSize_ = sectionSize;
     sectionBytesPresent_ = reader.LogDataBytesPresent();
     CTMByteBuffer head;
-    ResultCode rc = reader.ReadLogData(std::min<std::uint32_t>(sectionSize, 262), head);
+    ResultCode rc = reader.ReadLogData(std::min(sectionSize, CTMSiteHeader::FileSizeOf(2)), head);
     if (rc != kOk) {
       LogWithError("Failed to read data block from log file: %s - %08X - LE: %d", path, rc, reader.LastError());
       return rc;
@@ -269,12 +229,12 @@ ResultCode CTMDataBlock::LoadOnDemand(const std::string& path) {
       LogWithError("Failed to read data blk format version: %s - %08X - LE: %d", path, rc, reader.LastError());
       return rc;
     }
-    const std::uint16_t version = static_cast<std::uint16_t>(bytes.Data()[0] << 8 | bytes.Data()[1]);
-    if (version != 1 && version != 2) {
+    std::uint16_t version = 0;
+    if (CTMByteReader(bytes).ReadU16(version) != kOk || (version != 1 && version != 2)) {
       tvk::WriteErrorLog(StrFormat("Log data blk format version not supported: %s", path.c_str()));
       return kBadFormatVersion;
     }
-    const std::uint32_t headerSize = version == 1 ? 166U : 262U;
+    const std::uint32_t headerSize = CTMSiteHeader::FileSizeOf(version);
     ResultCode rc = reader.SeekLogData(reader.LogDataStart()) ? reader.ReadLogData(headerSize, bytes) : kFail;
     if (rc != kOk) {
       LogWithError("Failed to read data blk site header: %s - %08X - LE: %d", path, rc, reader.LastError());
@@ -306,7 +266,6 @@ ResultCode CTMDataBlock::LoadOnDemand(const std::string& path) {
     }
     firstRowPosition_ = reader.LogDataCursor();
     rowCount_ = (reader.LogDataSize() - headerSize - 10U * columnCount_) / rowByteCount_;
-    window_ = &shared->window;
     reader_ = std::move(shared);
     windowDecodable_ = rowByteCount_ >= RowFileSize(columnCount_);
     onDemand_ = true;
@@ -385,45 +344,30 @@ ResultCode CTMDataBlock::SetRows(const std::vector<CTMDataRow>& rows) {
 ResultCode CTMDataBlock::ReadRowOnDemand(std::uint32_t index, CTMDataRow& out) {
   if (rowCount_ == 0) return kNoData;
   if (!reader_) return kUnsupportedDataMode;
-  // Copies share the reader and each has its own lock; a reader held by this block alone needs none.
-  if (reader_.use_count() > 1) {
-    std::lock_guard guard(reader_->lock);
-    return DecodeFromWindow(index, out);
-  }
-  return DecodeFromWindow(index, out);
-}
-
-ResultCode CTMDataBlock::DecodeFromWindow(std::uint32_t index, CTMDataRow& out) {
-  SharedReader& shared = *reader_;
-  const std::uint64_t position = firstRowPosition_ + static_cast<std::uint64_t>(rowByteCount_) * index;
-  if ((position < shared.window.start || position + rowByteCount_ > shared.window.start + shared.window.size) &&
-      !FillWindow(position)) {
-    return kRowReadFailed;
-  }
-  const std::uint8_t* bytes = shared.window.bytes.data() + (position - shared.window.start);
+  const std::uint64_t position = RowPosition(index);
+  if (!window_.Holds(position, rowByteCount_) && !FillWindow(position)) return kRowReadFailed;
+  // A stored row too short for its values cannot be decoded: its last fields would lie past its end.
+  if (!windowDecodable_) return tvk::kBufferOverrun;
   if (out.values.size() != columnCount_) out.values.resize(columnCount_);
-  if (rowByteCount_ >= RowFileSize(columnCount_)) {
-    DecodeRowBytes(bytes, columnCount_, out);
-    return kOk;
-  }
-  CTMByteReader r(std::span<const std::uint8_t>(bytes, rowByteCount_));  // a stored row too short for its values
-  return ParseRow(r, columnCount_, out.time, out.values.data());
+  DecodeRow(window_.bytes.data() + (position - window_.start), columnCount_, out);
+  return kOk;
 }
 
+// The window is the block's own; only the seek and the read of the shared file need the reader's lock.
 bool CTMDataBlock::FillWindow(std::uint64_t position) {
-  SharedReader& shared = *reader_;
-  CTMLogFileReader& reader = shared.reader;
+  window_.size = 0;
+  std::lock_guard guard(reader_->lock);
+  CTMLogFileReader& reader = reader_->reader;
   // A file cut short still gives the rows it holds.
   const std::uint64_t sectionEnd = reader.LogDataStart() + reader.LogDataBytesPresent();
   const std::uint32_t wanted = std::max<std::uint32_t>(rowByteCount_, kWindowBytes - kWindowBytes % rowByteCount_);
   const std::uint64_t available = sectionEnd > position ? sectionEnd - position : 0;
   const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(wanted, available));
-  shared.window.size = 0;
   if (count < rowByteCount_ || !reader.SeekLogData(position)) return false;
-  if (shared.window.bytes.size() < count) shared.window.bytes.resize(count);
-  if (reader.ReadLogData(count, shared.window.bytes.data()) != kOk) return false;
-  shared.window.start = position;
-  shared.window.size = count;
+  if (window_.bytes.size() < count) window_.bytes.resize(count);
+  if (reader.ReadLogData(count, window_.bytes.data()) != kOk) return false;
+  window_.start = position;
+  window_.size = count;
   return true;
 }
 
@@ -431,8 +375,12 @@ const std::uint8_t* CTMDataBlock::HeldRow(std::uint32_t index) const {
   return rows_.data() + static_cast<std::size_t>(index) * RowFileSize(columnCount_);
 }
 
+std::uint8_t* CTMDataBlock::HeldRow(std::uint32_t index) {
+  return rows_.data() + static_cast<std::size_t>(index) * RowFileSize(columnCount_);
+}
+
 CTMDataValue CTMDataBlock::HeldValue(std::uint32_t index, std::uint16_t channel) const {
-  CTMDataValue v = DecodeValue(HeldRow(index) + 6 + 5 * channel);
+  CTMDataValue v = DecodeCell(HeldRow(index), channel);
   if (!statusHigh_.empty()) v.status |= statusHigh_[static_cast<std::size_t>(index) * columnCount_ + channel] << 8;
   return v;
 }
@@ -442,7 +390,7 @@ ResultCode CTMDataBlock::GetRowAnyWay(std::uint32_t index, CTMDataRow& out) {
     if (index >= rowCount_) return kInvalidIndex;
     if (onDemand_) return ReadRowOnDemand(index, out);
     if (out.values.size() != columnCount_) out.values.resize(columnCount_);
-    DecodeRowBytes(HeldRow(index), columnCount_, out);
+    DecodeRow(HeldRow(index), columnCount_, out);
     if (!statusHigh_.empty()) {
       for (std::uint16_t c = 0; c < columnCount_; ++c) out.values[c] = HeldValue(index, c);
     }
@@ -470,8 +418,7 @@ ResultCode CTMDataBlock::GetRowTimes(std::vector<CTMDeviceTime>& out) {
     out.clear();
     tvk::platform::ReserveLarge(out, rowCount_);
     if (!onDemand_) {
-      const std::uint8_t* row = rows_.data();
-      for (std::uint32_t i = 0; i < rowCount_; ++i, row += RowFileSize(columnCount_)) out.push_back(DecodeTime(row));
+      for (std::uint32_t i = 0; i < rowCount_; ++i) out.push_back(DecodeTime(HeldRow(i)));
       return kOk;
     }
     CTMDeviceTime time;
@@ -510,8 +457,7 @@ ResultCode CTMDataBlock::GetColumn(std::uint16_t channel, std::vector<CTMDataVal
     if (channel >= columnCount_) return kInvalidIndex;
     tvk::platform::ReserveLarge(out, rowCount_);
     if (!onDemand_ && statusHigh_.empty()) {
-      const std::uint8_t* cell = rows_.data() + 6 + 5 * channel;
-      for (std::uint32_t i = 0; i < rowCount_; ++i, cell += RowFileSize(columnCount_)) out.push_back(DecodeValue(cell));
+      for (std::uint32_t i = 0; i < rowCount_; ++i) out.push_back(DecodeCell(HeldRow(i), channel));
       return kOk;
     }
     CTMDataRow row;
@@ -543,7 +489,7 @@ ResultCode CTMDataBlock::SetColumn(std::uint16_t channel, const std::vector<CTMD
     return kUnexpected;
   }
   for (std::uint32_t i = 0; i < rowCount_; ++i) {
-    EncodeValue(rows_.data() + static_cast<std::size_t>(i) * RowFileSize(columnCount_) + 6 + 5 * channel, values[i]);
+    EncodeCell(HeldRow(i), channel, values[i]);
     if (!statusHigh_.empty()) {
       statusHigh_[static_cast<std::size_t>(i) * columnCount_ + channel] = static_cast<std::uint8_t>(values[i].status >> 8);
     }
@@ -621,7 +567,9 @@ void CTMDataBlock::Reset() {
   sectionSize_ = 0;
   sectionBytesPresent_ = 0;
   reader_.reset();
-  window_ = nullptr;
+  decltype(window_.bytes)().swap(window_.bytes);
+  window_.start = 0;
+  window_.size = 0;
   windowDecodable_ = false;
   onDemand_ = false;
   hasData_ = false;

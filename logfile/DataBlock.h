@@ -36,7 +36,8 @@ struct CTMSiteHeader {
   tvk::Guid guid2;
 
   // Bytes of the header in the file, column count and row byte count included.
-  std::uint32_t FileSize() const { return version == 1 ? 166U : 262U; }
+  static constexpr std::uint32_t FileSizeOf(std::uint16_t version) { return version == 1 ? 166U : 262U; }
+  std::uint32_t FileSize() const { return FileSizeOf(version); }
   friend bool operator==(const CTMSiteHeader&, const CTMSiteHeader&) = default;
 };
 
@@ -81,34 +82,92 @@ struct UnfilledAllocator : std::allocator<T> {
   }
 };
 
-// Bytes of one row written with `columns` channels.
-constexpr std::uint32_t RowFileSize(std::uint32_t columns) { return 5 * columns + 6; }
+// The file form of a row, the one codec for it: the time (uint32 seconds, uint16 fraction), then per
+// channel the value (float32) and the status byte, all big-endian. Rows are decoded straight from
+// memory, without a reader per row: callers hand over a whole row (RowFileSize bytes).
+namespace RowCodec {
 
-// A row in its file form at `p` into `out`, whose values already number `columns`.
-inline void DecodeRowBytes(const std::uint8_t* p, std::uint16_t columns, CTMDataRow& out) {
-  const auto u32 = [](const std::uint8_t* q) {
-    return static_cast<std::uint32_t>(q[0]) << 24 | static_cast<std::uint32_t>(q[1]) << 16 |
-           static_cast<std::uint32_t>(q[2]) << 8 | q[3];
-  };
-  out.time = {u32(p), static_cast<std::uint16_t>(p[4] << 8 | p[5])};
+constexpr std::uint32_t kTimeBytes = 6;
+constexpr std::uint32_t kCellBytes = 5;
+
+// Offset of channel `channel`'s cell in a row.
+constexpr std::uint32_t CellOffset(std::uint32_t channel) { return kTimeBytes + kCellBytes * channel; }
+
+inline std::uint32_t LoadU32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+         static_cast<std::uint32_t>(p[2]) << 8 | p[3];
+}
+
+inline void StoreU32(std::uint8_t* p, std::uint32_t v) {
+  p[0] = static_cast<std::uint8_t>(v >> 24);
+  p[1] = static_cast<std::uint8_t>(v >> 16);
+  p[2] = static_cast<std::uint8_t>(v >> 8);
+  p[3] = static_cast<std::uint8_t>(v);
+}
+
+inline CTMDeviceTime DecodeTime(const std::uint8_t* row) {
+  return {LoadU32(row), static_cast<std::uint16_t>(row[4] << 8 | row[5])};
+}
+
+inline CTMDataValue DecodeCell(const std::uint8_t* row, std::uint32_t channel) {
+  const std::uint8_t* cell = row + CellOffset(channel);
+  return {std::bit_cast<float>(LoadU32(cell)), cell[4]};
+}
+
+// Only the low status byte is stored.
+inline void EncodeCell(std::uint8_t* row, std::uint32_t channel, const CTMDataValue& v) {
+  std::uint8_t* cell = row + CellOffset(channel);
+  StoreU32(cell, std::bit_cast<std::uint32_t>(v.value));
+  cell[4] = static_cast<std::uint8_t>(v.status & 0xFF);
+}
+
+// Into `out`, whose values already number `columns`.
+inline void DecodeRow(const std::uint8_t* row, std::uint16_t columns, CTMDataRow& out) {
+  out.time = DecodeTime(row);
   CTMDataValue* values = out.values.data();
   // Fields are stored one by one: assigning whole values makes the compiler carry their padding along.
   for (std::uint16_t c = 0; c < columns; ++c) {
-    const std::uint8_t* q = p + 6 + 5 * c;
-    values[c].value = std::bit_cast<float>(u32(q));
-    values[c].status = q[4];
+    const std::uint8_t* cell = row + CellOffset(c);
+    values[c].value = std::bit_cast<float>(LoadU32(cell));
+    values[c].status = cell[4];
   }
 }
 
-// The file bytes of the rows read last on demand; shared, with the reader, by copies of a block.
+// `count` values; missing ones are written as 0.0 with status 0.
+inline void EncodeRow(std::uint8_t* row, const CTMDeviceTime& time, const CTMDataValue* values, std::size_t count,
+                      std::uint16_t columns) {
+  StoreU32(row, time.seconds);
+  row[4] = static_cast<std::uint8_t>(time.fraction >> 8);
+  row[5] = static_cast<std::uint8_t>(time.fraction);
+  for (std::uint16_t c = 0; c < columns; ++c) EncodeCell(row, c, c < count ? values[c] : CTMDataValue{0.0f, 0});
+}
+
+}  // namespace RowCodec
+
+// Bytes of one row written with `columns` channels.
+constexpr std::uint32_t RowFileSize(std::uint32_t columns) { return RowCodec::CellOffset(columns); }
+
+// The file bytes of the rows a block read last on demand. Each block has its own, so copies that share
+// a reader never share a window; a copy starts with an empty one.
 struct CTMRowWindow {
   std::vector<std::uint8_t, UnfilledAllocator<std::uint8_t>> bytes;
   std::uint64_t start = 0;
   std::uint32_t size = 0;
+
+  CTMRowWindow() = default;
+  CTMRowWindow(const CTMRowWindow&) noexcept {}
+  CTMRowWindow& operator=(const CTMRowWindow&) noexcept {
+    size = 0;
+    return *this;
+  }
+  bool Holds(std::uint64_t position, std::uint32_t count) const {
+    return position >= start && position + count <= start + size;
+  }
 };
 
 // The data part of a log. Not locked itself: the log object that holds it serialises its use. Copies
-// share an on-demand reader; the reader has its own lock, since copies have their own.
+// share an on-demand reader, which has its own lock, since copies have their own and may be used from
+// different threads; every read through it takes that lock.
 class CTMDataBlock {
  public:
   // Whole block into memory. kFileNotFound, kOpenFailed, kNoData (empty section, not a failure), or
@@ -143,12 +202,12 @@ class CTMDataBlock {
   // Replaces one channel's values (one per row) and its description; only for rows held in memory.
   ResultCode SetColumn(std::uint16_t channel, const std::vector<CTMDataValue>& values, const CTMChannelInfo& info);
   ResultCode GetRow(std::uint32_t index, CTMDataRow& out) {
-    // A scan of rows on demand mostly finds its row in the window of a reader no copy shares; that
-    // case is decoded in the caller, without a call.
-    if (windowDecodable_ && index < rowCount_ && out.values.size() == columnCount_ && reader_.use_count() == 1) {
-      const std::uint64_t position = firstRowPosition_ + std::uint64_t{rowByteCount_} * index;
-      if (position >= window_->start && position + rowByteCount_ <= window_->start + window_->size) {
-        DecodeRowBytes(window_->bytes.data() + (position - window_->start), columnCount_, out);
+    // A scan of rows on demand mostly finds its row in the block's own window; that case is decoded
+    // in the caller, without a call and without the reader's lock.
+    if (windowDecodable_ && index < rowCount_ && out.values.size() == columnCount_) {
+      const std::uint64_t position = RowPosition(index);
+      if (window_.Holds(position, rowByteCount_)) {
+        RowCodec::DecodeRow(window_.bytes.data() + (position - window_.start), columnCount_, out);
         return tvk::kOk;
       }
     }
@@ -172,9 +231,12 @@ class CTMDataBlock {
 
   ResultCode GetRowAnyWay(std::uint32_t index, CTMDataRow& out);
   ResultCode ReadRowOnDemand(std::uint32_t index, CTMDataRow& out);
-  ResultCode DecodeFromWindow(std::uint32_t index, CTMDataRow& out);
   [[gnu::noinline]] bool FillWindow(std::uint64_t position);
+  std::uint64_t RowPosition(std::uint32_t index) const {
+    return firstRowPosition_ + std::uint64_t{rowByteCount_} * index;
+  }
   const std::uint8_t* HeldRow(std::uint32_t index) const;
+  std::uint8_t* HeldRow(std::uint32_t index);
   std::uint64_t SerializedSize() const;
   CTMDataValue HeldValue(std::uint32_t index, std::uint16_t channel) const;
 
@@ -193,8 +255,8 @@ class CTMDataBlock {
   std::uint32_t sectionSize_ = 0;
   std::uint32_t sectionBytesPresent_ = 0;
   std::shared_ptr<SharedReader> reader_;
-  CTMRowWindow* window_ = nullptr;  // in *reader_
-  bool windowDecodable_ = false;    // rows on demand whose stored size holds all their values
+  CTMRowWindow window_;
+  bool windowDecodable_ = false;  // rows on demand whose stored size holds all their values
   bool onDemand_ = false;
   bool hasData_ = false;
 };

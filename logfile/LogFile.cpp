@@ -1,10 +1,10 @@
 #include "logfile/LogFile.h"
 
 #include <filesystem>
-#include <new>
 
 #include "common/Guid.h"
 #include "common/Utf.h"
+#include "logfile/Guarded.h"
 #include "logfile/LogFileReader.h"
 #include "logfile/LogFileWriter.h"
 
@@ -15,7 +15,6 @@ using tvk::kInvalidPath;
 using tvk::kNotesNotLoaded;
 using tvk::kOk;
 using tvk::kSaveInCursorMode;
-using tvk::kUnexpected;
 using tvk::platform::Placement;
 
 namespace {
@@ -51,8 +50,7 @@ void CTMLogFile::Reset() {
 }
 
 ResultCode CTMLogFile::Load(const std::string& path, int mode) {
-  Guard guard(mutex_);
-  try {
+  return Guarded(mutex_, [&] {
     Reset();
     std::error_code ec;
     if (path.empty() || !std::filesystem::exists(path, ec)) return kFileNotFound;
@@ -83,9 +81,7 @@ ResultCode CTMLogFile::Load(const std::string& path, int mode) {
     rc = mode == kLoadAll ? LoadDataAll(path) : LoadDataOnDemand(path);
     if (rc == kOk && data_.ColumnCount() > 0) data_.SetHasData(true);
     return rc;
-  } catch (const std::bad_alloc&) {
-    return kUnexpected;
-  }
+  });
 }
 
 ResultCode CTMLogFile::SerializeAll(bool forSave, CTMByteBuffer& configuration, CTMByteBuffer& notes,
@@ -128,39 +124,30 @@ ResultCode CTMLogFile::WriteFile(const std::string& target, bool forSave, Placem
 }
 
 ResultCode CTMLogFile::Save() {
-  Guard guard(mutex_);
-  try {
+  return Guarded(mutex_, [&] {
     if (path_.empty()) return kInvalidPath;
     if (loadMode_ != 0 && loadMode_ != kLoadAll) return kSaveInCursorMode;
     return WriteFile(path_, true, Placement::kReplace);
-  } catch (const std::bad_alloc&) {
-    return kUnexpected;
-  }
+  });
 }
 
 ResultCode CTMLogFile::SaveAs(const std::string& newPath) {
-  Guard guard(mutex_);
-  try {
+  return Guarded(mutex_, [&] {
     if (newPath.empty()) return kInvalidPath;
     if (!path_.empty() && SameFile(newPath, path_)) return Save();
     const ResultCode rc = WriteFile(newPath, false, Placement::kReplace);
     if (tvk::Succeeded(rc)) path_ = newPath;
     return rc;
-  } catch (const std::bad_alloc&) {
-    return kUnexpected;
-  }
+  });
 }
 
 ResultCode CTMLogFile::SaveAsNew(const std::string& newPath) {
-  Guard guard(mutex_);
-  try {
+  return Guarded(mutex_, [&] {
     if (newPath.empty()) return kInvalidPath;
     const ResultCode rc = WriteFile(newPath, false, Placement::kNoReplace);
     if (tvk::Succeeded(rc)) path_ = newPath;
     return rc;
-  } catch (const std::bad_alloc&) {
-    return kUnexpected;
-  }
+  });
 }
 
 int CTMLogFile::GetLastWriteError() const {
@@ -174,30 +161,24 @@ void CTMLogFile::SetFileOps(tvk::platform::FileOps* ops) {
 }
 
 ResultCode CTMLogFile::GetNotes(std::vector<CTMLogNotesRecord>& out) const {
-  Guard guard(mutex_);
-  try {
+  return Guarded(mutex_, [&] {
     out.clear();
     if (!hasNotes_) return kNotesNotLoaded;
     out = notes_;
     return kOk;
-  } catch (const std::bad_alloc&) {
-    return kUnexpected;
-  }
+  });
 }
 
 ResultCode CTMLogFile::SetNotes(const std::vector<CTMLogNotesRecord>& notes) {
-  Guard guard(mutex_);
-  try {
+  return Guarded(mutex_, [&] {
     notes_ = notes;
     return kOk;
-  } catch (const std::bad_alloc&) {
-    return kUnexpected;
-  }
+  });
 }
 
 CTMLogNotesRecord CTMLogFile::GetNote(std::size_t index) const {
-  Guard guard(mutex_);
-  return index < notes_.size() ? notes_[index] : CTMLogNotesRecord{};
+  return GuardedOr(mutex_, CTMLogNotesRecord{},
+                   [&] { return index < notes_.size() ? notes_[index] : CTMLogNotesRecord{}; });
 }
 
 std::size_t CTMLogFile::GetNoteCount() const {
@@ -206,8 +187,7 @@ std::size_t CTMLogFile::GetNoteCount() const {
 }
 
 ResultCode CTMLogFile::GetSiteInfo(std::string& siteName, std::string& siteGuidText) const {
-  Guard guard(mutex_);
-  try {
+  return Guarded(mutex_, [&] {
     siteName = GetSiteName();
     tvk::Guid guid = GetSiteGuid();
     if (data_.HasData() && data_.SiteHeader().siteName != siteName) {
@@ -216,15 +196,12 @@ ResultCode CTMLogFile::GetSiteInfo(std::string& siteName, std::string& siteGuidT
     }
     siteGuidText = tvk::GuidToText(guid);
     return kOk;
-  } catch (const std::bad_alloc&) {
-    return kUnexpected;
-  }
+  });
 }
 
 ResultCode CTMLogFile::CopyLogFrom(const CTMLogFile& other) {
   if (&other == this) return kOk;
-  std::scoped_lock guard(mutex_, other.mutex_);
-  try {
+  return Guarded(mutex_, other.mutex_, [&] {
     const ResultCode rc = CopyDataFrom(other);
     if (tvk::Failed(rc)) return rc;
     notes_ = other.notes_;
@@ -235,14 +212,11 @@ ResultCode CTMLogFile::CopyLogFrom(const CTMLogFile& other) {
     creatorComputerName_ = other.creatorComputerName_;
     creationTime_ = other.creationTime_;
     return kOk;
-  } catch (const std::bad_alloc&) {
-    return kUnexpected;
-  }
+  });
 }
 
 std::string CTMLogFile::GetPath() const {
-  Guard guard(mutex_);
-  return path_;
+  return GuardedOr(mutex_, std::string(), [&] { return path_; });
 }
 
 int CTMLogFile::GetLoadMode() const {
@@ -256,13 +230,11 @@ bool CTMLogFile::HasNotes() const {
 }
 
 std::string CTMLogFile::GetCreatorUserName() const {
-  Guard guard(mutex_);
-  return creatorUserName_;
+  return GuardedOr(mutex_, std::string(), [&] { return creatorUserName_; });
 }
 
 std::string CTMLogFile::GetCreatorComputerName() const {
-  Guard guard(mutex_);
-  return creatorComputerName_;
+  return GuardedOr(mutex_, std::string(), [&] { return creatorComputerName_; });
 }
 
 tvk::SystemTime CTMLogFile::GetCreationTime() const {

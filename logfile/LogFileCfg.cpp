@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "common/Utf.h"
+#include "logfile/Guarded.h"
 
 namespace TMSystem {
 
@@ -46,9 +47,8 @@ CTMLogFileCfg::~CTMLogFileCfg() {
 }
 
 ResultCode CTMLogFileCfg::CopyFrom(const CTMLogFileCfg& other) {
-  try {
-    if (&other == this) return kOk;
-    std::scoped_lock lock(mutex_, other.mutex_);
+  if (&other == this) return kOk;
+  return Guarded(mutex_, other.mutex_, [&] {
     loaded_ = other.loaded_;
     logName_ = other.logName_;
     logGuid_ = other.logGuid_;
@@ -62,9 +62,7 @@ ResultCode CTMLogFileCfg::CopyFrom(const CTMLogFileCfg& other) {
     pairs_ = other.pairs_;
     entries_ = other.entries_;
     return kOk;
-  } catch (...) {
-    return tvk::kUnexpected;
-  }
+  });
 }
 
 void CTMLogFileCfg::ResetFields() {
@@ -95,8 +93,7 @@ bool CTMLogFileCfg::IsValid() const {
 // ---- Parsing ----
 
 ResultCode CTMLogFileCfg::ParseConfiguration(const CTMByteBuffer& block) {
-  try {
-    Guard guard(mutex_);
+  return Guarded(mutex_, [&] {
     if (block.Empty()) return tvk::kFail;
     ResetFields();
     CTMByteReader reader(block);
@@ -111,9 +108,7 @@ ResultCode CTMLogFileCfg::ParseConfiguration(const CTMByteBuffer& block) {
     }
     loaded_ = true;
     return kOk;
-  } catch (...) {
-    return tvk::kUnexpected;
-  }
+  });
 }
 
 ResultCode CTMLogFileCfg::ParseHeader(CTMByteReader& reader) {
@@ -251,8 +246,7 @@ void CTMLogFileCfg::WriteTypeRecord(CTMByteWriter& writer) const {
 }
 
 ResultCode CTMLogFileCfg::SerializeConfiguration(CTMByteBuffer& block) const {
-  try {
-    Guard guard(mutex_);
+  return Guarded(mutex_, [&] {
     TVK_RETURN_IF_FAILED(CheckWritable());
     if (!block.Reserve(std::max(kReservedBlockBytes, BlockSize()))) return tvk::kUnexpected;
     CTMByteWriter writer(block);
@@ -280,9 +274,7 @@ ResultCode CTMLogFileCfg::SerializeConfiguration(CTMByteBuffer& block) const {
       entry.value.WriteToFile(writer);
     }
     return kOk;
-  } catch (...) {
-    return tvk::kUnexpected;
-  }
+  });
 }
 
 // ---- Entries ----
@@ -302,37 +294,30 @@ const CTMConfigEntry* CTMLogFileCfg::FindEntryById(ConfigKeyId id) const {
 }
 
 ResultCode CTMLogFileCfg::GetValue(std::string_view key, CTMVariant& out) const {
-  try {
-    Guard guard(mutex_);
+  return Guarded(mutex_, [&] {
     out.Clear();
     const CTMConfigEntry* entry = FindEntry(key);
     if (entry == nullptr) return tvk::kKeyNotFound;
     out = entry->value;
     return kOk;
-  } catch (...) {
-    return tvk::kUnexpected;
-  }
+  });
 }
 
 ResultCode CTMLogFileCfg::GetValueById(ConfigKeyId id, CTMVariant& out) const {
-  try {
-    Guard guard(mutex_);
+  return Guarded(mutex_, [&] {
     out.Clear();
     const CTMConfigEntry* entry = FindEntryById(id);
     if (entry == nullptr) return tvk::kKeyNotFound;
     out = entry->value;
     return kOk;
-  } catch (...) {
-    return tvk::kUnexpected;
-  }
+  });
 }
 
 ResultCode CTMLogFileCfg::SetValue(std::string_view key, const CTMVariant& value) {
-  try {
+  return Guarded(mutex_, [&] {
     if (key.empty()) return tvk::kMissingArgument;
     if (tvk::Utf16Length(key) > CTMConfigEntry::kMaxKeyUnits) return tvk::kFail;
     if (value.IsEmpty() || !StringFits(value)) return tvk::kLogFileError;
-    Guard guard(mutex_);
     CTMConfigEntry replacement{std::string(key), value};
     const auto found = std::find_if(entries_.begin(), entries_.end(),
                                     [&](const CTMConfigEntry& e) { return tvk::EqualsIgnoreCase(e.key, key); });
@@ -342,9 +327,7 @@ ResultCode CTMLogFileCfg::SetValue(std::string_view key, const CTMVariant& value
       *found = std::move(replacement);
     }
     return kOk;
-  } catch (...) {
-    return tvk::kUnexpected;
-  }
+  });
 }
 
 ResultCode CTMLogFileCfg::SetIntegerValue(std::string_view key, std::uint32_t typeCode, std::uint32_t raw) {
@@ -354,48 +337,34 @@ ResultCode CTMLogFileCfg::SetIntegerValue(std::string_view key, std::uint32_t ty
 }
 
 ResultCode CTMLogFileCfg::SetStringValue(std::string_view key, std::string_view text) {
-  try {
-    return SetValue(key, CTMVariant(std::string(text)));
-  } catch (...) {
-    return tvk::kUnexpected;
-  }
+  return Guarded(mutex_, [&] { return SetValue(key, CTMVariant(std::string(text))); });
 }
 
 std::string CTMLogFileCfg::GetSiteName() const {
-  try {
-    Guard guard(mutex_);
+  return GuardedOr(mutex_, std::string(), [&] {
     const CTMConfigEntry* entry = FindEntryById(kKeySiteName);
     return entry == nullptr ? std::string() : entry->value.StringValue();
-  } catch (...) {
-    return {};
-  }
+  });
 }
 
 tvk::Guid CTMLogFileCfg::GetSiteGuid() const {
-  try {
-    Guard guard(mutex_);
-    const CTMConfigEntry* entry = FindEntryById(kKeySiteGuid);
-    if (entry == nullptr) return {};
+  return GuardedOr(mutex_, tvk::Guid{}, [&] {
     tvk::Guid guid;
+    const CTMConfigEntry* entry = FindEntryById(kKeySiteGuid);
+    if (entry == nullptr) return guid;
     switch (entry->value.Type()) {
-      case VariantType::kString: tvk::TextToGuid(entry->value.StringValue(), guid); return guid;
-      case VariantType::kGuid: return entry->value.AsGuid();
-      default: return {};
+      case VariantType::kString: tvk::TextToGuid(entry->value.StringValue(), guid); break;
+      case VariantType::kGuid: guid = entry->value.AsGuid(); break;
+      default: break;
     }
-  } catch (...) {
-    return {};
-  }
+    return guid;
+  });
 }
 
 // ---- Header fields ----
 
 std::string CTMLogFileCfg::GetLogName() const {
-  try {
-    Guard guard(mutex_);
-    return logName_;
-  } catch (...) {
-    return {};
-  }
+  return GuardedOr(mutex_, std::string(), [&] { return logName_; });
 }
 
 bool CTMLogFileCfg::IsLoaded() const {
@@ -439,33 +408,24 @@ CTMDeviceTime CTMLogFileCfg::HeaderTime() const {
 }
 
 ResultCode CTMLogFileCfg::GetTypeRecord(CTMLogTypeRecord& out) const {
-  try {
-    Guard guard(mutex_);
+  return Guarded(mutex_, [&] {
     out = typeRecord_;
     return kOk;
-  } catch (...) {
-    return tvk::kUnexpected;
-  }
+  });
 }
 
 ResultCode CTMLogFileCfg::GetPairs(std::vector<CTMConfigPair>& out) const {
-  try {
-    Guard guard(mutex_);
+  return Guarded(mutex_, [&] {
     out = pairs_;
     return kOk;
-  } catch (...) {
-    return tvk::kUnexpected;
-  }
+  });
 }
 
 ResultCode CTMLogFileCfg::GetEntries(std::vector<CTMConfigEntry>& out) const {
-  try {
-    Guard guard(mutex_);
+  return Guarded(mutex_, [&] {
     out = entries_;
     return kOk;
-  } catch (...) {
-    return tvk::kUnexpected;
-  }
+  });
 }
 
 std::size_t CTMLogFileCfg::EntryCount() const {
@@ -474,13 +434,10 @@ std::size_t CTMLogFileCfg::EntryCount() const {
 }
 
 ResultCode CTMLogFileCfg::SetLogName(std::string_view name) {
-  try {
-    Guard guard(mutex_);
+  return Guarded(mutex_, [&] {
     logName_.assign(name);
     return kOk;
-  } catch (...) {
-    return tvk::kUnexpected;
-  }
+  });
 }
 
 void CTMLogFileCfg::SetFormatVersion(std::uint16_t version) {
@@ -515,23 +472,17 @@ void CTMLogFileCfg::SetHeaderTime(const CTMDeviceTime& time) {
 }
 
 ResultCode CTMLogFileCfg::SetTypeRecord(const CTMLogTypeRecord& record) {
-  try {
-    Guard guard(mutex_);
+  return Guarded(mutex_, [&] {
     typeRecord_ = record;
     return kOk;
-  } catch (...) {
-    return tvk::kUnexpected;
-  }
+  });
 }
 
 ResultCode CTMLogFileCfg::SetPairs(const std::vector<CTMConfigPair>& pairs) {
-  try {
-    Guard guard(mutex_);
+  return Guarded(mutex_, [&] {
     pairs_ = pairs;
     return kOk;
-  } catch (...) {
-    return tvk::kUnexpected;
-  }
+  });
 }
 
 }  // namespace TMSystem

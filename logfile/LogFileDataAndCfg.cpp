@@ -1,11 +1,10 @@
 #include "logfile/LogFileDataAndCfg.h"
 
-#include <new>
+#include "logfile/Guarded.h"
 
 namespace TMSystem {
 
 using tvk::kOk;
-using tvk::kUnexpected;
 
 CTMLogFileDataAndCfg::~CTMLogFileDataAndCfg() { ResetData(); }
 
@@ -23,30 +22,29 @@ void CTMLogFileDataAndCfg::Reset() {
 
 ResultCode CTMLogFileDataAndCfg::CopyDataFrom(const CTMLogFileDataAndCfg& other) {
   if (&other == this) return kOk;
-  std::scoped_lock guard(mutex_, other.mutex_);
-  try {
+  return Guarded(mutex_, other.mutex_, [&] {
     const ResultCode rc = CopyFrom(other);
     if (tvk::Failed(rc)) return rc;
     data_ = other.data_;
     integrity_ = other.integrity_;
     return kOk;
-  } catch (const std::bad_alloc&) {
-    return kUnexpected;
-  }
+  });
 }
 
 ResultCode CTMLogFileDataAndCfg::LoadDataAll(const std::string& path) {
-  Guard guard(mutex_);
-  const ResultCode rc = data_.LoadAll(path);
-  NoteIntegrity();
-  return rc;
+  return Guarded(mutex_, [&] {
+    const ResultCode rc = data_.LoadAll(path);
+    NoteIntegrity();
+    return rc;
+  });
 }
 
 ResultCode CTMLogFileDataAndCfg::LoadDataOnDemand(const std::string& path) {
-  Guard guard(mutex_);
-  const ResultCode rc = data_.LoadOnDemand(path);
-  NoteIntegrity();
-  return rc;
+  return Guarded(mutex_, [&] {
+    const ResultCode rc = data_.LoadOnDemand(path);
+    NoteIntegrity();
+    return rc;
+  });
 }
 
 void CTMLogFileDataAndCfg::NoteIntegrity() {
@@ -70,18 +68,14 @@ CTMDataIntegrity CTMLogFileDataAndCfg::GetDataIntegrity() const {
 }
 
 ResultCode CTMLogFileDataAndCfg::GetSiteHeader(CTMSiteHeader& out) const {
-  Guard guard(mutex_);
-  try {
+  return Guarded(mutex_, [&] {
     out = data_.SiteHeader();
     return kOk;
-  } catch (const std::bad_alloc&) {
-    return kUnexpected;
-  }
+  });
 }
 
 ResultCode CTMLogFileDataAndCfg::SetSiteHeader(const CTMSiteHeader& header) {
-  Guard guard(mutex_);
-  return data_.SetSiteHeader(header);
+  return Guarded(mutex_, [&] { return data_.SetSiteHeader(header); });
 }
 
 std::uint16_t CTMLogFileDataAndCfg::GetColumnCount() const {
@@ -95,69 +89,60 @@ std::uint32_t CTMLogFileDataAndCfg::GetRowCount() const {
 }
 
 ResultCode CTMLogFileDataAndCfg::GetChannel(std::uint32_t index, CTMChannelInfo& out) const {
-  Guard guard(mutex_);
-  return data_.GetChannel(index, out);
+  return Guarded(mutex_, [&] { return data_.GetChannel(index, out); });
 }
 
 ResultCode CTMLogFileDataAndCfg::GetChannels(std::vector<CTMChannelInfo>& out) const {
-  Guard guard(mutex_);
-  try {
+  return Guarded(mutex_, [&] {
     out = data_.Channels();
     return kOk;
-  } catch (const std::bad_alloc&) {
-    return kUnexpected;
-  }
+  });
 }
 
 // Channels or rows made in memory are the engine's own, whatever the file held.
 ResultCode CTMLogFileDataAndCfg::SetChannels(const std::vector<CTMChannelInfo>& channels) {
-  Guard guard(mutex_);
-  const ResultCode rc = data_.SetChannels(channels);
-  if (rc == kOk) integrity_ = CTMDataIntegrity{};
-  return rc;
+  return Guarded(mutex_, [&] {
+    const ResultCode rc = data_.SetChannels(channels);
+    if (rc == kOk) integrity_ = CTMDataIntegrity{};
+    return rc;
+  });
 }
 
 ResultCode CTMLogFileDataAndCfg::SetRows(const std::vector<CTMDataRow>& rows) {
-  Guard guard(mutex_);
-  const ResultCode rc = data_.SetRows(rows);
-  if (rc == kOk) integrity_ = CTMDataIntegrity{};
-  return rc;
+  return Guarded(mutex_, [&] {
+    const ResultCode rc = data_.SetRows(rows);
+    if (rc == kOk) integrity_ = CTMDataIntegrity{};
+    return rc;
+  });
 }
 
 ResultCode CTMLogFileDataAndCfg::GetRows(std::vector<CTMDataRow>& out) {
-  Guard guard(mutex_);
-  return data_.GetRows(out);
+  return Guarded(mutex_, [&] { return data_.GetRows(out); });
 }
 
 ResultCode CTMLogFileDataAndCfg::GetColumn(std::uint16_t channel, std::vector<CTMDataValue>& out) {
-  Guard guard(mutex_);
-  return data_.GetColumn(channel, out);
+  return Guarded(mutex_, [&] { return data_.GetColumn(channel, out); });
 }
 
 ResultCode CTMLogFileDataAndCfg::SetColumn(std::uint16_t channel, const std::vector<CTMDataValue>& values,
                                            const CTMChannelInfo& info) {
-  Guard guard(mutex_);
-  return data_.SetColumn(channel, values, info);
+  return Guarded(mutex_, [&] { return data_.SetColumn(channel, values, info); });
 }
 
 ResultCode CTMLogFileDataAndCfg::GetRow(std::uint32_t index, CTMDataRow& out) {
-  Guard guard(mutex_);
-  return data_.GetRow(index, out);
+  return Guarded(mutex_, [&] { return data_.GetRow(index, out); });
 }
 
 ResultCode CTMLogFileDataAndCfg::GetRowTime(std::uint32_t index, CTMDeviceTime& out) {
-  Guard guard(mutex_);
-  return data_.GetRowTime(index, out);
+  return Guarded(mutex_, [&] { return data_.GetRowTime(index, out); });
 }
 
 ResultCode CTMLogFileDataAndCfg::GetRowTimes(std::vector<CTMDeviceTime>& out) {
-  Guard guard(mutex_);
-  return data_.GetRowTimes(out);
+  return Guarded(mutex_, [&] { return data_.GetRowTimes(out); });
 }
 
 ResultCode CTMLogFileDataAndCfg::SerializeData(CTMByteBuffer& out) {
-  Guard guard(mutex_);
-  return data_.SerializeData(out);
+  return Guarded(mutex_, [&] { return data_.SerializeData(out); });
 }
 
 bool CTMLogFileDataAndCfg::HasData() const {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -23,10 +24,11 @@ namespace {
 constexpr const char* kUnavailable = "Unavailable";
 constexpr std::size_t kMaxLineLength = 99;
 
-std::uint64_t ReadLe(const std::uint8_t* bytes, int width) {
-  std::uint64_t value = 0;
-  for (int i = width - 1; i >= 0; --i) value = (value << 8) | bytes[i];
-  return value;
+// The little-endian uint32 that `bytes` begin with (a length, or a size field's low half).
+std::uint32_t ReadLe32(std::span<const std::uint8_t> bytes) {
+  CTMByteReader reader(bytes);
+  std::uint32_t value = 0;
+  return reader.ReadU32Le(value) == kOk ? value : 0;
 }
 
 // "<Hdr> Version=%d,Size=%d </Hdr>"; the line must begin with "<Hdr>".
@@ -101,17 +103,23 @@ bool CTMLogFileReader::ReadBinaryHeader() {
   std::uint8_t fixed[kFixedHeaderSize] = {};
   if (!file_.Read(fixed, sizeof fixed)) return false;
   if (std::memcmp(fixed, kMagic, kMagicSize) != 0) return false;
-  cfgPos_ = static_cast<std::int64_t>(ReadLe(fixed + kMagicSize, 8));
-  notesPos_ = static_cast<std::int64_t>(ReadLe(fixed + kMagicSize + 8, 8));
-  dataPos_ = static_cast<std::int64_t>(ReadLe(fixed + kMagicSize + 16, 8));
-  const FileTime created = ReadLe(fixed + kMagicSize + 24, 8);
+  CTMByteReader table{std::span<const std::uint8_t>(fixed)};
+  std::uint64_t positions[3] = {};
+  FileTime created = 0;
+  if (table.Skip(kMagicSize) != kOk || table.ReadU64Le(positions[0]) != kOk || table.ReadU64Le(positions[1]) != kOk ||
+      table.ReadU64Le(positions[2]) != kOk || table.ReadU64Le(created) != kOk) {
+    return false;
+  }
+  cfgPos_ = static_cast<std::int64_t>(positions[0]);
+  notesPos_ = static_cast<std::int64_t>(positions[1]);
+  dataPos_ = static_cast<std::int64_t>(positions[2]);
 
   std::uint8_t length[4] = {};
   if (!file_.Read(length, 4)) return false;
   std::string user = kUnavailable;
-  if (!ReadNameField(static_cast<std::uint32_t>(ReadLe(length, 4)), user)) return false;
+  if (!ReadNameField(ReadLe32(length), user)) return false;
   if (!file_.Read(length, 4)) return false;
-  const auto computerLength = static_cast<std::uint32_t>(ReadLe(length, 4));
+  const std::uint32_t computerLength = ReadLe32(length);
   std::string computer = kUnavailable;
   if (computerLength >= 1 && computerLength <= 255 && !ReadNameField(computerLength, computer)) return false;
 
@@ -148,7 +156,7 @@ bool CTMLogFileReader::ReadSectionSize(std::int64_t pos, std::uint64_t skip, std
   const auto field = static_cast<std::uint64_t>(pos) + skip;
   std::uint8_t bytes[8] = {};
   if (!file_.Seek(field) || !file_.Read(bytes, 8)) return false;
-  size = static_cast<std::uint32_t>(ReadLe(bytes, 4));
+  size = ReadLe32(bytes);
   start = field + 8;
   return true;
 }

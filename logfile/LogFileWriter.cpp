@@ -62,10 +62,16 @@ bool CTMLogFileWriter::Put(const void* bytes, std::size_t count) {
   return false;
 }
 
+// A little-endian number of `width` bytes (4 or 8) at the file position.
 bool CTMLogFileWriter::WriteLe(std::uint64_t value, int width) {
-  std::uint8_t bytes[8] = {};
-  for (int i = 0; i < width; ++i) bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
-  return Put(bytes, static_cast<std::size_t>(width));
+  CTMByteBuffer bytes;
+  CTMByteWriter writer(bytes);
+  if (width == 4) {
+    writer.WriteU32Le(static_cast<std::uint32_t>(value));
+  } else {
+    writer.WriteU64Le(value);
+  }
+  return bytes.Size() == static_cast<std::uint32_t>(width) && Put(bytes.Data(), bytes.Size());
 }
 
 // The length 2 x units + 1, then the UTF-16LE text and the first byte of its zero unit.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <optional>
 
 #include "common/ResultCodes.h"
@@ -83,6 +84,71 @@ TEST(LevelConversion, WorkedExampleSurfaceElevationToDepthToWaterInFeet) {
   EXPECT_NEAR(run.heads[0].value, 0.3048f, 1e-5f);
   EXPECT_EQ(run.referenceOffset, 0.0f);
   EXPECT_NEAR(run.values[0].value, 19.0f, 1e-4f);
+}
+
+// Every quantity of the passes is a float and every unit conversion goes through double and is
+// narrowed once, so a column is reproducible to the last bit. The expected values are computed here
+// step by step in float, with settings, gravities and units none of which are exact in binary.
+TEST(LevelConversion, ColumnMatchesAStepByStepFloatComputationBitForBit) {
+  constexpr std::uint16_t kUnitInch = 37;
+  constexpr std::uint16_t kUnitKiloPascal = 19;
+  constexpr double kFeetPerMetre = 3.28084;
+  constexpr double kInchesPerMetre = 39.37008;
+  constexpr double kKiloPascalPerPsi = 6.894757;
+  const auto bits = [](float value) { return std::bit_cast<std::uint32_t>(value); };
+  const auto feetToMetres = [](float feet) { return static_cast<float>(feet / kFeetPerMetre); };
+  const auto metresToInches = [](float metres) { return static_cast<float>(metres * kInchesPerMetre); };
+  // Enough values that a formula computed in double rather than float changes some of them.
+  std::vector<float> elevations;
+  std::vector<float> depths;
+  for (int i = 0; i < 32; ++i) {
+    elevations.push_back(95.0f + 0.731f * static_cast<float>(i));
+    depths.push_back(0.37f + 1.731f * static_cast<float>(i));
+  }
+
+  {
+    SCOPED_TRACE("surface elevation in feet, reference set again at row 4, to depth in inches");
+    const float sgOld = 1.0125f;
+    const float sgNew = 1.0243f;
+    const LevelReferenceChange change{Minutes(elevations.size())[4], 100.9f, 2.7f, kUnitFoot, 3.21f, kUnitKiloPascal};
+    const Passes run = Correct(MakeSettings({.mode = 5, .unit = kUnitFoot, .sg = sgOld, .reference = 101.37f,
+                                             .refPressure = 7.31f, .refHeadPressure = 6.97f, .probeDepth = 3.3f}),
+                               MakeSettings({.mode = 3, .unit = kUnitInch, .sg = sgNew}), Cells(elevations), -1, {change});
+    ASSERT_TRUE(run.ok) << run.error;
+    const float t = 7.31f * 3.3f / 6.97f;
+    const float refOffset = feetToMetres(t) * sgOld;
+    EXPECT_EQ(bits(run.referenceOffset), bits(refOffset));
+    float ref = feetToMetres(101.37f);
+    float off = 0.0f;
+    for (std::size_t i = 0; i < elevations.size(); ++i) {
+      SCOPED_TRACE(i);
+      if (i == 4) {
+        ref = feetToMetres(100.9f);
+        off = static_cast<float>(3.21f / kKiloPascalPerPsi) * 0.70307f - refOffset;
+      }
+      const float head = (feetToMetres(elevations[i]) - ref) * sgOld + off;
+      EXPECT_EQ(bits(run.heads[i].value), bits(head));
+      EXPECT_EQ(bits(run.values[i].value), bits(metresToInches((refOffset + head) / sgNew)));
+    }
+  }
+  {
+    SCOPED_TRACE("depth to water in feet to surface elevation in inches at a data point");
+    const float sgOld = 0.9987f;
+    const float sgNew = 1.0243f;
+    const Passes run = Correct(MakeSettings({.mode = 4, .unit = kUnitFoot, .sg = sgOld, .reference = 12.34f}),
+                               MakeSettings({.mode = 5, .unit = kUnitInch, .sg = sgNew, .reference = 123.45f}),
+                               Cells(depths), 2);
+    ASSERT_TRUE(run.ok) << run.error;
+    const float ref = feetToMetres(12.34f);
+    const float newRef = static_cast<float>(123.45f / kInchesPerMetre);
+    const float base = (ref - feetToMetres(depths[2])) * sgOld;
+    for (std::size_t i = 0; i < depths.size(); ++i) {
+      SCOPED_TRACE(i);
+      const float head = (ref - feetToMetres(depths[i])) * sgOld;
+      EXPECT_EQ(bits(run.heads[i].value), bits(head));
+      EXPECT_EQ(bits(run.values[i].value), bits(metresToInches((head - base) / sgNew + newRef)));
+    }
+  }
 }
 
 TEST(LevelConversion, EveryPairOfModesInMetresAndFeet) {

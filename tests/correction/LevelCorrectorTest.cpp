@@ -86,9 +86,11 @@ TEST(LevelCorrector, OpenFailuresLeaveNothingLoaded) {
     SCOPED_TRACE(row.name);
     CLevelCorrector corrector;
     ASSERT_EQ(corrector.Open(Save(dir, DepthToWaterLog(), "good.vxl")), 1);
+    const auto listed = corrector.ShareRowTimes();  // as a page listing the data points holds them
     EXPECT_EQ(corrector.Open(row.path), 0);
     EXPECT_EQ(corrector.GetErrorText(), row.expected);
     EXPECT_FALSE(corrector.IsLoaded());
+    EXPECT_EQ(listed->size(), 3U);
     EXPECT_EQ(corrector.GetLevelMeasurementMode(), 0);
     EXPECT_EQ(corrector.Correct(), 0);
   }
@@ -242,12 +244,6 @@ TEST(LevelCorrector, WritingTheColumnRefusesMismatchedData) {
   test::BuildLevelLog(noLevel, withoutLevel);
   EXPECT_EQ(WriteLevelColumn(withoutLevel, test::Levels({1.0f}), 5, 35, error), 0);
   EXPECT_EQ(error, "Log file does not contain any level data.");
-
-  std::vector<TMSystem::CTMDataRow> rows(2);
-  rows[0].values = {{0.0f, 0}, {1.0f, 0}};
-  rows[1].values = {{0.0f, 0}};
-  EXPECT_EQ(ReplaceLevelCells(rows, 1, test::Levels({5.0f, 6.0f}), error), 0);
-  EXPECT_EQ(error, "Failed to insert new data into data log.");
 }
 
 TEST(LevelCorrector, ProgressCanBeReadFromAnotherThread) {
@@ -269,6 +265,41 @@ TEST(LevelCorrector, ProgressCanBeReadFromAnotherThread) {
   EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
   for (int value : seen) EXPECT_LE(value, 98);
   EXPECT_EQ(corrector.GetProgress(), 98);
+}
+
+// The sheet closing while the correction runs: the worker ends early and nothing reaches the disk.
+TEST(LevelCorrector, StopFromAnotherThreadEndsCorrectEarlyAndNothingIsSaved) {
+  test::TempFolder dir;
+  const std::string source = Save(dir, DepthToWaterLog(std::vector<float>(400'000, 1.5f)));
+  const std::filesystem::path out = dir.Path() / "out";
+  std::filesystem::create_directories(out);
+  // The stop races the rows; a machine fast enough to finish first gets another try.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    CLevelCorrector corrector;
+    ASSERT_EQ(corrector.Open(source), 1) << corrector.GetErrorText();
+    ASSERT_EQ(corrector.SetNewLevelMeasurementMode(5), 1);
+    int result = -1;
+    std::thread worker([&] { result = corrector.Correct(); });
+    while (corrector.GetProgress() <= CLevelCorrector::kReadShare && !corrector.IsCorrecting()) std::this_thread::yield();
+    while (corrector.GetProgress() <= CLevelCorrector::kReadShare && corrector.IsCorrecting()) std::this_thread::yield();
+    const int changed = corrector.SetNewLevelMeasurementMode(3);
+    const std::string text = corrector.GetErrorText();
+    corrector.RequestStop();
+    worker.join();
+    if (result == 1) continue;
+    // Stopped, so it ran all along: what the other thread asked of it meanwhile was refused.
+    EXPECT_EQ(changed, 0);
+    EXPECT_EQ(text, CLevelCorrector::kBusyMessage);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(corrector.GetErrorText(), kStoppedMessage);
+    EXPECT_LT(corrector.GetProgress(), 98);
+    CTMVariant value;
+    EXPECT_EQ(corrector.GetLogFile().GetValue("OrgLevelMeasurementMode", value), kKeyNotFound) << "nothing written";
+    EXPECT_EQ(corrector.SaveCorrected(out.string()), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(out));
+    return;
+  }
+  FAIL() << "every correction ended before the stop";
 }
 
 TEST(LevelCorrector, OutputNameCarriesTheLogNameSuffixAndLocalTime) {

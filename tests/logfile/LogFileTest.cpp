@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <memory>
+#include <thread>
 
 #include "logfile/LogFile.h"
 #include "logfile/LogFileReader.h"
@@ -319,7 +321,7 @@ TEST_F(LogFileTest, SaveAsOverAFileAReaderHoldsIsRefused) {
   EXPECT_EQ(log.SaveAs(target), tvk::kOk);
 }
 
-TEST_F(LogFileTest, RowsOnDemandRefuseSavingAndCopiesShareTheReader) {
+TEST_F(LogFileTest, RowsOnDemandRefuseSavingAndReplacingAndCopiesShareTheReader) {
   WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
   const Bytes before = ReadFileBytes(source_);
   CTMLogFile copy;
@@ -329,13 +331,62 @@ TEST_F(LogFileTest, RowsOnDemandRefuseSavingAndCopiesShareTheReader) {
     EXPECT_EQ(log.Save(), tvk::kSaveInCursorMode);
     EXPECT_EQ(ReadFileBytes(source_), before);
     EXPECT_EQ(log.SetRows({}), tvk::kUnsupportedDataMode);
+    EXPECT_EQ(log.SetChannels({{}}), tvk::kUnsupportedDataMode);
     ASSERT_EQ(copy.CopyLogFrom(log), tvk::kOk);
   }
+  // The copy reads on through the shared reader after the log it was copied from is gone.
   CTMDataRow row;
   ASSERT_EQ(copy.GetRow(1, row), tvk::kOk);
-  EXPECT_EQ(row.values[1].value, 4.0f);
+  EXPECT_EQ(row, SmallData().rows[1]);
+  EXPECT_EQ(copy.GetRow(2, row), tvk::kInvalidIndex);
+  CTMDeviceTime time;
+  ASSERT_EQ(copy.GetRowTime(1, time), tvk::kOk);
+  EXPECT_EQ(time.seconds, 200u);
   EXPECT_EQ(copy.GetNoteCount(), 2u);
   EXPECT_EQ(copy.GetLogName(), "Well 1");
+}
+
+// Copies of a log with rows on demand share one reader, and each copy may be used from its own thread.
+TEST_F(LogFileTest, SharedOnDemandCopiesReadFromTwoThreadsGiveTheRowsOfOne) {
+  tvk::test::DataBlockLayout layout = SmallData();
+  layout.rows.clear();
+  // Several windows of rows, so that both copies go back to the shared file while the other reads.
+  constexpr std::uint32_t kRows = 60'000;
+  for (std::uint32_t i = 0; i < kRows; ++i) {
+    const auto status = static_cast<std::uint16_t>(i & 0xFF);
+    layout.rows.push_back({{1000 + i, 0}, {{static_cast<float>(i), 0}, {-0.5f * static_cast<float>(i), status}}});
+  }
+  WriteSource({}, tvk::test::MakeDataBlock(layout));
+  CTMLogFile log;
+  ASSERT_EQ(log.Load(source_, kLoadOnDemand), tvk::kOk);
+  auto copy = std::make_unique<CTMLogFile>();
+  ASSERT_EQ(copy->CopyLogFrom(log), tvk::kOk);
+
+  // One copy reads from the first row, the other from the middle and then lets its copy go, while
+  // the first one still reads.
+  const auto readAll = [](CTMLogFile& source, std::uint32_t start, std::vector<CTMDataRow>& rows) {
+    rows.assign(kRows, {});
+    for (std::uint32_t k = 0; k < kRows; ++k) {
+      const std::uint32_t i = (start + k) % kRows;
+      if (source.GetRow(i, rows[i]) != tvk::kOk) return;
+    }
+  };
+  std::vector<CTMDataRow> first;
+  std::vector<CTMDataRow> second;
+  std::vector<CTMDataRow> again;
+  std::thread a([&] {
+    readAll(log, 0, first);
+    readAll(log, 0, again);
+  });
+  std::thread b([&] {
+    readAll(*copy, kRows / 2, second);
+    copy.reset();
+  });
+  a.join();
+  b.join();
+  EXPECT_TRUE(first == layout.rows);
+  EXPECT_TRUE(second == layout.rows);
+  EXPECT_TRUE(again == layout.rows);
 }
 
 TEST_F(LogFileTest, SiteInfoPrefersTheDataBlockNameWhenTheyDiffer) {
