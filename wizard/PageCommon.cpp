@@ -1,0 +1,70 @@
+#include "wizard/PageCommon.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <charconv>
+
+#include "correction/LevelCorrector.h"
+#include "wizard/DlgWizardPage.h"
+#include "wizard/WizSheetPostCorrect.h"
+
+static void InitResourcesOnce() { Q_INIT_RESOURCE(wizard); }
+
+namespace tvk::wizard {
+
+void InitWizardResources() {
+  static const bool done = (InitResourcesOnce(), true);
+  (void)done;
+}
+
+void ShowSvg(QLabel* label, const QString& resource) {
+  const qreal ratio = label->devicePixelRatioF();
+  QPixmap pixmap(label->size() * ratio);
+  pixmap.fill(Qt::transparent);
+  QSvgRenderer renderer(resource);
+  QPainter painter(&pixmap);
+  renderer.render(&painter);
+  painter.end();
+  pixmap.setDevicePixelRatio(ratio);
+  label->setPixmap(pixmap);
+}
+
+
+QString ToQString(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+double LeadingNumber(const QString& text) {
+  const QByteArray bytes = text.trimmed().toLatin1();
+  const char* begin = bytes.constData();
+  const char* end = begin + bytes.size();
+  if (begin != end && *begin == '+') ++begin;
+  double value = 0.0;
+  const auto [ptr, ec] = std::from_chars(begin, end, value);
+  return ec == std::errc() ? value : 0.0;
+}
+
+LogNames ReadLogNames(CLevelCorrector& corrector) {
+  std::string site;
+  std::string guid;
+  if (Failed(corrector.GetLogFile().GetSiteInfo(site, guid))) site.clear();
+  return {ToQString(site), ToQString(corrector.GetLogFile().GetLogName())};
+}
+
+void ShowPassInfo(QWidget* page, const CWizSheetPostCorrect& sheet) {
+  if (auto* box = Control<QGroupBox>(page, kIdPassBox)) box->setTitle(sheet.PassCaption());
+  if (auto* name = Control<QLabel>(page, kIdLogName)) {
+    // Tooltips break lines at line feeds only.
+    QString tip = ToQString(sheet.FileInfoText());
+    tip.remove(QLatin1Char('\r'));
+    name->setToolTip(tip);
+  }
+}
+
+void ShowLogNames(QWidget* page, CLevelCorrector* corrector) {
+  const LogNames names = corrector != nullptr ? ReadLogNames(*corrector) : LogNames{};
+  if (auto* site = Control<QLabel>(page, kIdSiteName)) site->setText(names.site);
+  if (auto* log = Control<QLabel>(page, kIdLogName)) log->setText(names.log);
+}
+
+}  // namespace tvk::wizard
