@@ -2,27 +2,25 @@
 // Base of every wizard page: a child dialog shown by the frame, with the activation hooks the frame
 // calls when the user moves between pages. Enter and Escape inside a page act on the frame.
 
-#include <QDialog>
-#include <QVariant>
+#include "controls/ControlId.h"
+#include "controls/TMDialog.h"
 
 namespace tvk::wizard {
 
 class CTMDlgWizardFrame;
 
-// Finds the widget of a page template by its control id (the dynamic property "controlId").
-QWidget* FindControl(const QWidget* root, int controlId);
-template <class T>
+// The widget of a page template with `controlId` (its dynamic property "controlId").
+template <class T = QWidget>
 T* Control(const QWidget* root, int controlId) {
-  return qobject_cast<T*>(FindControl(root, controlId));
+  return root != nullptr ? tvk::FindControl<T>(*root, controlId) : nullptr;
 }
 
-class CDlgWizardPage : public QDialog {
+class CDlgWizardPage : public CTMDialog {
   Q_OBJECT
 
  public:
-  explicit CDlgWizardPage(unsigned templateId, QWidget* parent = nullptr);
+  explicit CDlgWizardPage(int templateId, QWidget* parent = nullptr);
 
-  unsigned TemplateId() const { return templateId_; }
   bool IsSkipped() const { return skipped_; }
   void SetSkipped(bool skipped) { skipped_ = skipped; }
   CTMDlgWizardFrame* Frame() const { return frame_; }
@@ -37,14 +35,11 @@ class CDlgWizardPage : public QDialog {
   virtual bool CanCancel();
   virtual bool CanFinish();
 
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  // A page never ends itself; its OK and Cancel are the frame's.
-  void accept() override;
-  void reject() override;
+  // A page never ends itself: Enter and Escape are the frame's OK and Cancel.
+  void OnOK() override;
+  void OnCancel() override;
 
  private:
-  unsigned templateId_;
   bool skipped_ = false;
   CTMDlgWizardFrame* frame_ = nullptr;
 };

@@ -1,8 +1,8 @@
 #include "wizard/FrameButtons.h"
 
-#include <QIcon>
-#include <QPushButton>
-
+#include "controls/ControlId.h"
+#include "controls/Images.h"
+#include "controls/TMBitmapButtonEx.h"
 #include "wizard/WizardEvents.h"
 
 namespace tvk::wizard {
@@ -12,34 +12,32 @@ namespace {
 struct ButtonLook {
   int id;
   const char* name;
-  const char* image;
-  int width;
+  int normal;
+  int hot;
+  int pressed;
+  int disabled;
 };
 
-// OK is the wide button: the processing page's hint calls it "the check box".
+// OK is the wide check mark: the processing page's hint calls it "the check box".
 constexpr ButtonLook kLooks[] = {
-    {kIdOk, "OK", ":/wizard/images/ok.svg", 96},
-    {kIdCancel, "Cancel", ":/wizard/images/cancel.svg", 56},
-    {kIdNext, "Next", ":/wizard/images/next.svg", 56},
-    {kIdBack, "Back", ":/wizard/images/back.svg", 56},
+    {kIdOk, "OK", ImageId::OkNormal, ImageId::OkHot, ImageId::OkNormal, ImageId::OkDisabled},
+    {kIdCancel, "Cancel", ImageId::CancelNormal, ImageId::CancelHot, ImageId::CancelPressed, ImageId::CancelDisabled},
+    {kIdNext, "Next", ImageId::NextNormal, ImageId::NextHot, ImageId::NextPressed, ImageId::NextDisabled},
+    {kIdBack, "Back", ImageId::BackNormal, ImageId::BackHot, ImageId::BackPressed, ImageId::BackDisabled},
 };
 
 }  // namespace
 
 QAbstractButton* MakeFrameButton(QWidget* parent, int id) {
-  auto* button = new QPushButton(parent);
+  auto* button = new CTMBitmapButtonEx(parent);
+  SetControlId(*button, id);
   for (const ButtonLook& look : kLooks) {
     if (look.id != id) continue;
-    button->setIcon(QIcon(QString::fromLatin1(look.image)));
-    button->setIconSize(QSize(look.width - 16, 24));
-    button->setFixedSize(look.width, 36);
+    button->LoadBitmaps(look.normal, look.hot, look.pressed, look.disabled);
+    // The image is the caption; assistive technology reads the name.
     button->setAccessibleName(QString::fromLatin1(look.name));
-    button->setToolTip(QString::fromLatin1(look.name));
-    button->setObjectName(QString::fromLatin1(look.name).toLower() + QStringLiteral("Button"));
   }
-  button->setProperty("controlId", id);
   button->setAutoDefault(false);
-  button->setCursor(Qt::PointingHandCursor);
   return button;
 }
 

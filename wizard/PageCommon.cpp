@@ -2,37 +2,18 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QPainter>
-#include <QSvgRenderer>
 #include <charconv>
 
+#include "controls/Images.h"
 #include "correction/LevelCorrector.h"
 #include "wizard/DlgWizardPage.h"
 #include "wizard/WizSheetPostCorrect.h"
 
-static void InitResourcesOnce() { Q_INIT_RESOURCE(wizard); }
-
 namespace tvk::wizard {
 
-void InitWizardResources() {
-  static const bool done = (InitResourcesOnce(), true);
-  (void)done;
+void ShowImage(QLabel* label, int imageId, QColor transparent) {
+  label->setPixmap(RenderImage(ImagePath(imageId), label->size(), label->devicePixelRatioF(), transparent));
 }
-
-void ShowSvg(QLabel* label, const QString& resource) {
-  const qreal ratio = label->devicePixelRatioF();
-  QPixmap pixmap(label->size() * ratio);
-  pixmap.fill(Qt::transparent);
-  QSvgRenderer renderer(resource);
-  QPainter painter(&pixmap);
-  renderer.render(&painter);
-  painter.end();
-  pixmap.setDevicePixelRatio(ratio);
-  label->setPixmap(pixmap);
-}
-
-
-QString ToQString(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
 double LeadingNumber(const QString& text) {
   const QByteArray bytes = text.trimmed().toLatin1();

@@ -2,6 +2,7 @@
 // What every page of a log's pass shows the same way: the group box "Current log being processed
 // (n of m)" with the site and log names, and the log name's hover text describing the log.
 
+#include <QColor>
 #include <QString>
 #include <string>
 
@@ -40,12 +41,9 @@ void ShowLogNames(QWidget* page, CLevelCorrector* corrector);
 
 QString ToQString(const std::string& utf8);
 
-// Shows an SVG image of the wizard's resources in `label`, drawn at the label's size and the screen's
-// pixel ratio so it stays sharp at any scale.
-void ShowSvg(QLabel* label, const QString& resource);
-
-// Registers the wizard's images (a static library's resources are not registered by themselves).
-void InitWizardResources();
+// Shows image `imageId` (tvk::ImageId) in `label`, drawn at the label's size and the screen's pixel
+// ratio so it stays sharp at any scale; pixels of `transparent` (when valid) let the page show through.
+void ShowImage(QLabel* label, int imageId, QColor transparent = QColor());
 
 // The leading number of `text` with a full stop as decimal point, 0 when it has none (how the
 // pages have always read their edit boxes, whatever the user's locale).

@@ -4,7 +4,6 @@
 #include <QEvent>
 #include <QMetaObject>
 #include <QPushButton>
-#include <QScreen>
 #include <algorithm>
 
 #include "wizard/DlgWizardPage.h"
@@ -13,7 +12,11 @@
 
 namespace tvk::wizard {
 
-CTMDlgWizardFrame::CTMDlgWizardFrame(QWidget* parent) : QDialog(parent) {
+namespace {
+constexpr int kFrameTemplate = 10002;
+}
+
+CTMDlgWizardFrame::CTMDlgWizardFrame(QWidget* parent) : CTMDialog(kFrameTemplate, parent) {
   cancel_ = MakeFrameButton(this, kIdCancel);
   back_ = MakeFrameButton(this, kIdBack);
   next_ = MakeFrameButton(this, kIdNext);
@@ -132,7 +135,7 @@ void CTMDlgWizardFrame::UpdateButtons() {
   ok_->setEnabled(next < 0);
 }
 
-void CTMDlgWizardFrame::SetPageSkipped(unsigned templateId, bool skip) {
+void CTMDlgWizardFrame::SetPageSkipped(int templateId, bool skip) {
   const auto found = std::find_if(pages_.begin(), pages_.end(),
                                   [templateId](const CDlgWizardPage* p) { return p->TemplateId() == templateId; });
   if (found == pages_.end()) return;
@@ -201,6 +204,8 @@ void CTMDlgWizardFrame::OkAction() {
   done(QDialog::Accepted);
 }
 
+void CTMDlgWizardFrame::OnOK() { OnOkButton(); }
+void CTMDlgWizardFrame::OnCancel() { OnCancelButton(); }
 void CTMDlgWizardFrame::reject() { OnCancelButton(); }
 void CTMDlgWizardFrame::accept() { OnOkButton(); }
 
@@ -232,7 +237,8 @@ void CTMDlgWizardFrame::LayOut() {
     width = std::max(width, page->width());
     height = std::max(height, page->height());
   }
-  setFixedSize(std::max(width, 320), height + kButtonRowHeight);
+  SetClientSize(std::max(width, 320), height + kButtonRowHeight);
+  setFixedSize(size());
   PlaceButtons();
   // Tab order: the page's controls top to bottom, then the buttons left to right.
   QWidget::setTabOrder(cancel_, back_);
@@ -247,22 +253,18 @@ void CTMDlgWizardFrame::InitDialog() {
   back_->setEnabled(false);
   for (CDlgWizardPage* page : pages_) CreatePageWindow(page);
   LayOut();
-  if (QWidget* owner = parentWidget()) {
-    move(owner->window()->geometry().center() - rect().center());
-  } else if (const QScreen* screen = this->screen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  CenterWindow();
   if (!pages_.empty()) SetActivePage(pages_.front(), kIdNext);
   if (auto* next = qobject_cast<QPushButton*>(next_)) next->setDefault(true);
 }
 
 void CTMDlgWizardFrame::showEvent(QShowEvent* event) {
   InitDialog();
-  QDialog::showEvent(event);
+  CTMDialog::showEvent(event);
 }
 
 void CTMDlgWizardFrame::changeEvent(QEvent* event) {
-  QDialog::changeEvent(event);
+  CTMDialog::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow() && current_ != nullptr &&
       current_->IsSkipped()) {
     const int next = GetNextPageIndex();

@@ -3,9 +3,9 @@
 // (Cancel, Back, Next, OK). It keeps the page order, lets pages be skipped, asks the pages before every
 // move and ends with OK or Cancel. It does not own its pages.
 
-#include <QDialog>
-#include <QPointer>
 #include <vector>
+
+#include "controls/TMDialog.h"
 
 class QAbstractButton;
 
@@ -13,7 +13,7 @@ namespace tvk::wizard {
 
 class CDlgWizardPage;
 
-class CTMDlgWizardFrame : public QDialog {
+class CTMDlgWizardFrame : public CTMDialog {
   Q_OBJECT
 
  public:
@@ -29,7 +29,7 @@ class CTMDlgWizardFrame : public QDialog {
   int GetNextPageIndex() const;
   int GetPrevPageIndex() const;
   void UpdateButtons();
-  void SetPageSkipped(unsigned templateId, bool skip);
+  void SetPageSkipped(int templateId, bool skip);
   void ClosePages();
 
   // Asks CanFinish / CanCancel of every page that is not skipped; on the first refusal shows that page
@@ -52,6 +52,9 @@ class CTMDlgWizardFrame : public QDialog {
   void OnOkButton();
   void OnCancelButton();
 
+  void OnOK() override;
+  void OnCancel() override;
+
   // Creates the page windows and lays the frame out; done once, when the frame is first shown.
   void InitDialog();
 
@@ -60,7 +63,6 @@ class CTMDlgWizardFrame : public QDialog {
   virtual void OkAction();
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
-  // Escape and the window's close request both come here.
   void reject() override;
   void accept() override;
 

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "common/ErrorLog.h"
+#include "controls/Images.h"
 #include "common/TextUtil.h"
 #include "correction/LevelCorrector.h"
 #include "correction/OutputNaming.h"
@@ -39,7 +40,7 @@ std::string RunCorrection(CLevelCorrector& corrector, const std::string& folder)
 CWizPageProcessingFile::CWizPageProcessingFile(CWizSheetPostCorrect& sheet)
     : CDlgWizardPage(kTemplateProcessing), sheet_(sheet), ui_(std::make_unique<Ui::WizPageProcessingFile>()) {
   ui_->setupUi(this);
-  ShowSvg(ui_->bulb, QStringLiteral(":/wizard/images/bulb.svg"));
+  ShowImage(ui_->bulb, ImageId::LightBulb, QColor(0, 255, 0));
   ui_->failure->hide();
   ui_->bulb->hide();
   ui_->hint->hide();

@@ -2,6 +2,7 @@
 
 #include <QTimer>
 
+#include "controls/Images.h"
 #include "correction/LevelCorrector.h"
 #include "ui_WizPageSelectMode.h"
 #include "wizard/PageCommon.h"
@@ -41,8 +42,8 @@ CWizPageSelectMode::CWizPageSelectMode(CWizSheetPostCorrect& sheet)
   connect(ui_->pressureHead, &QRadioButton::clicked, this, [this] { ShowMode(kPressureHead); });
   connect(ui_->depthToWater, &QRadioButton::clicked, this, [this] { ShowMode(kDepthToWater); });
   connect(ui_->elevation, &QRadioButton::clicked, this, [this] { ShowMode(kElevation); });
-  ShowSvg(ui_->upperBulb, QStringLiteral(":/wizard/images/bulb.svg"));
-  ShowSvg(ui_->lowerBulb, QStringLiteral(":/wizard/images/bulb.svg"));
+  ShowImage(ui_->upperBulb, ImageId::LightBulb, QColor(0, 255, 0));
+  ShowImage(ui_->lowerBulb, ImageId::LightBulb, QColor(0, 255, 0));
   HideModeViews();
 }
 
@@ -129,19 +130,19 @@ void CWizPageSelectMode::HideModeViews() {
 void CWizPageSelectMode::ShowMode(int mode) {
   sheet_.SetPageSkipped(kTemplateReference, mode == kPressureHead);
   HideModeViews();
-  auto showPicture = [](QLabel* picture, const char* image) {
-    ShowSvg(picture, QString::fromLatin1(image));
+  auto showPicture = [](QLabel* picture, int image) {
+    ShowImage(picture, image);
     picture->show();
   };
   switch (mode) {
     case kPressureHead:
-      showPicture(ui_->upperPicture, ":/wizard/images/mode-depth.svg");
+      showPicture(ui_->upperPicture, ImageId::ModeDepth);
       ui_->captionDepth->show();
       ui_->captionDepthWell->show();
       ui_->upperText->setText(QStringLiteral("Use to measure amount of head or water height over sensor."));
       break;
     case kDepthToWater:
-      showPicture(ui_->upperPicture, ":/wizard/images/mode-depth-to-water.svg");
+      showPicture(ui_->upperPicture, ImageId::ModeDepthToWater);
       ui_->captionDepthToWater->show();
       ui_->captionDtwWell->show();
       ui_->upperText->setText(
@@ -149,8 +150,8 @@ void CWizPageSelectMode::ShowMode(int mode) {
                          "Commonly used for pump tests."));
       break;
     default:
-      showPicture(ui_->upperPicture, ":/wizard/images/mode-elevation.svg");
-      showPicture(ui_->lowerPicture, ":/wizard/images/mode-gauge-height.svg");
+      showPicture(ui_->upperPicture, ImageId::ModeElevation);
+      showPicture(ui_->lowerPicture, ImageId::ModeGaugeHeight);
       ui_->captionElevation->show();
       ui_->captionElevationWell->show();
       ui_->captionGaugeHeight->show();

@@ -69,7 +69,6 @@ CWizSheetPostCorrect::CWizSheetPostCorrect(QWidget* parent)
       referencePage_(*this),
       gravityPage_(*this),
       processingPage_(*this) {
-  InitWizardResources();
   setWindowTitle(QStringLiteral("Tavisko"));
   AddPage(&logList_);
   AddPage(&modePage_);

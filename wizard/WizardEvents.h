@@ -4,6 +4,8 @@
 
 #include <QEvent>
 
+#include "controls/ControlId.h"
+
 namespace tvk::wizard {
 
 // Message numbers: the catalogue of the site-data scan, a log loaded into the corrector, a check
@@ -21,16 +23,16 @@ class CWizardEvent : public QEvent {
 };
 
 // Ids of the frame's buttons; the direction of a page change is the id of the button that caused it.
-constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
+using tvk::kIdOk;
+using tvk::kIdCancel;
 constexpr int kIdNext = 10223;
 constexpr int kIdBack = 10224;
 
 // Templates of the sheet's pages.
-constexpr unsigned kTemplateLogList = 1002;
-constexpr unsigned kTemplateSelectMode = 1000;
-constexpr unsigned kTemplateReference = 1003;
-constexpr unsigned kTemplateSpecificGravity = 1004;
-constexpr unsigned kTemplateProcessing = 1005;
+constexpr int kTemplateLogList = 1002;
+constexpr int kTemplateSelectMode = 1000;
+constexpr int kTemplateReference = 1003;
+constexpr int kTemplateSpecificGravity = 1004;
+constexpr int kTemplateProcessing = 1005;
 
 }  // namespace tvk::wizard
