@@ -159,7 +159,20 @@ QPixmap RenderImage(const QString& path, QSize logicalSize, qreal dpr, QColor tr
   {
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    renderer->render(&painter, QRectF(QPointF(0, 0), QSizeF(device)));
+    const QRectF whole(QPointF(0, 0), QSizeF(device));
+    if (transparentColor.isValid() && renderer->elementExists(QStringLiteral("art"))) {
+      // The artwork alone, without its key-coloured background: its edges are blended with nothing
+      // instead of with the key colour, which would leave a coloured fringe.
+      const QRectF box = renderer->viewBoxF();
+      const QRectF art = renderer->boundsOnElement(QStringLiteral("art"));
+      const qreal sx = whole.width() / box.width();
+      const qreal sy = whole.height() / box.height();
+      renderer->render(
+          &painter, QStringLiteral("art"),
+          QRectF((art.x() - box.x()) * sx, (art.y() - box.y()) * sy, art.width() * sx, art.height() * sy));
+    } else {
+      renderer->render(&painter, whole);
+    }
   }
   if (transparentColor.isValid()) {
     const QRgb key = transparentColor.rgb() | 0xFF000000u;

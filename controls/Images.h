@@ -18,7 +18,10 @@ namespace ImageId {
 // Page backgrounds: a landscape on the left fading into plain blue on the right.
 inline constexpr int PageBackgroundMode = 1008;
 inline constexpr int PageBackground = 1009;
-// Level measurement mode illustrations.
+// Level measurement mode illustrations, 160 x 160: a well (or a river) in cross-section with the measured
+// height as an orange arrow. Captions go on the light sky, in image units: the title ("Depth", "Depth to
+// Water", "Elevation", "Gauge Height") at the top left (4, 4)-(98, 20); "Well" right of the casing
+// (122, 16)-(158, 32); "Stilling Well" under the title (4, 20)-(98, 35); "Staff Gauge" (100, 20)-(158, 35).
 inline constexpr int ModeDepth = 1010;
 inline constexpr int ModeElevation = 1012;
 inline constexpr int ModeGaugeHeight = 1013;

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "controls/ControlId.h"
+#include "controls/Images.h"
 #include "controls/TMDialog.h"
 
 namespace tvk {
@@ -68,6 +69,79 @@ TEST(TMDialog, DeferredCommandIsPostedOnceWhenTheTimerFires) {
   QTest::qWait(30);  // the timer stopped: nothing more arrives
   EXPECT_TRUE(commands.isEmpty());
   EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST(TMDialog, EnterClicksTheDefaultButtonWhenThereIsOne) {
+  RecordingDialog dialog;
+  auto* next = new QPushButton("Next", &dialog);
+  next->setDefault(true);
+  QSignalSpy clicks(next, &QPushButton::clicked);
+  dialog.show();
+  QTest::keyClick(&dialog, Qt::Key_Return);
+  EXPECT_EQ(clicks.count(), 1);
+  EXPECT_EQ(dialog.okCount, 0);
+}
+
+TEST(TMDialog, WindowSizeIsClampedToTheLimits) {
+  struct Case {
+    QSize min, max, asked, expected;
+  };
+  const Case cases[] = {
+      {{}, {}, {500, 400}, {500, 400}},
+      {{300, 200}, {}, {100, 100}, {300, 200}},
+      {{}, {640, 480}, {900, 300}, {640, 300}},
+      {{300, 200}, {640, 480}, {1000, 100}, {640, 200}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.asked.width() << "x" << c.asked.height());
+    CTMDialog dialog(100);
+    dialog.SetMinSize(c.min);
+    dialog.SetMaxSize(c.max);
+    dialog.SetWindowSize(c.asked.width(), c.asked.height());
+    EXPECT_EQ(dialog.frameGeometry().size(), c.expected);
+    dialog.SetClientSize(c.asked.width(), c.asked.height());
+    EXPECT_EQ(dialog.frameGeometry().size(), c.expected);
+  }
+}
+
+TEST(TMDialog, BackgroundIsComposedOncePerSize) {
+  CTMDialog dialog(1000);
+  dialog.SetBackgroundBitmap(ImageId::PageBackground);
+  dialog.SetClientSize(300, 200);
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  dialog.repaint();
+  dialog.repaint();
+  EXPECT_EQ(dialog.BackgroundBuildCount(), 1);
+  dialog.SetBackgroundBitmap(ImageId::PageBackground);  // the same image: nothing to do
+  dialog.repaint();
+  EXPECT_EQ(dialog.BackgroundBuildCount(), 1);
+  dialog.SetClientSize(320, 200);
+  dialog.repaint();
+  EXPECT_EQ(dialog.BackgroundBuildCount(), 2);
+  dialog.FitToBackground();
+  EXPECT_EQ(dialog.size(), ImageSize(ImageId::PageBackground));
+}
+
+TEST(TMDialog, EveryLiveDialogIsListed) {
+  const auto before = CTMDialog::OpenDialogs().size();
+  {
+    CTMDialog first(1);
+    CTMDialog second(2);
+    EXPECT_EQ(CTMDialog::OpenDialogs().size(), before + 2);
+    EXPECT_TRUE(CTMDialog::OpenDialogs().contains(&second));
+  }
+  EXPECT_EQ(CTMDialog::OpenDialogs().size(), before);
+}
+
+TEST(TMDialog, CentresOnItsOwner) {
+  QWidget owner;
+  owner.setGeometry(100, 100, 600, 400);
+  owner.show();
+  CTMDialog dialog(1, &owner);
+  dialog.SetClientSize(200, 100);
+  dialog.CenterWindow();
+  EXPECT_EQ(dialog.frameGeometry().center(), owner.frameGeometry().center());
 }
 
 }  // namespace
