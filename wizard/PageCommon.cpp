@@ -4,15 +4,27 @@
 #include <QLabel>
 #include <charconv>
 
+#include "controls/ImageExt.h"
 #include "controls/Images.h"
+#include "controls/Label.h"
+#include "controls/TMDialog.h"
 #include "correction/LevelCorrector.h"
 #include "wizard/DlgWizardPage.h"
 #include "wizard/WizSheetPostCorrect.h"
 
 namespace tvk::wizard {
 
-void ShowImage(QLabel* label, int imageId, QColor transparent) {
-  label->setPixmap(RenderImage(ImagePath(imageId), label->size(), label->devicePixelRatioF(), transparent));
+QString ToQString(const std::string& utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+void UsePageBackground(QWidget* page, int imageId) {
+  if (auto* dialog = qobject_cast<CTMDialog*>(page)) dialog->SetBackgroundBitmap(imageId);
+}
+
+void ShowBulb(CImageExt* bulb) {
+  bulb->SetTransparentColor(QColor(0, 255, 0));
+  bulb->SetBitmap(ImageId::LightBulb);
 }
 
 double LeadingNumber(const QString& text) {
@@ -34,11 +46,11 @@ LogNames ReadLogNames(CLevelCorrector& corrector) {
 
 void ShowPassInfo(QWidget* page, const CWizSheetPostCorrect& sheet) {
   if (auto* box = Control<QGroupBox>(page, kIdPassBox)) box->setTitle(sheet.PassCaption());
-  if (auto* name = Control<QLabel>(page, kIdLogName)) {
-    // Tooltips break lines at line feeds only.
+  if (auto* name = Control<CLabel>(page, kIdLogName)) {
+    // The hover text breaks lines at line feeds only.
     QString tip = ToQString(sheet.FileInfoText());
     tip.remove(QLatin1Char('\r'));
-    name->setToolTip(tip);
+    name->SetToolTipText(tip);
   }
 }
 

@@ -7,6 +7,9 @@
 #include <string>
 
 class QLabel;
+namespace tvk {
+class CImageExt;
+}
 class QWidget;
 
 namespace tvk {
@@ -41,9 +44,11 @@ void ShowLogNames(QWidget* page, CLevelCorrector* corrector);
 
 QString ToQString(const std::string& utf8);
 
-// Shows image `imageId` (tvk::ImageId) in `label`, drawn at the label's size and the screen's pixel
-// ratio so it stays sharp at any scale; pixels of `transparent` (when valid) let the page show through.
-void ShowImage(QLabel* label, int imageId, QColor transparent = QColor());
+// Gives `page` the wizard's background picture (`imageId` of tvk::ImageId).
+void UsePageBackground(QWidget* page, int imageId);
+
+// The light bulb in front of hints, its pure green drawn transparent.
+void ShowBulb(tvk::CImageExt* bulb);
 
 // The leading number of `text` with a full stop as decimal point, 0 when it has none (how the
 // pages have always read their edit boxes, whatever the user's locale).

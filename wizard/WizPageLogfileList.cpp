@@ -2,10 +2,10 @@
 
 #include <QAbstractButton>
 #include <algorithm>
-#include <QTreeWidget>
 
 #include "common/TextUtil.h"
 #include "common/Utf.h"
+#include "controls/Images.h"
 #include "correction/LevelCorrector.h"
 #include "ui_WizPageLogfileList.h"
 #include "wizard/PageCommon.h"
@@ -18,8 +18,10 @@ namespace tvk::wizard {
 CWizPageLogfileList::CWizPageLogfileList(CWizSheetPostCorrect& sheet)
     : CDlgWizardPage(kTemplateLogList), sheet_(sheet), ui_(std::make_unique<Ui::WizPageLogfileList>()) {
   ui_->setupUi(this);
-  // Checking a site checks its logs; a site is checked when all its logs are.
-  connect(ui_->logTree, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem*, int) { UpdateNext(); });
+  UsePageBackground(this, ImageId::PageBackground);
+  ui_->logTree->SetIcons({ImageIcon(ImageId::TreeFolder), ImageIcon(ImageId::TreeSite), ImageIcon(ImageId::TreeLog)});
+  // The tree posts kTreeCheckChanged for mouse toggles; Next follows keyboard toggles as well.
+  connect(ui_->logTree, &CTMCheckTreeCtrl::checkToggled, this, [this] { UpdateNext(); });
 }
 
 CWizPageLogfileList::~CWizPageLogfileList() = default;
@@ -63,26 +65,17 @@ void CWizPageLogfileList::BuildGroups() {
 }
 
 void CWizPageLogfileList::FillTree() {
-  QTreeWidget* tree = ui_->logTree;
-  const QSignalBlocker quiet(tree);
+  CAppTreeCtrl* tree = ui_->logTree;
   tree->clear();
-  auto* root = new QTreeWidgetItem(tree, QStringList(QStringLiteral("Site Data")));
-  root->setFlags(root->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsAutoTristate);
-  root->setCheckState(0, Qt::Unchecked);
+  QTreeWidgetItem* root = tree->InsertItem(QStringLiteral("Site Data"), 0);
   for (SiteGroup& group : groups_) {
     const QString name = group.siteName.empty() ? QStringLiteral("NULL") : ToQString(group.siteName);
-    group.item = new QTreeWidgetItem(root, QStringList(name));
-    group.item->setFlags(group.item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsAutoTristate);
-    group.item->setCheckState(0, Qt::Unchecked);
+    group.item = tree->InsertItem(name, 1, root, true);
     for (LogEntry& entry : group.entries) {
-      entry.item = new QTreeWidgetItem(group.item, QStringList(ToQString(GetFileNamePart(entry.filePath))));
-      entry.item->setFlags(entry.item->flags() | Qt::ItemIsUserCheckable);
-      entry.item->setCheckState(0, Qt::Unchecked);
+      entry.item = tree->InsertItem(ToQString(GetFileNamePart(entry.filePath)), 2, group.item, true);
       entry.item->setToolTip(0, ToQString(entry.filePath));
     }
   }
-  // Sites and their logs alphabetically; the groups keep catalogue order for the list of logs.
-  root->sortChildren(0, Qt::AscendingOrder);
   root->setExpanded(true);
 }
 
@@ -91,7 +84,7 @@ void CWizPageLogfileList::UpdateNext() {
   bool anyChecked = false;
   for (const SiteGroup& group : groups_) {
     for (const LogEntry& entry : group.entries) {
-      if (entry.item != nullptr && entry.item->checkState(0) == Qt::Checked) anyChecked = true;
+      if (entry.item != nullptr && CTMCheckTreeCtrl::GetCheck(entry.item)) anyChecked = true;
     }
   }
   const bool last = Frame()->GetNextPageIndex() < 0;
@@ -104,7 +97,7 @@ bool CWizPageLogfileList::OnKillActive(int direction) {
   int total = 0;
   for (const SiteGroup& group : groups_) {
     for (const LogEntry& entry : group.entries) {
-      if (entry.item != nullptr && entry.item->checkState(0) == Qt::Checked) {
+      if (entry.item != nullptr && CTMCheckTreeCtrl::GetCheck(entry.item)) {
         ++total;
         sheet_.FileList().push_back(entry.filePath);
       }

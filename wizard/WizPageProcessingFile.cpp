@@ -40,7 +40,8 @@ std::string RunCorrection(CLevelCorrector& corrector, const std::string& folder)
 CWizPageProcessingFile::CWizPageProcessingFile(CWizSheetPostCorrect& sheet)
     : CDlgWizardPage(kTemplateProcessing), sheet_(sheet), ui_(std::make_unique<Ui::WizPageProcessingFile>()) {
   ui_->setupUi(this);
-  ShowImage(ui_->bulb, ImageId::LightBulb, QColor(0, 255, 0));
+  UsePageBackground(this, ImageId::PageBackground);
+  ShowBulb(ui_->bulb);
   ui_->failure->hide();
   ui_->bulb->hide();
   ui_->hint->hide();

@@ -42,8 +42,9 @@ CWizPageSelectMode::CWizPageSelectMode(CWizSheetPostCorrect& sheet)
   connect(ui_->pressureHead, &QRadioButton::clicked, this, [this] { ShowMode(kPressureHead); });
   connect(ui_->depthToWater, &QRadioButton::clicked, this, [this] { ShowMode(kDepthToWater); });
   connect(ui_->elevation, &QRadioButton::clicked, this, [this] { ShowMode(kElevation); });
-  ShowImage(ui_->upperBulb, ImageId::LightBulb, QColor(0, 255, 0));
-  ShowImage(ui_->lowerBulb, ImageId::LightBulb, QColor(0, 255, 0));
+  UsePageBackground(this, ImageId::PageBackgroundMode);
+  ShowBulb(ui_->upperBulb);
+  ShowBulb(ui_->lowerBulb);
   HideModeViews();
 }
 
@@ -130,8 +131,8 @@ void CWizPageSelectMode::HideModeViews() {
 void CWizPageSelectMode::ShowMode(int mode) {
   sheet_.SetPageSkipped(kTemplateReference, mode == kPressureHead);
   HideModeViews();
-  auto showPicture = [](QLabel* picture, int image) {
-    ShowImage(picture, image);
+  auto showPicture = [](CImageExt* picture, int image) {
+    picture->SetBitmap(image);
     picture->show();
   };
   switch (mode) {

@@ -6,6 +6,7 @@
 #include "common/Format.h"
 #include "common/LocalTime.h"
 #include "common/StringTable.h"
+#include "controls/Images.h"
 #include "correction/LevelCorrector.h"
 #include "ui_WizPageSetNewReference.h"
 #include "wizard/PageCommon.h"
@@ -83,6 +84,7 @@ CWizPageSetNewReference::CWizPageSetNewReference(CWizSheetPostCorrect& sheet)
       ui_(std::make_unique<Ui::WizPageSetNewReference>()),
       rows_(new CRowTimesModel(this)) {
   ui_->setupUi(this);
+  UsePageBackground(this, ImageId::PageBackground);
   ui_->dataPoints->setModel(rows_);
   ui_->dataPoints->setUniformItemSizes(true);
   ui_->dataPoints->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -120,8 +122,6 @@ void CWizPageSetNewReference::OnLogLoaded() {
   if (CLevelCorrector* corrector = sheet_.Corrector()) {
     RecordedReference recorded = ReadRecordedReference(*corrector);
     ui_->unit->setText(recorded.unitName);
-    const SystemTime now = CurrentUtcTime();
-    ui_->timeZone->setText(ToQString(StrFormat("%s %s", "Time zone:", TimeZoneLabel(now).c_str())));
     ui_->pressureHeadText->setText(recorded.pressureHeadText);
     ui_->value->setText(recorded.valueText);
     ShowLogNames(this, corrector);

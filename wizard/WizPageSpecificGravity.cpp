@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "common/Format.h"
+#include "controls/Images.h"
 #include "correction/LevelCorrector.h"
 #include "ui_WizPageSpecificGravity.h"
 #include "wizard/PageCommon.h"
@@ -36,6 +37,7 @@ bool KeepsRecordedGravity(const CLevelCorrector& corrector) {
 CWizPageSpecificGravity::CWizPageSpecificGravity(CWizSheetPostCorrect& sheet)
     : CDlgWizardPage(kTemplateSpecificGravity), sheet_(sheet), ui_(std::make_unique<Ui::WizPageSpecificGravity>()) {
   ui_->setupUi(this);
+  UsePageBackground(this, ImageId::PageBackground);
   connect(ui_->freshWater, &QRadioButton::clicked, this, [this] { UsePreset(kFresh); });
   connect(ui_->brackishWater, &QRadioButton::clicked, this, [this] { UsePreset(kBrackish); });
   connect(ui_->seaWater, &QRadioButton::clicked, this, [this] { UsePreset(kSea); });

@@ -5,7 +5,9 @@ The pages keep absolute geometry, as dialog templates do; every widget carries i
 dynamic property "controlId". Run it after editing a table; the .ui files are committed."""
 from xml.sax.saxutils import escape
 
-PAGE_W, PAGE_H = 600, 400
+PAGE_W, PAGE_H = 720, 440
+# The page background shows a landscape on the left; the controls sit on the plain part to the right.
+X0, W = 256, 448
 
 
 def w(cls, name, cid, geo, text=None, bold=False, wrap=False, align=None, children=(), extra=None, group=None,
@@ -14,12 +16,12 @@ def w(cls, name, cid, geo, text=None, bold=False, wrap=False, align=None, childr
                 children=children, extra=extra or {}, group=group, access=access, buddy=buddy)
 
 
-def pass_box(x, y, width, site_label="Site name:", log_label="Log name:"):
-    return w("QGroupBox", "passBox", 1037, (x, y, width, 84), "Current log being processed", children=[
-        w("QLabel", "siteNameLabel", 1038, (14, 26, 90, 20), site_label, buddy="siteName"),
-        w("QLabel", "siteName", 1028, (108, 26, width - 122, 20), "", extra={"textInteractionFlags": None}),
-        w("QLabel", "logNameLabel", 1039, (14, 52, 90, 20), log_label, buddy="logName"),
-        w("QLabel", "logName", 1029, (108, 52, width - 122, 20), ""),
+def pass_box(site_label="Site name:", log_label="Log name:"):
+    return w("QGroupBox", "passBox", 1037, (X0, PAGE_H - 104, W, 88), "Current log being processed", children=[
+        w("QLabel", "siteNameLabel", 1038, (14, 28, 90, 20), site_label, buddy="siteName"),
+        w("QLabel", "siteName", 1028, (108, 28, W - 122, 20), ""),
+        w("QLabel", "logNameLabel", 1039, (14, 56, 90, 20), log_label, buddy="logName"),
+        w("tvk::CLabel", "logName", 1029, (108, 56, W - 122, 20), ""),
     ])
 
 
@@ -56,6 +58,21 @@ def widget_xml(d, indent):
     return out
 
 
+# The controls' own widgets, by class: the Qt class they extend and their header.
+CUSTOM = {
+    "tvk::CLabel": ("QLabel", "controls/Label.h"),
+    "tvk::CTMListBox": ("QListView", "controls/TMListBox.h"),
+    "tvk::CImageExt": ("QWidget", "controls/ImageExt.h"),
+    "tvk::CAppTreeCtrl": ("QTreeWidget", "controls/TMCheckTreeCtrl.h"),
+}
+
+
+def walk(widgets):
+    for d in widgets:
+        yield d
+        yield from walk(d["children"])
+
+
 def write_ui(cls, title, widgets, groups=(), size=(PAGE_W, PAGE_H)):
     lines = ['<?xml version="1.0" encoding="UTF-8"?>', '<ui version="4.0">', f" <class>{cls}</class>",
              f' <widget class="QDialog" name="{cls}">',
@@ -67,6 +84,14 @@ def write_ui(cls, title, widgets, groups=(), size=(PAGE_W, PAGE_H)):
     for d in widgets:
         lines.extend(widget_xml(d, 2))
     lines.append(" </widget>")
+    custom = sorted({d["cls"] for d in walk(widgets) if d["cls"] in CUSTOM})
+    if custom:
+        lines.append(" <customwidgets>")
+        for cls_name in custom:
+            base, header = CUSTOM[cls_name]
+            lines.append(f"  <customwidget><class>{cls_name}</class><extends>{base}</extends>"
+                         f"<header>{header}</header></customwidget>")
+        lines.append(" </customwidgets>")
     lines.append(" <resources/>")
     lines.append(" <connections/>")
     if groups:
@@ -80,82 +105,84 @@ def write_ui(cls, title, widgets, groups=(), size=(PAGE_W, PAGE_H)):
 
 
 BOLD = True
-TRANSPARENT = None
-
-# Level measurement mode page (template 1000): pictures on the left, choices on the right.
 PIC = 176
+
+# Level measurement mode page (template 1000): the pictures on the left, the choices on the right.
+UP, LO = 24, 226
 write_ui("WizPageSelectMode", "Level measurement mode", [
-    w("QLabel", "upperPicture", 1043, (12, 12, PIC, PIC)),
-    w("QLabel", "captionDepth", 1051, (20, 20, 80, 18), "Depth", bold=BOLD),
-    w("QLabel", "captionDepthWell", 1052, (20, 166, 80, 18), "Well"),
-    w("QLabel", "captionDepthToWater", 1060, (20, 20, 150, 18), "Depth to Water", bold=BOLD),
-    w("QLabel", "captionDtwWell", 1054, (20, 166, 80, 18), "Well"),
-    w("QLabel", "captionElevation", 1056, (20, 20, 100, 18), "Elevation", bold=BOLD),
-    w("QLabel", "captionElevationWell", 1057, (20, 166, 80, 18), "Well"),
-    w("QLabel", "lowerPicture", 1044, (12, 204, PIC, PIC)),
-    w("QLabel", "captionGaugeHeight", 1055, (20, 212, 120, 18), "Gauge Height", bold=BOLD),
-    w("QLabel", "captionStillingWell", 1058, (20, 358, 100, 18), "Stilling Well"),
-    w("QLabel", "captionStaffGauge", 1059, (110, 358, 76, 18), "Staff Gauge"),
-    w("QLabel", "title", 1062, (204, 14, 384, 40), "Select how you would like to correct your data", bold=BOLD,
-      wrap=True),
-    w("QRadioButton", "pressureHead", 1003, (214, 62, 370, 22), "Pressure head (Depth)", group="modeGroup"),
-    w("QRadioButton", "depthToWater", 1001, (214, 88, 370, 22), "Depth to water", group="modeGroup"),
-    w("QRadioButton", "elevation", 1002, (214, 114, 370, 22), "Elevation or gauge height/stage",
+    w("tvk::CImageExt", "upperPicture", 1043, (24, UP, PIC, PIC)),
+    w("QLabel", "captionDepth", 1051, (32, UP + 6, 150, 18), "Depth", bold=BOLD),
+    w("QLabel", "captionDepthWell", 1052, (32, UP + PIC - 24, 80, 18), "Well"),
+    w("QLabel", "captionDepthToWater", 1060, (32, UP + 6, 150, 18), "Depth to Water", bold=BOLD),
+    w("QLabel", "captionDtwWell", 1054, (32, UP + PIC - 24, 80, 18), "Well"),
+    w("QLabel", "captionElevation", 1056, (32, UP + 6, 150, 18), "Elevation", bold=BOLD),
+    w("QLabel", "captionElevationWell", 1057, (32, UP + PIC - 24, 80, 18), "Well"),
+    w("tvk::CImageExt", "lowerPicture", 1044, (24, LO, PIC, PIC)),
+    w("QLabel", "captionGaugeHeight", 1055, (32, LO + 6, 150, 18), "Gauge Height", bold=BOLD),
+    w("QLabel", "captionStillingWell", 1058, (32, LO + PIC - 24, 84, 18), "Stilling Well"),
+    w("QLabel", "captionStaffGauge", 1059, (118, LO + PIC - 24, 78, 18), "Staff Gauge"),
+    w("QLabel", "title", 1062, (X0, 22, W, 24), "Select how you would like to correct your data", bold=BOLD),
+    w("QRadioButton", "pressureHead", 1003, (X0 + 8, 60, W - 8, 24), "Pressure head (Depth)", group="modeGroup"),
+    w("QRadioButton", "depthToWater", 1001, (X0 + 8, 88, W - 8, 24), "Depth to water", group="modeGroup"),
+    w("QRadioButton", "elevation", 1002, (X0 + 8, 116, W - 8, 24), "Elevation or gauge height/stage",
       group="modeGroup"),
-    w("QLabel", "upperBulb", 1045, (214, 152, 20, 20)),
-    w("QLabel", "upperText", 1048, (240, 150, 346, 64), "", wrap=True, align="Qt::AlignLeft|Qt::AlignTop"),
-    w("QLabel", "lowerBulb", 1046, (214, 222, 20, 20)),
-    w("QLabel", "lowerText", 1047, (240, 220, 346, 56), "", wrap=True, align="Qt::AlignLeft|Qt::AlignTop"),
-    pass_box(204, 300, 384, "Site Name:", "Log Name:"),
+    w("tvk::CImageExt", "upperBulb", 1045, (X0 + 8, 158, 20, 20)),
+    w("QLabel", "upperText", 1048, (X0 + 36, 158, W - 36, 66), "", wrap=True, align="Qt::AlignLeft|Qt::AlignTop"),
+    w("tvk::CImageExt", "lowerBulb", 1046, (X0 + 8, 234, 20, 20)),
+    w("QLabel", "lowerText", 1047, (X0 + 36, 234, W - 36, 60), "", wrap=True, align="Qt::AlignLeft|Qt::AlignTop"),
+    pass_box("Site Name:", "Log Name:"),
 ], groups=["modeGroup"])
 
 # Level reference page (template 1003).
 write_ui("WizPageSetNewReference", "Level reference", [
-    w("QLabel", "title", 1062, (16, 12, 568, 22), "", bold=BOLD, wrap=True),
-    w("QRadioButton", "atTestDefinition", 1001, (16, 40, 568, 22),
-      "Set level reference (Reference set at test definition)", group="referenceGroup"),
-    w("QLabel", "pressureHeadText", 1040, (38, 62, 546, 18), "STR_TEST_DEF_REFERENCE"),
-    w("QRadioButton", "atDataPoint", 1002, (16, 86, 568, 22),
-      "Set level reference (Specify date/time of manual level reference measurement)", group="referenceGroup"),
-    w("QLabel", "timeZone", 1061, (38, 110, 260, 18), ""),
-    w("QLabel", "dateLabel", 1034, (38, 134, 50, 22), "Date:", buddy="datePicker"),
-    w("QDateEdit", "datePicker", 1003, (92, 134, 150, 24), extra={"calendarPopup": "<bool>true</bool>"}),
-    w("QLabel", "timeLabel", 1035, (38, 166, 50, 22), "Time:", buddy="timePicker"),
-    w("QTimeEdit", "timePicker", 1004, (92, 166, 150, 24), extra={"displayFormat": "<string>HH:mm:ss</string>"}),
-    w("QListView", "dataPoints", 1032, (310, 110, 274, 120), access="Data points"),
-    w("QLabel", "valueLabel", 1036, (16, 244, 150, 22), "New level reference:", buddy="value"),
-    w("QLineEdit", "value", 1030, (170, 242, 140, 24)),
-    w("QLabel", "unit", 1033, (318, 244, 200, 22), ""),
-    pass_box(16, 300, 568),
+    w("QLabel", "title", 1062, (X0, 16, W, 40), "", bold=BOLD, wrap=True),
+    w("QRadioButton", "atTestDefinition", 1001, (X0 + 8, 58, W - 8, 38),
+      "Set level reference\n(Reference set at test definition)", group="referenceGroup",
+      access="Set level reference (Reference set at test definition)"),
+    w("QLabel", "pressureHeadText", 1040, (X0 + 30, 96, W - 30, 18), "STR_TEST_DEF_REFERENCE"),
+    w("QRadioButton", "atDataPoint", 1002, (X0 + 8, 118, W - 8, 38),
+      "Set level reference\n(Specify date/time of manual level reference measurement)", group="referenceGroup",
+      access="Set level reference (Specify date/time of manual level reference measurement)"),
+    w("QLabel", "timeZone", 1061, (X0 + 30, 158, 190, 18), ""),
+    w("QLabel", "dateLabel", 1034, (X0 + 30, 182, 44, 24), "Date:", buddy="datePicker"),
+    w("QDateEdit", "datePicker", 1003, (X0 + 76, 182, 136, 24), extra={"calendarPopup": "<bool>true</bool>"}),
+    w("QLabel", "timeLabel", 1035, (X0 + 30, 212, 44, 24), "Time:", buddy="timePicker"),
+    w("QTimeEdit", "timePicker", 1004, (X0 + 76, 212, 136, 24), extra={"displayFormat": "<string>HH:mm:ss</string>"}),
+    w("QListView", "dataPoints", 1032, (X0 + 226, 158, W - 226, 88), access="Data points"),
+    w("QLabel", "valueLabel", 1036, (X0 + 8, 262, 150, 24), "New level reference:", buddy="value"),
+    w("QLineEdit", "value", 1030, (X0 + 160, 262, 120, 24)),
+    w("QLabel", "unit", 1033, (X0 + 288, 262, W - 288, 24), ""),
+    pass_box(),
 ], groups=["referenceGroup"])
 
 # Specific gravity page (template 1004).
 write_ui("WizPageSpecificGravity", "Specific gravity", [
-    w("QLabel", "title", 1062, (16, 12, 568, 22), "Select new specific gravity values if desired", bold=BOLD),
-    w("QRadioButton", "freshWater", 1009, (32, 50, 250, 22), "Fresh water", group="gravityGroup"),
-    w("QRadioButton", "brackishWater", 1010, (32, 78, 250, 22), "Brackish water", group="gravityGroup"),
-    w("QRadioButton", "seaWater", 1006, (32, 106, 250, 22), "Sea water", group="gravityGroup"),
-    w("QRadioButton", "custom", 1007, (32, 134, 250, 22), "Custom", group="gravityGroup"),
-    w("QLineEdit", "value", 1008, (52, 166, 120, 24)),
-    w("QLabel", "valueLabel", 1011, (180, 168, 400, 22), "Specific gravity", buddy="value"),
-    pass_box(16, 300, 568),
+    w("QLabel", "title", 1062, (X0, 22, W, 24), "Select new specific gravity values if desired", bold=BOLD),
+    w("QRadioButton", "freshWater", 1009, (X0 + 8, 60, 200, 24), "Fresh water", group="gravityGroup"),
+    w("QRadioButton", "brackishWater", 1010, (X0 + 8, 88, 200, 24), "Brackish water", group="gravityGroup"),
+    w("QRadioButton", "seaWater", 1006, (X0 + 8, 116, 200, 24), "Sea water", group="gravityGroup"),
+    w("QRadioButton", "custom", 1007, (X0 + 8, 144, 200, 24), "Custom", group="gravityGroup"),
+    w("QLineEdit", "value", 1008, (X0 + 30, 178, 110, 24)),
+    w("QLabel", "valueLabel", 1011, (X0 + 148, 178, W - 148, 24), "Specific gravity", buddy="value"),
+    pass_box(),
 ], groups=["gravityGroup"])
 
 # Processing page (template 1005).
 write_ui("WizPageProcessingFile", "Processing", [
-    w("QLabel", "status", 1042, (32, 40, 536, 22), "Creating post corrected file.", bold=BOLD),
-    w("QProgressBar", "progress", 1041, (32, 70, 536, 22), access="Progress",
+    w("QLabel", "status", 1042, (X0, 22, W, 24), "Creating post corrected file.", bold=BOLD),
+    w("QProgressBar", "progress", 1041, (X0, 56, W, 22), access="Progress",
       extra={"maximum": "<number>100</number>", "value": "<number>0</number>"}),
-    w("QLabel", "failure", None, (32, 98, 536, 54), "", wrap=True, align="Qt::AlignLeft|Qt::AlignTop"),
-    w("QPushButton", "summary", 1072, (32, 160, 180, 30), "Correction summary..."),
-    w("QLabel", "bulb", 1048, (32, 212, 20, 20)),
-    w("QLabel", "hint", 1049, (58, 212, 510, 20), ""),
-    pass_box(16, 300, 568),
+    w("QLabel", "failure", None, (X0, 84, W, 54), "", wrap=True, align="Qt::AlignLeft|Qt::AlignTop"),
+    w("QPushButton", "summary", 1072, (X0, 144, 180, 30), "Correction summary..."),
+    w("tvk::CImageExt", "bulb", 1048, (X0, 196, 20, 20)),
+    w("QLabel", "hint", 1049, (X0 + 28, 196, W - 28, 20), ""),
+    pass_box(),
 ])
 
 # Log list page (template 1002).
 write_ui("WizPageLogfileList", "Logs", [
-    w("QTreeWidget", "logTree", 1000, (16, 16, 568, 368), access="Logs",
+    w("tvk::CAppTreeCtrl", "logTree", 1000, (X0, 16, W, PAGE_H - 32), access="Logs",
       extra={"headerHidden": "<bool>true</bool>"}),
-    w("QLabel", "loading", 1050, (16, 180, 568, 24), "Loading files...", bold=BOLD, align="Qt::AlignCenter"),
+    w("QLabel", "loading", 1050, (X0, PAGE_H // 2 - 12, W, 24), "Loading files...", bold=BOLD,
+      align="Qt::AlignCenter"),
 ])
