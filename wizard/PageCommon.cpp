@@ -20,6 +20,7 @@ QString ToQString(const std::string& utf8) {
 
 void UsePageBackground(QWidget* page, int imageId) {
   if (auto* dialog = qobject_cast<CTMDialog*>(page)) dialog->SetBackgroundBitmap(imageId);
+  for (CLabel* label : page->findChildren<CLabel*>()) label->SetTransparent(true);
 }
 
 void ShowBulb(CImageExt* bulb) {

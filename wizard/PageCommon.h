@@ -44,7 +44,7 @@ void ShowLogNames(QWidget* page, CLevelCorrector* corrector);
 
 QString ToQString(const std::string& utf8);
 
-// Gives `page` the wizard's background picture (`imageId` of tvk::ImageId).
+// Gives `page` the wizard's background picture (`imageId` of tvk::ImageId); its labels let it show through.
 void UsePageBackground(QWidget* page, int imageId);
 
 // The light bulb in front of hints, its pure green drawn transparent.

@@ -18,7 +18,7 @@ namespace tvk::wizard {
 CWizPageLogfileList::CWizPageLogfileList(CWizSheetPostCorrect& sheet)
     : CDlgWizardPage(kTemplateLogList), sheet_(sheet), ui_(std::make_unique<Ui::WizPageLogfileList>()) {
   ui_->setupUi(this);
-  UsePageBackground(this, ImageId::PageBackground);
+  UsePageBackground(this, ImageId::PageBackgroundMode);
   ui_->logTree->SetIcons({ImageIcon(ImageId::TreeFolder), ImageIcon(ImageId::TreeSite), ImageIcon(ImageId::TreeLog)});
   // The tree posts kTreeCheckChanged for mouse toggles; Next follows keyboard toggles as well.
   connect(ui_->logTree, &CTMCheckTreeCtrl::checkToggled, this, [this] { UpdateNext(); });

@@ -40,7 +40,7 @@ std::string RunCorrection(CLevelCorrector& corrector, const std::string& folder)
 CWizPageProcessingFile::CWizPageProcessingFile(CWizSheetPostCorrect& sheet)
     : CDlgWizardPage(kTemplateProcessing), sheet_(sheet), ui_(std::make_unique<Ui::WizPageProcessingFile>()) {
   ui_->setupUi(this);
-  UsePageBackground(this, ImageId::PageBackground);
+  UsePageBackground(this, ImageId::PageBackgroundMode);
   ShowBulb(ui_->bulb);
   ui_->failure->hide();
   ui_->bulb->hide();

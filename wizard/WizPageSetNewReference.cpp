@@ -84,7 +84,7 @@ CWizPageSetNewReference::CWizPageSetNewReference(CWizSheetPostCorrect& sheet)
       ui_(std::make_unique<Ui::WizPageSetNewReference>()),
       rows_(new CRowTimesModel(this)) {
   ui_->setupUi(this);
-  UsePageBackground(this, ImageId::PageBackground);
+  UsePageBackground(this, ImageId::PageBackgroundMode);
   ui_->dataPoints->setModel(rows_);
   ui_->dataPoints->setUniformItemSizes(true);
   ui_->dataPoints->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -37,7 +37,7 @@ bool KeepsRecordedGravity(const CLevelCorrector& corrector) {
 CWizPageSpecificGravity::CWizPageSpecificGravity(CWizSheetPostCorrect& sheet)
     : CDlgWizardPage(kTemplateSpecificGravity), sheet_(sheet), ui_(std::make_unique<Ui::WizPageSpecificGravity>()) {
   ui_->setupUi(this);
-  UsePageBackground(this, ImageId::PageBackground);
+  UsePageBackground(this, ImageId::PageBackgroundMode);
   connect(ui_->freshWater, &QRadioButton::clicked, this, [this] { UsePreset(kFresh); });
   connect(ui_->brackishWater, &QRadioButton::clicked, this, [this] { UsePreset(kBrackish); });
   connect(ui_->seaWater, &QRadioButton::clicked, this, [this] { UsePreset(kSea); });
