@@ -240,7 +240,11 @@ void CTMDlgWizardFrame::LayOut() {
   SetClientSize(std::max(width, 320), height + kButtonRowHeight);
   setFixedSize(size());
   PlaceButtons();
-  // Tab order: the page's controls top to bottom, then the buttons left to right.
+  // Tab order: the page's controls top to bottom, then the buttons left to right. The buttons were made
+  // before the pages joined the window, so they move to the end of the focus chain.
+  QWidget* last = this;
+  for (QWidget* w = nextInFocusChain(); w != nullptr && w != this; w = w->nextInFocusChain()) last = w;
+  if (last != ok_ && last != this) QWidget::setTabOrder(last, cancel_);
   QWidget::setTabOrder(cancel_, back_);
   QWidget::setTabOrder(back_, next_);
   QWidget::setTabOrder(next_, ok_);
