@@ -54,16 +54,17 @@ PluginExports LoadPlugin(const std::string& path, std::string& error) {
 }
 
 int RunWizard(const std::vector<std::string>& files) {
+  // Checked before Qt is loaded: without a display server it would abort the process.
+  if (const std::string missing = MissingDisplay(); !missing.empty()) {
+    std::cerr << "tavisko: the wizard needs a display (" << missing
+              << "); run it on a desktop, under xvfb-run, or with QT_QPA_PLATFORM=offscreen\n";
+    return 1;
+  }
   const std::string path = PluginPath();
   std::string error;
   const PluginExports plugin = LoadPlugin(path, error);
   if (!error.empty()) {
     std::cerr << "tavisko: cannot load the plug-in " << path << ": " << error << '\n';
-    return 1;
-  }
-  if (const std::string missing = MissingDisplay(); !missing.empty()) {
-    std::cerr << "tavisko: the wizard needs a display (" << missing
-              << "); run it on a desktop, under xvfb-run, or with QT_QPA_PLATFORM=offscreen\n";
     return 1;
   }
   if (plugin.initialize() != 1) {

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "common/Utf.h"
+#include "controls/TMCheckTreeCtrl.h"
 #include "plugin/Session.h"
 #include "plugin/SiteDataScan.h"
 #include "plugin/Tavisko.h"
@@ -68,6 +69,37 @@ TEST(PluginSession, SiteScanListsTheFolderItselfOnly) {
   const auto found = plugin::ScanSiteFolder(dir.Path().string());
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].filePath, dir.File("top.vxl"));
+}
+
+TEST(PluginSession, LaunchWithoutFilesListsTheSiteDataLogs) {
+  TempFolder home;
+  ScopedEnv homeEnv("HOME", home.Path().string());
+  ScopedEnv config("XDG_CONFIG_HOME", home.File("config"));
+  ScopedEnv registry("TAVISKO_REGISTRY_DIR", home.File("registry"));
+  const std::filesystem::path siteData = home.Path() / "Documents" / "Dovmark Data" / "Site Data";
+  std::filesystem::create_directories(siteData);
+  WriteLevelLog(AcceptedLog(), (siteData / "well.vxl").string());
+
+  CSession session;
+  ASSERT_EQ(session.Initialize(), 1);
+  auto* sheet = session.Sheet();
+  bool listed = false;
+  QTimer::singleShot(0, [sheet, &listed] {
+    EXPECT_EQ(sheet->CurrentPage(), &sheet->LogListPage());
+    EXPECT_FALSE(sheet->Button(wizard::kIdNext)->isEnabled());
+    auto* tree = wizard::Control<CTMCheckTreeCtrl>(&sheet->LogListPage(), 1000);
+    listed = WaitFor([tree] { return tree->topLevelItemCount() == 1 && tree->topLevelItem(0)->childCount() == 1; });
+    if (listed) {
+      QTreeWidgetItem* log = tree->topLevelItem(0)->child(0)->child(0);
+      EXPECT_EQ(log->text(0), "well.vxl");
+      tree->expandItem(log->parent());
+      QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->CheckBoxRect(log).center());
+      EXPECT_TRUE(WaitFor([sheet] { return sheet->Button(wizard::kIdNext)->isEnabled(); }, 2000));
+    }
+    QTest::keyClick(sheet->LogListPage().findChild<QWidget*>("logTree"), Qt::Key_Escape);
+  });
+  EXPECT_EQ(session.Launch(), 1);
+  EXPECT_TRUE(listed);
 }
 
 TEST(PluginExports, AHostLoadsTheLibraryAndCallsTheFourExports) {
