@@ -31,10 +31,16 @@ CTMDlgWizardFrame::CTMDlgWizardFrame(QWidget* parent) : CTMDialog(kFrameTemplate
 
 CTMDlgWizardFrame::~CTMDlgWizardFrame() {
   // The pages are not ours: let them go before the children are deleted.
+  DetachPages();
+}
+
+void CTMDlgWizardFrame::DetachPages() {
   for (CDlgWizardPage* page : pages_) {
     page->SetFrame(nullptr);
     if (page->parent() == this) page->setParent(nullptr);
   }
+  pages_.clear();
+  current_ = nullptr;
 }
 
 QAbstractButton* CTMDlgWizardFrame::Button(int id) const {

@@ -55,6 +55,9 @@ class CTMDlgWizardFrame : public CTMDialog {
   void OnOK() override;
   void OnCancel() override;
 
+  // Lets go of every page at once, without messages; an owner of pages calls it before they die.
+  void DetachPages();
+
   // Creates the page windows and lays the frame out; done once, when the frame is first shown.
   void InitDialog();
 

@@ -80,6 +80,8 @@ CWizSheetPostCorrect::CWizSheetPostCorrect(QWidget* parent)
 CWizSheetPostCorrect::~CWizSheetPostCorrect() {
   StopWorkers();
   SetBusyLook(false);
+  // The pages are members and go before the frame does.
+  DetachPages();
 }
 
 QString CWizSheetPostCorrect::PassCaption() const {
