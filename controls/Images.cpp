@@ -74,18 +74,19 @@ class SvgIconEngine final : public QIconEngine {
     return scaledPixmap(size, mode, state, 1.0);
   }
 
-  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override {
     QPixmap pixmap = RenderImage(path_, size, scale);
     if (mode == QIcon::Disabled && !pixmap.isNull()) {
       QPixmap faded(pixmap.size());
       faded.setDevicePixelRatio(pixmap.devicePixelRatio());
       faded.fill(Qt::transparent);
-      QPainter painter(&faded);
-      painter.setOpacity(0.45);
-      painter.drawPixmap(0, 0, pixmap);
+      {
+        QPainter painter(&faded);
+        painter.setOpacity(0.45);
+        painter.drawPixmap(0, 0, pixmap);
+      }
       return faded;
     }
-    (void)state;
     return pixmap;
   }
 

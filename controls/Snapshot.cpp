@@ -8,9 +8,7 @@
 namespace tvk {
 
 QImage Snapshot(QWidget& widget, qreal dpr) {
-  if (!widget.testAttribute(Qt::WA_WState_Polished)) {
-    widget.ensurePolished();
-  }
+  widget.ensurePolished();
   if (qFuzzyCompare(dpr, widget.devicePixelRatioF())) {
     return widget.grab().toImage();
   }

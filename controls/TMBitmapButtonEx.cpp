@@ -2,10 +2,11 @@
 
 #include <QEnterEvent>
 #include <QFocusEvent>
+#include <QHelpEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QToolTip>
 
 #include "controls/Images.h"
 
@@ -14,12 +15,31 @@ namespace {
 
 constexpr int kCaptionMargin = 4;
 constexpr int kHoverDelayMs = 1;
+constexpr int kToolTipMaxWidth = 300;
+
+// Breaks plain text at blanks so that no line is wider than `width`; a single longer word keeps its line.
+QString WrapToWidth(const QString& text, const QFontMetrics& metrics, int width) {
+  QStringList lines;
+  for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+    QString line;
+    for (const QString& word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+      const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+      if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width) {
+        lines << line;
+        line = word;
+      } else {
+        line = longer;
+      }
+    }
+    lines << line;
+  }
+  return lines.join(QLatin1Char('\n'));
+}
 
 }  // namespace
 
 CTMBitmapButtonEx::CTMBitmapButtonEx(QWidget* parent) : QPushButton(parent) {
   setAttribute(Qt::WA_Hover);
-  setFlat(true);
   hoverTimer_.setSingleShot(true);
   connect(&hoverTimer_, &QTimer::timeout, this, [this] {
     if (mouseInside_ && !hot_) {
@@ -76,6 +96,17 @@ QString CTMBitmapButtonEx::ShownCaption() const {
 }
 
 void CTMBitmapButtonEx::SetToolTipText(const QString& text) { setToolTip(text); }
+
+bool CTMBitmapButtonEx::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip && !toolTip().isEmpty()) {
+    const auto* help = static_cast<QHelpEvent*>(event);
+    QToolTip::showText(help->globalPos(),
+                       WrapToWidth(toolTip(), QFontMetrics(QToolTip::font()), kToolTipMaxWidth), this,
+                       rect());
+    return true;
+  }
+  return QPushButton::event(event);
+}
 
 QSize CTMBitmapButtonEx::sizeHint() const {
   return imageSize_.isEmpty() ? QPushButton::sizeHint() : imageSize_;

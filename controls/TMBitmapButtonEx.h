@@ -32,12 +32,14 @@ class CTMBitmapButtonEx : public QPushButton {
   // The caption as drawn: the text shortened from the end until it fits the button.
   [[nodiscard]] QString ShownCaption() const;
 
+  // Hover text, broken into lines of at most 300 pixels.
   void SetToolTipText(const QString& text);
 
   [[nodiscard]] QSize sizeHint() const override;
   [[nodiscard]] QSize minimumSizeHint() const override { return sizeHint(); }
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;

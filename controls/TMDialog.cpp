@@ -72,16 +72,17 @@ void CTMDialog::SetGradient(const QColor& top, const QColor& bottom) {
 void CTMDialog::ClearGradient() { SetGradient(QColor(), QColor()); }
 
 void CTMDialog::SetBackgroundBitmap(int imageId) {
-  if (imageId == backgroundId_ && !backgroundPath_.isEmpty() == (imageId != 0)) {
+  const QString path = ImagePath(imageId);
+  if (imageId == backgroundId_ && path == backgroundPath_) {
     return;
   }
   backgroundId_ = imageId;
-  backgroundPath_ = ImagePath(imageId);
+  backgroundPath_ = path;
   InvalidateBackground();
 }
 
 void CTMDialog::SetBackgroundImage(const QString& path) {
-  if (path == backgroundPath_) {
+  if (backgroundId_ == 0 && path == backgroundPath_) {
     return;
   }
   backgroundId_ = 0;
@@ -122,6 +123,8 @@ void CTMDialog::BuildBackground(qreal dpr) {
   backgroundValid_ = true;
 }
 
+// Labels, group boxes, radio buttons and check boxes paint no background of their own unless asked to,
+// so the composed picture shows through them at their place in the dialog.
 void CTMDialog::paintEvent(QPaintEvent* event) {
   if (!HasPaintedBackground()) {
     QDialog::paintEvent(event);

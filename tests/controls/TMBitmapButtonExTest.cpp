@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QCursor>
 #include <QEnterEvent>
 #include <QTest>
 
@@ -18,8 +19,19 @@ struct OkButton {
   OkButton() {
     EXPECT_TRUE(
         button->LoadBitmaps(ImageId::OkNormal, ImageId::OkHot, ImageId::OkNormal, ImageId::OkDisabled));
+    // The pointer stays away from the window, so only the events a test sends move it in and out.
+    QCursor::setPos(QPoint(790, 590));
     window.resize(200, 100);
     window.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+  }
+  void Enter() {
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QCoreApplication::sendEvent(button, &enter);
+  }
+  void Leave() {
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(button, &leave);
   }
 };
 
@@ -49,9 +61,8 @@ TEST(BitmapButton, FaceFollowsEnabledPressedCheckedAndHover) {
     ok.button->setDown(c.down);
     ok.button->SetCheck(c.checked);
     if (c.hot) {
-      QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-      QCoreApplication::sendEvent(ok.button, &enter);
-      QTest::qWait(20);  // hover is reported after 1 ms
+      ok.Enter();
+      EXPECT_TRUE(QTest::qWaitFor([&] { return ok.button->IsHot(); }, 1000));  // reported after 1 ms
     }
     EXPECT_EQ(ok.button->CurrentFace(), c.face);
   }
@@ -59,11 +70,10 @@ TEST(BitmapButton, FaceFollowsEnabledPressedCheckedAndHover) {
 
 TEST(BitmapButton, HoverEndsWhenTheMouseLeavesAndClicksKeepTheCheckedFlag) {
   OkButton ok;
-  QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-  QCoreApplication::sendEvent(ok.button, &enter);
-  QTRY_VERIFY_WITH_TIMEOUT(ok.button->IsHot(), 1000);
-  QEvent leave(QEvent::Leave);
-  QCoreApplication::sendEvent(ok.button, &leave);
+  ok.Enter();
+  EXPECT_FALSE(ok.button->IsHot());  // not before the delay
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ok.button->IsHot(); }, 1000));
+  ok.Leave();
   EXPECT_FALSE(ok.button->IsHot());
 
   ok.button->SetCheck(true);
