@@ -8,6 +8,7 @@
 #include "cli/StandardOutput.h"
 #include "common/StringTable.h"
 #include "platform/SystemInfo.h"
+#include "cli/WizardCommand.h"
 
 int main(int argc, char** argv) {
   tvk::cli::UseCheckedStandardOutput();
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
   tvk::cli::AddCheckCommand(app, status);
   tvk::cli::AddCorrectCommand(app, status);
   tvk::cli::AddSamplesCommand(app, status);
+  tvk::cli::AddWizardCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
