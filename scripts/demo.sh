@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the program's main job on bundled sample data: writes the sample
 # "Site Data" folder, checks its logs, and post-corrects one of them into "Post Corrected Files".
-# With a display the wizard opens on that log (through `tavisko wizard`, as a host opens the plug-in);
-# without one the command line corrects it and every page the wizard shows for it is written as PNG
-# into build/demo/screens/.
+# With a display the wizard opens without files (through `tavisko wizard`, as a host opens the plug-in)
+# and lists the samples, a demo settings hive pointing its working folder at build/demo; without one
+# the command line corrects a log and every page the wizard shows for it is written as PNG into
+# build/demo/screens/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh default
@@ -15,8 +16,12 @@ rm -rf "$demo"
 "$tavisko" check "$demo/Site Data"/*.vxl || true  # some samples are refused on purpose
 source="$demo/Site Data/Pumping Test MW-3.vxl"
 if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
-  "$tavisko" wizard "$source"
-  ls "$demo/Site Data/Post Corrected Files"
+  registry="$demo/settings"
+  mkdir -p "$registry"
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark]\r\n"WorkingDir"="%s"\r\n' \
+    "$(cd "$demo" && pwd)" > "$registry/HKEY_CURRENT_USER.reg"
+  TAVISKO_REGISTRY_DIR="$registry" "$tavisko" wizard
+  ls "$demo/Site Data/Post Corrected Files" 2>/dev/null || true
 else
   corrected=$("$tavisko" correct "$source" --mode pressure-head --sg fresh)
   "$tavisko" info "$corrected"
