@@ -69,6 +69,15 @@ inline void WriteWholeFile(const std::filesystem::path& path, std::string_view b
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The current user's hive in `registryFolder` with `values` (export lines, each ending in CR LF) under the
+// display settings key.
+inline void WriteDisplaySettingsHive(const std::filesystem::path& registryFolder, std::string_view values) {
+  WriteWholeFile(registryFolder / "HKEY_CURRENT_USER.reg",
+                 "Windows Registry Editor Version 5.00\r\n\r\n"
+                 "[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark\\SystemSettings]\r\n" +
+                     std::string(values));
+}
+
 // Text as UTF-16LE with a byte-order mark, as the registry editor exports it.
 inline std::string Utf16LeWithBom(std::u16string_view text) {
   std::string bytes = "\xFF\xFE";
