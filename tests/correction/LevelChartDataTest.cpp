@@ -60,9 +60,7 @@ TEST(LevelEnvelope, GapStatusesAreGapsNotZeros) {
 
 TEST(LevelSeries, UnreadableSourceOrNoLevelChannelGivesNoSeries) {
   test::TempFolder dir;
-  test::LevelLogLayout sample;
-  sample.entries = test::DepthToWaterSettings();
-  sample.levels = test::Levels({1.0f});
+  test::LevelLogLayout sample = test::AcceptedLevelLog();
   sample.withLevelChannel = false;
   test::WriteLevelLog(sample, dir.File("nolevel.vxl"));
   LevelSeries series;
