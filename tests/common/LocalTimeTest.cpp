@@ -186,12 +186,7 @@ class DisplayTexts : public ::testing::Test {
   void SetUp() override { ResetDisplaySettingsCache(); }
   void TearDown() override { ResetDisplaySettingsCache(); }
 
-  void WriteSettings(const std::string& values) {
-    test::WriteWholeFile(folder_.Path() / "HKEY_CURRENT_USER.reg",
-                         "Windows Registry Editor Version 5.00\r\n\r\n"
-                         "[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark\\SystemSettings]\r\n" +
-                             values);
-  }
+  void WriteSettings(const std::string& values) { test::WriteDisplaySettingsHive(folder_.Path(), values); }
 };
 
 // Custom pictures switched on.
