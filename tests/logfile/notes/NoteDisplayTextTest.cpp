@@ -10,6 +10,7 @@
 #include "logfile/notes/LevelNotes.h"
 #include "logfile/notes/StdNote.h"
 #include "logfile/notes/UserNotes.h"
+#include "support/LogFiles.h"
 #include "support/ScopedEnvironment.h"
 
 namespace TMSystem {
@@ -57,7 +58,7 @@ CTMLogNotesRecord Record(std::uint32_t type, const Bytes& payload, std::uint32_t
 
 CTMLogNotesRecord Decoded(const Bytes& bytes) {
   CTMLogNotesRecord record;
-  EXPECT_EQ(record.FromBytes(CTMByteBuffer(bytes.data(), static_cast<std::uint32_t>(bytes.size()))), tvk::kOk);
+  EXPECT_EQ(record.FromBytes(tvk::test::ToBuffer(bytes)), tvk::kOk);
   return record;
 }
 
