@@ -3,6 +3,7 @@
 // and whole-file writes.
 
 #include <stdlib.h>
+#include <time.h>
 
 #include <filesystem>
 #include <fstream>
@@ -36,6 +37,22 @@ class ScopedEnv {
  private:
   std::string name_;
   std::optional<std::string> old_;
+};
+
+// A time-zone variable (TZ, TZDIR) set for one scope; the C library rereads the zone on both ends.
+class ScopedZoneEnv {
+ public:
+  ScopedZoneEnv(std::string name, std::optional<std::string> value) {
+    env_.emplace(std::move(name), std::move(value));
+    tzset();
+  }
+  ~ScopedZoneEnv() {
+    env_.reset();  // restored before the reread
+    tzset();
+  }
+
+ private:
+  std::optional<ScopedEnv> env_;
 };
 
 // A fresh empty folder under the system's temporary folder, removed with its contents.
