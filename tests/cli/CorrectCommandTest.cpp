@@ -92,11 +92,8 @@ TEST_F(CorrectCommandTest, EachFileGetsALineAndFailuresSetTheStatus) {
 // Log names are the file's to choose, output places are not: a hostile name stays in the output folder,
 // and logs of one name (twice the same file, or one name from two folders) get one output each.
 TEST_F(CorrectCommandTest, OutputsStayInTheFolderAndNeverReplaceEachOther) {
-  test::LevelLogLayout sample;
+  test::LevelLogLayout sample = test::AcceptedLevelLog();
   sample.logName = "../../../escaped";
-  sample.entries = test::DepthToWaterSettings();
-  sample.levels = test::Levels({1.0f, 2.0f});
-  sample.notes = {test::UserNoteRecord(20)};
   std::filesystem::create_directories(folder_.Path() / "a");
   std::filesystem::create_directories(folder_.Path() / "b");
   const std::string first = (folder_.Path() / "a" / "x.vxl").string();

@@ -23,12 +23,8 @@ class DamagedLogTest : public ::testing::Test {
  protected:
   // A log that may be corrected: three rows of two channels (16 bytes each) behind 282 bytes of headers.
   std::string WriteLog(const std::string& name) const {
-    test::LevelLogLayout sample;
-    sample.entries = test::DepthToWaterSettings();
-    sample.levels = test::Levels({1.0f, 2.0f, 3.0f});
-    sample.notes = {test::UserNoteRecord(20)};
     const std::string path = folder_.File(name);
-    test::WriteLevelLog(sample, path);
+    test::WriteLevelLog(test::AcceptedLevelLog(), path);
     return path;
   }
 

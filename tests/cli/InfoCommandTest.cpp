@@ -1,14 +1,8 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <array>
 #include <bit>
 #include <cstdlib>
 #include <limits>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 

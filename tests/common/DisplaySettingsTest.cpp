@@ -23,7 +23,7 @@ class UserHive : public ::testing::Test {
 
   std::filesystem::path HivePath() const { return folder_.Path() / "HKEY_CURRENT_USER.reg"; }
   void WriteUserHive(const std::string& body) { test::WriteWholeFile(HivePath(), kHeader + body); }
-  void WriteSettings(const std::string& values) { WriteUserHive(kSettingsKey + values); }
+  void WriteSettings(const std::string& values) { test::WriteDisplaySettingsHive(folder_.Path(), values); }
 };
 
 class DisplaySettings : public UserHive {};
@@ -109,15 +109,6 @@ TEST_F(DisplaySettings, WrongTypeKeepsThePreviousValue) {
   ResetDisplaySettingsCache();
   EXPECT_FALSE(GetUseUTC()) << "wrong type with nothing read before gives the default";
   EXPECT_EQ(GetCustomDateFormat(), "");
-}
-
-TEST_F(DisplaySettings, EveryCallReadsAfresh) {
-  WriteSettings("\"UseUTC\"=dword:00000001\r\n\"CustomListSeparator\"=\";\"\r\n");
-  EXPECT_TRUE(GetUseUTC());
-  EXPECT_EQ(GetCustomListSeparator(), ";");
-  WriteSettings("\"UseUTC\"=dword:00000000\r\n\"CustomListSeparator\"=\"|\"\r\n");
-  EXPECT_FALSE(GetUseUTC());
-  EXPECT_EQ(GetCustomListSeparator(), "|");
 }
 
 TEST_F(DisplaySettings, DeletedKeyKeepsTheLastValuesRead) {

@@ -48,15 +48,13 @@ std::time_t Now() { return std::chrono::system_clock::to_time_t(std::chrono::sys
 TEST_F(ErrorLogTest, LinesCarryTheUtcTimeWhateverTheZone) {
   std::time_t before = 0, after = 0;
   {
-    test::ScopedEnv zone("TZ", "XYZ-14");  // fourteen hours east of UTC
-    tzset();
+    test::ScopedZoneEnv zone("TZ", "XYZ-14");  // fourteen hours east of UTC
     before = Now();
     WriteErrorLog("first");
     WriteErrorLog(std::string("second"));
     WriteErrorLog(nullptr);
     after = Now();
   }
-  tzset();
 
   const std::vector<std::string> lines = SplitText(LogText(), '\n');
   ASSERT_EQ(lines.size(), 2u);

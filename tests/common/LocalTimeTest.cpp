@@ -16,13 +16,6 @@
 namespace tvk {
 namespace {
 
-// The conversions read $TZ afresh at every call.
-struct ScopedTimeZone {
-  explicit ScopedTimeZone(const char* rule) : env("TZ", rule) { tzset(); }
-  ~ScopedTimeZone() { tzset(); }
-  test::ScopedEnv env;
-};
-
 constexpr const char* kCentralEurope = "CET-1CEST,M3.5.0,M10.5.0/3";
 constexpr const char* kEasternAustralia = "AEST-10AEDT,M10.1.0,M4.1.0/3";
 
@@ -40,7 +33,7 @@ void ExpectUtcToLocal(const ConversionCase* begin, const ConversionCase* end) {
 }
 
 TEST(LocalTime, NorthernRuleAcrossBothTransitions) {
-  ScopedTimeZone zone(kCentralEurope);
+  test::ScopedZoneEnv zone("TZ", kCentralEurope);
   const ConversionCase cases[] = {
       {"winter", MakeSystemTime(2021, 1, 15, 12), MakeSystemTime(2021, 1, 15, 13)},
       {"before spring change", MakeSystemTime(2021, 3, 28, 0, 59), MakeSystemTime(2021, 3, 28, 1, 59)},
@@ -57,7 +50,7 @@ TEST(LocalTime, NorthernRuleAcrossBothTransitions) {
 }
 
 TEST(LocalTime, SouthernRuleAcrossBothTransitions) {
-  ScopedTimeZone zone(kEasternAustralia);
+  test::ScopedZoneEnv zone("TZ", kEasternAustralia);
   const ConversionCase cases[] = {
       {"summer at the year's start", MakeSystemTime(2021, 1, 15), MakeSystemTime(2021, 1, 15, 11)},
       {"before autumn change", MakeSystemTime(2021, 4, 3, 15, 59), MakeSystemTime(2021, 4, 4, 2, 59)},
@@ -71,7 +64,7 @@ TEST(LocalTime, SouthernRuleAcrossBothTransitions) {
 }
 
 TEST(LocalTime, LocalToUtcComparesWithUnshiftedDates) {
-  ScopedTimeZone zone(kCentralEurope);
+  test::ScopedZoneEnv zone("TZ", kCentralEurope);
   const ConversionCase cases[] = {
       {"before spring change", MakeSystemTime(2021, 3, 28, 1, 59), MakeSystemTime(2021, 3, 28, 0, 59)},
       {"skipped hour counts as daylight", MakeSystemTime(2021, 3, 28, 2, 30), MakeSystemTime(2021, 3, 28, 0, 30)},
@@ -93,7 +86,7 @@ struct DaylightCase {
 };
 
 void ExpectDaylight(const char* rule, std::initializer_list<DaylightCase> cases) {
-  ScopedTimeZone zone(rule);
+  test::ScopedZoneEnv zone("TZ", rule);
   for (const DaylightCase& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(IsDaylightTimeAt(c.local, false), c.daylight);
@@ -127,7 +120,7 @@ TEST(LocalTime, FifthOccurrenceIsTheLastWeekday) {
 
 TEST(LocalTime, IgnoreDstUsesTheBiasAllYear) {
   for (const char* rule : {kCentralEurope, kEasternAustralia}) {
-    ScopedTimeZone zone(rule);
+    test::ScopedZoneEnv zone("TZ", rule);
     const int bias = rule == kCentralEurope ? -60 : -600;
     for (SystemTime utc = MakeSystemTime(2021, 1, 1, 12); utc.year == 2021; utc = AddMinutes(utc, 24 * 60)) {
       SCOPED_TRACE(std::string(rule) + " day " + std::to_string(utc.month) + "-" + std::to_string(utc.day));
@@ -140,7 +133,7 @@ TEST(LocalTime, IgnoreDstUsesTheBiasAllYear) {
 
 TEST(LocalTime, ZonesWithoutDaylightRuleShiftByBiasOnly) {
   const SystemTime summer = MakeSystemTime(2021, 7, 1, 12);
-  ScopedTimeZone zone("<+0330>-3:30<+0430>,J79/24,J263/24");
+  test::ScopedZoneEnv zone("TZ", "<+0330>-3:30<+0430>,J79/24,J263/24");
   EXPECT_EQ(UtcToLocal(summer, false), MakeSystemTime(2021, 7, 1, 15, 30));
   EXPECT_FALSE(IsDaylightTimeAt(summer, false));
 }
@@ -181,17 +174,12 @@ class DisplayTexts : public ::testing::Test {
  protected:
   test::TempFolder folder_;
   test::ScopedEnv registryDir_{"TAVISKO_REGISTRY_DIR", folder_.Path().string()};
-  ScopedTimeZone zone_{kCentralEurope};
+  test::ScopedZoneEnv zone_{"TZ", kCentralEurope};
 
   void SetUp() override { ResetDisplaySettingsCache(); }
   void TearDown() override { ResetDisplaySettingsCache(); }
 
-  void WriteSettings(const std::string& values) {
-    test::WriteWholeFile(folder_.Path() / "HKEY_CURRENT_USER.reg",
-                         "Windows Registry Editor Version 5.00\r\n\r\n"
-                         "[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark\\SystemSettings]\r\n" +
-                             values);
-  }
+  void WriteSettings(const std::string& values) { test::WriteDisplaySettingsHive(folder_.Path(), values); }
 };
 
 // Custom pictures switched on.
@@ -318,7 +306,7 @@ TEST_F(DisplayTexts, TimeZoneLabel) {
   }
   ResetDisplaySettingsCache();
   WriteSettings("");
-  ScopedTimeZone plain("XST-3");
+  test::ScopedZoneEnv plain("TZ", "XST-3");
   EXPECT_EQ(TimeZoneLabel(kSummerNoon), "XST") << "a zone without daylight time";
 }
 

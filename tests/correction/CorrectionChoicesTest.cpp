@@ -122,10 +122,8 @@ TEST(ApplyChoices, CallsTheSettersAsTheWizardsPagesDo) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    test::LevelLogLayout sample;
-    sample.entries = test::DepthToWaterSettings();
+    test::LevelLogLayout sample = test::AcceptedLevelLog();
     for (const auto& [key, value] : row.extra) test::SetEntry(sample.entries, key, value);
-    sample.levels = test::Levels({1.0f, 2.0f, 3.0f});
     const std::string path = dir.File("log.vxl");
     test::WriteLevelLog(sample, path);
     CLevelCorrector corrector;
@@ -143,10 +141,7 @@ TEST(ApplyChoices, CallsTheSettersAsTheWizardsPagesDo) {
 
 TEST(ApplyChoices, RefusesWhatNoPageCanChoose) {
   test::TempFolder dir;
-  test::LevelLogLayout sample;
-  sample.entries = test::DepthToWaterSettings();
-  sample.levels = test::Levels({1.0f, 2.0f, 3.0f});
-  test::WriteLevelLog(sample, dir.File("log.vxl"));
+  test::WriteLevelLog(test::AcceptedLevelLog(), dir.File("log.vxl"));
   CLevelCorrector corrector;
   ASSERT_EQ(corrector.Open(dir.File("log.vxl")), 1);
   EXPECT_EQ(DefaultChoices(corrector).mode, kModeDepthToWater);

@@ -15,8 +15,6 @@
 namespace tvk {
 namespace {
 
-constexpr std::uint32_t kAllLogNotes = 20;
-
 TEST(CorrectionNoteText, ValuesFollowTheFirstColonOfEachEndedLine) {
   struct Case {
     const char* name;
@@ -49,10 +47,7 @@ class CorrectionSummaryFile : public testing::Test {
  protected:
   // A depth-to-water log corrected to `mode`, at row 1 when `atRow`; the corrected file's path.
   std::string Corrected(std::uint16_t mode, bool atRow) {
-    test::LevelLogLayout sample;
-    sample.entries = test::DepthToWaterSettings();
-    sample.levels = test::Levels({1.0f, 2.0f, 3.0f});
-    sample.notes = {test::UserNoteRecord(kAllLogNotes)};
+    const test::LevelLogLayout sample = test::AcceptedLevelLog();
     const std::string source = dir_.File("log.vxl");
     test::WriteLevelLog(sample, source);
     CLevelCorrector corrector;
@@ -94,12 +89,8 @@ TEST_F(CorrectionSummaryFile, NothingWithoutAFileAndEmptyValuesWithoutTheNote) {
   CorrectionSummary summary{"x", "x", "x", "x"};
   EXPECT_FALSE(ReadCorrectionSummary(dir_.File("missing.vxl"), summary));
 
-  test::LevelLogLayout sample;
-  sample.entries = test::DepthToWaterSettings();
-  sample.levels = test::Levels({1.0f});
-  sample.notes = {test::UserNoteRecord(kAllLogNotes)};
   const std::string path = dir_.File("plain.vxl");
-  test::WriteLevelLog(sample, path);
+  test::WriteLevelLog(test::AcceptedLevelLog(), path);
   ASSERT_TRUE(ReadCorrectionSummary(path, summary));
   EXPECT_EQ(summary, (CorrectionSummary{path, "", "N/A", ""}));
 }

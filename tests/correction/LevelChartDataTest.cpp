@@ -60,9 +60,7 @@ TEST(LevelEnvelope, GapStatusesAreGapsNotZeros) {
 
 TEST(LevelSeries, UnreadableSourceOrNoLevelChannelGivesNoSeries) {
   test::TempFolder dir;
-  test::LevelLogLayout sample;
-  sample.entries = test::DepthToWaterSettings();
-  sample.levels = test::Levels({1.0f});
+  test::LevelLogLayout sample = test::AcceptedLevelLog();
   sample.withLevelChannel = false;
   test::WriteLevelLog(sample, dir.File("nolevel.vxl"));
   LevelSeries series;
@@ -99,8 +97,7 @@ TEST(AxisTicks, ValuesAreRoundAndCoverTheRange) {
 TEST(AxisTicks, TimesFallOnWholeHoursOfTheDisplayClockWithTheDateOnce) {
   test::TempFolder registry;
   test::ScopedEnv registryDir("TAVISKO_REGISTRY_DIR", registry.Path().string());
-  test::ScopedEnv zone("TZ", "EST5");  // the display clock runs five hours behind UTC
-  tzset();
+  test::ScopedZoneEnv zone("TZ", "EST5");  // the display clock runs five hours behind UTC
   const double start = 1'300'000'000 + 7 * 60;  // 2011-03-13 07:13:40 UTC
   const std::vector<TimeTick> ticks = RoundTimeTicks(start, start + 6 * 3600, 7);
   ASSERT_EQ(ticks.size(), 6u);
@@ -111,7 +108,6 @@ TEST(AxisTicks, TimesFallOnWholeHoursOfTheDisplayClockWithTheDateOnce) {
   }
   EXPECT_EQ(ticks[0].utcSeconds, 1'300'003'200);  // 03:00 EST
   EXPECT_EQ(ticks[0].timeText, "03:00");
-  tzset();
 }
 
 }  // namespace

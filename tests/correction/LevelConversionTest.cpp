@@ -75,17 +75,6 @@ Passes Correct(const LevelSettings& original, const LevelSettings& updated, cons
   return run;
 }
 
-TEST(LevelConversion, WorkedExampleSurfaceElevationToDepthToWaterInFeet) {
-  const LevelSettings original = MakeSettings(
-      {.mode = 5, .unit = kUnitFoot, .sg = 1.0f, .reference = 100.0f, .refPressure = 5.0f, .refHeadPressure = 5.0f});
-  const LevelSettings updated = MakeSettings({.mode = 4, .unit = kUnitFoot, .sg = 1.0f, .reference = 20.0f});
-  const Passes run = Correct(original, updated, Cells({101.0f}));
-  ASSERT_TRUE(run.ok) << run.error;
-  EXPECT_NEAR(run.heads[0].value, 0.3048f, 1e-5f);
-  EXPECT_EQ(run.referenceOffset, 0.0f);
-  EXPECT_NEAR(run.values[0].value, 19.0f, 1e-4f);
-}
-
 // Every quantity of the passes is a float and every unit conversion goes through double and is
 // narrowed once, so a column is reproducible to the last bit. The expected values are computed here
 // step by step in float, with settings, gravities and units none of which are exact in binary.

@@ -27,14 +27,6 @@ using test::LevelLogLayout;
 
 constexpr std::uint32_t kAllLogNotes = 20;
 
-LevelLogLayout DepthToWaterLog(std::vector<float> levels = {1.0f, 2.0f, 3.0f}) {
-  LevelLogLayout sample;
-  sample.entries = test::DepthToWaterSettings();
-  sample.levels = test::Levels(levels);
-  sample.notes = {test::UserNoteRecord(kAllLogNotes)};
-  return sample;
-}
-
 std::string Save(const test::TempFolder& dir, const LevelLogLayout& sample, const std::string& name = "log.vxl") {
   const std::string path = dir.File(name);
   test::WriteLevelLog(sample, path);
@@ -70,7 +62,7 @@ float LevelAt(TMSystem::CTMLogFile& log, std::uint32_t row) {
 
 TEST(LevelCorrector, OpenFailuresLeaveNothingLoaded) {
   test::TempFolder dir;
-  LevelLogLayout badNote = DepthToWaterLog();
+  LevelLogLayout badNote = test::AcceptedLevelLog();
   badNote.notes.push_back(test::UserNoteRecord(TMSystem::CTMUserNote_Calibrate_SetNewLevelRef::kSubType));
   struct Row {
     const char* name;
@@ -85,7 +77,7 @@ TEST(LevelCorrector, OpenFailuresLeaveNothingLoaded) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     CLevelCorrector corrector;
-    ASSERT_EQ(corrector.Open(Save(dir, DepthToWaterLog(), "good.vxl")), 1);
+    ASSERT_EQ(corrector.Open(Save(dir, test::AcceptedLevelLog(), "good.vxl")), 1);
     const auto listed = corrector.ShareRowTimes();  // as a page listing the data points holds them
     EXPECT_EQ(corrector.Open(row.path), 0);
     EXPECT_EQ(corrector.GetErrorText(), row.expected);
@@ -113,7 +105,7 @@ TEST(LevelCorrector, CanConvertToDepthUnlessTheReferenceWasTakenAtTheStart) {
   EXPECT_FALSE(CLevelCorrector().CanConvertToDepth());
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    LevelLogLayout sample = DepthToWaterLog();
+    LevelLogLayout sample = test::AcceptedLevelLog();
     test::SetEntry(sample.entries, "LevelMeasurementMode", CTMVariant(row.mode));
     test::SetEntry(sample.entries, "LevelReferenceMode", row.referenceMode);
     CLevelCorrector corrector;
@@ -129,9 +121,9 @@ TEST(LevelCorrector, CanConvertToDepthUnlessTheReferenceWasTakenAtTheStart) {
 
 TEST(LevelCorrector, CorrectRefusesWhatCannotBeConverted) {
   test::TempFolder dir;
-  LevelLogLayout sameTime = DepthToWaterLog();
+  LevelLogLayout sameTime = test::AcceptedLevelLog();
   sameTime.firstTime = {};  // first row at time 0
-  LevelLogLayout noLevel = DepthToWaterLog();
+  LevelLogLayout noLevel = test::AcceptedLevelLog();
   noLevel.withLevelChannel = false;
   struct Row {
     const char* name;
@@ -156,7 +148,7 @@ TEST(LevelCorrector, CorrectRefusesWhatCannotBeConverted) {
 
 TEST(LevelCorrector, CorrectWritesColumnKeysAndNoteIntoTheLog) {
   test::TempFolder dir;
-  LevelLogLayout sample = DepthToWaterLog({1.0f, 2.0f, 3.0f, 4.0f});
+  LevelLogLayout sample = test::AcceptedLevelLog({1.0f, 2.0f, 3.0f, 4.0f});
   sample.notes = {test::UserNoteRecord(kAllLogNotes),
                 test::LevelReferenceNote(test::RowTime(sample, 2), 11.0f, 0.0f, 35, 0.0f, 17),
                 test::UserNoteRecord(3)};
@@ -212,7 +204,7 @@ TEST(LevelCorrector, CorrectWritesColumnKeysAndNoteIntoTheLog) {
 
 TEST(LevelCorrector, DataPointGoesIntoTheColumnAndTheNote) {
   test::TempFolder dir;
-  LevelLogLayout sample = DepthToWaterLog({1.0f, 2.0f, 3.0f});
+  LevelLogLayout sample = test::AcceptedLevelLog({1.0f, 2.0f, 3.0f});
   test::SetEntry(sample.entries, "LevelMeasurementMode", CTMVariant(std::uint16_t{3}));
   sample.levelMode = 3;
   CLevelCorrector corrector;
@@ -233,13 +225,13 @@ TEST(LevelCorrector, DataPointGoesIntoTheColumnAndTheNote) {
 
 TEST(LevelCorrector, WritingTheColumnRefusesMismatchedData) {
   TMSystem::CTMLogFile log;
-  test::BuildLevelLog(DepthToWaterLog({1.0f, 2.0f}), log);
+  test::BuildLevelLog(test::AcceptedLevelLog({1.0f, 2.0f}), log);
   std::string error;
   EXPECT_EQ(WriteLevelColumn(log, test::Levels({1.0f}), 5, 35, error), 0);
   EXPECT_EQ(error, "New data size does not match original data count.");
 
   TMSystem::CTMLogFile withoutLevel;
-  LevelLogLayout noLevel = DepthToWaterLog({1.0f});
+  LevelLogLayout noLevel = test::AcceptedLevelLog({1.0f});
   noLevel.withLevelChannel = false;
   test::BuildLevelLog(noLevel, withoutLevel);
   EXPECT_EQ(WriteLevelColumn(withoutLevel, test::Levels({1.0f}), 5, 35, error), 0);
@@ -249,7 +241,7 @@ TEST(LevelCorrector, WritingTheColumnRefusesMismatchedData) {
 TEST(LevelCorrector, ProgressCanBeReadFromAnotherThread) {
   test::TempFolder dir;
   CLevelCorrector corrector;
-  ASSERT_EQ(corrector.Open(Save(dir, DepthToWaterLog(std::vector<float>(200'000, 1.5f)))), 1) << corrector.GetErrorText();
+  ASSERT_EQ(corrector.Open(Save(dir, test::AcceptedLevelLog(std::vector<float>(200'000, 1.5f)))), 1) << corrector.GetErrorText();
   ASSERT_EQ(corrector.SetNewLevelMeasurementMode(5), 1);
 
   std::atomic<bool> done{false};
@@ -270,7 +262,7 @@ TEST(LevelCorrector, ProgressCanBeReadFromAnotherThread) {
 // The sheet closing while the correction runs: the worker ends early and nothing reaches the disk.
 TEST(LevelCorrector, StopFromAnotherThreadEndsCorrectEarlyAndNothingIsSaved) {
   test::TempFolder dir;
-  const std::string source = Save(dir, DepthToWaterLog(std::vector<float>(400'000, 1.5f)));
+  const std::string source = Save(dir, test::AcceptedLevelLog(std::vector<float>(400'000, 1.5f)));
   const std::filesystem::path out = dir.Path() / "out";
   std::filesystem::create_directories(out);
   // The stop races the rows; a machine fast enough to finish first gets another try.
@@ -378,7 +370,7 @@ TEST(LevelCorrector, SaveCorrectedWritesANewFileAndASecondCorrectionKeepsTheFirs
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     test::TempFolder dir;
-    LevelLogLayout sample = DepthToWaterLog();
+    LevelLogLayout sample = test::AcceptedLevelLog();
     if (row.baro) sample.entries.emplace_back("baroadjustedvalues", CTMVariant(std::uint16_t{1}));
     const std::string source = Save(dir, sample);
     const auto sourceBytes = std::filesystem::file_size(source);
@@ -416,7 +408,7 @@ TEST(LevelCorrector, SaveIntoAMissingFolderFails) {
   test::TempFolder dir;
   CLevelCorrector corrector;
   EXPECT_EQ(corrector.SaveCorrected(dir.Path().string()), 0) << "nothing loaded";
-  ASSERT_EQ(corrector.Open(Save(dir, DepthToWaterLog())), 1);
+  ASSERT_EQ(corrector.Open(Save(dir, test::AcceptedLevelLog())), 1);
   ASSERT_EQ(corrector.Correct(), 1);
   EXPECT_EQ(corrector.SaveCorrected((dir.Path() / "absent").string()), 0);
   EXPECT_NE(corrector.GetErrorText().find(std::strerror(ENOENT)), std::string::npos) << corrector.GetErrorText();
@@ -425,7 +417,7 @@ TEST(LevelCorrector, SaveIntoAMissingFolderFails) {
 }
 
 TEST(CheckLogFile, EachRuleAcceptsOneLogAndRefusesAnother) {
-  const LevelLogLayout good = DepthToWaterLog();
+  const LevelLogLayout good = test::AcceptedLevelLog();
   struct Row {
     const char* name;
     LevelLogLayout sample;
@@ -499,7 +491,7 @@ TEST(CheckLogFile, RefusesADamagedDataBlockWithTheReason) {
   test::TempFolder dir;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    const std::string path = Save(dir, DepthToWaterLog(), std::string(row.name) + ".vxl");
+    const std::string path = Save(dir, test::AcceptedLevelLog(), std::string(row.name) + ".vxl");
     test::DamageLogFile(path, row.damage);
     std::string reason;
     EXPECT_EQ(CheckLogFile(path, reason), 0);

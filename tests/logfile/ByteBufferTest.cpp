@@ -3,21 +3,19 @@
 #include <vector>
 
 #include "logfile/ByteBuffer.h"
+#include "support/LogFiles.h"
 
 namespace TMSystem {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using tvk::test::Bytes;
+using tvk::test::ToBuffer;
 
 Bytes Written(const auto& write) {
   CTMByteBuffer buffer;
   CTMByteWriter writer(buffer);
   write(writer);
   return Bytes(buffer.Data(), buffer.Data() + buffer.Size());
-}
-
-CTMByteBuffer BufferOf(const Bytes& bytes) {
-  return CTMByteBuffer(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }
 
 template <class T>
@@ -59,7 +57,7 @@ TEST(ByteReader, RoundTripsEveryFieldForm) {
     w.WriteU32Le(0xA1B2C3D4);
     w.WriteU64Le(0xFFEEDDCCBBAA9988);
   });
-  const CTMByteBuffer buffer = BufferOf(bytes);
+  const CTMByteBuffer buffer = ToBuffer(bytes);
   CTMByteReader r(buffer);
   EXPECT_EQ(ReadOne(r, &CTMByteReader::ReadI8), -2);
   EXPECT_EQ(ReadOne(r, &CTMByteReader::ReadI16), -2);
@@ -77,7 +75,7 @@ TEST(ByteReader, RoundTripsEveryFieldForm) {
 }
 
 TEST(ByteReader, ShortReadFailsAndLeavesTheCursor) {
-  const CTMByteBuffer buffer = BufferOf({0xAA, 0xBB, 0xCC});
+  const CTMByteBuffer buffer = ToBuffer({0xAA, 0xBB, 0xCC});
   CTMByteReader r(buffer);
   std::uint16_t u16 = 0;
   ASSERT_EQ(r.ReadU16(u16), tvk::kOk);
@@ -99,7 +97,7 @@ TEST(ByteReader, ShortReadFailsAndLeavesTheCursor) {
 }
 
 TEST(ByteReader, StringSkipsZeroUnitsAndKeepsLoneSurrogates) {
-  const CTMByteBuffer buffer = BufferOf({0x00, 0x41, 0x00, 0x00, 0x00, 0x42, 0xD8, 0x00});
+  const CTMByteBuffer buffer = ToBuffer({0x00, 0x41, 0x00, 0x00, 0x00, 0x42, 0xD8, 0x00});
   CTMByteReader r(buffer);
   std::string s;
   ASSERT_EQ(r.ReadString(3, s), tvk::kOk);

@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "logfile/LogFileCfg.h"
+#include "support/LogFiles.h"
 
 namespace TMSystem {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using tvk::test::Bytes;
+using tvk::test::ToBytes;
 
 const tvk::Guid kGuid{0x00112233, 0x4455, 0x6677, {0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}};
 const char* const kGuidText = "{00112233-4455-6677-8899-AABBCCDDEEFF}";
@@ -105,8 +107,6 @@ std::vector<RawEntry> AllKinds() {
       {"Char8", 14, {0x80}},
   };
 }
-
-Bytes ToBytes(const CTMByteBuffer& buffer) { return Bytes(buffer.Data(), buffer.Data() + buffer.Size()); }
 
 CTMByteBuffer Serialized(const CTMLogFileCfg& cfg) {
   CTMByteBuffer out;
@@ -293,8 +293,7 @@ TEST(LogFileCfg, CountsBeyondTheBlockFailBeforeAllocating) {
     patched[row.countOffset] = 0xFF;
     patched[row.countOffset + 1] = 0xFF;
     CTMLogFileCfg cfg;
-    EXPECT_EQ(cfg.ParseConfiguration(CTMByteBuffer(patched.data(), static_cast<std::uint32_t>(patched.size()))),
-              tvk::kBufferOverrun);
+    EXPECT_EQ(cfg.ParseConfiguration(tvk::test::ToBuffer(patched)), tvk::kBufferOverrun);
   }
 }
 

@@ -74,13 +74,13 @@ Bytes Read(CTMLogFileReader& reader, ResultCode (CTMLogFileReader::*read)(std::u
            std::uint32_t count, ResultCode expected = kOk) {
   CTMByteBuffer out;
   EXPECT_EQ((reader.*read)(count, out), expected);
-  return Bytes(out.Data(), out.Data() + out.Size());
+  return test::ToBytes(out);
 }
 
 Bytes Configuration(CTMLogFileReader& reader) {
   CTMByteBuffer out;
   EXPECT_EQ(reader.ReadConfiguration(out), kOk);
-  return Bytes(out.Data(), out.Data() + out.Size());
+  return test::ToBytes(out);
 }
 
 TEST_F(ContainerTest, WritesTheHeaderAndSectionsAtTheirPositions) {

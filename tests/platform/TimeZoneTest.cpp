@@ -11,13 +11,6 @@
 namespace tvk::platform {
 namespace {
 
-// Zone lookups read the environment afresh at every call.
-struct ScopedEnv {
-  ScopedEnv(const char* name, std::optional<std::string> value) : env(name, std::move(value)) { tzset(); }
-  ~ScopedEnv() { tzset(); }
-  test::ScopedEnv env;
-};
-
 TimeZoneInfo Zone(std::int32_t bias, const char* standardName, const char* daylightName = "",
                   TransitionRule daylightDate = {}, TransitionRule standardDate = {}, std::int32_t daylightBias = 0) {
   TimeZoneInfo zone;
@@ -117,7 +110,7 @@ class TimeZoneEnvironment : public ::testing::Test {
 };
 
 TEST_F(TimeZoneEnvironment, ResolvesTzAsRuleOrZoneName) {
-  ScopedEnv tzdir("TZDIR", folder_.Path().string());
+  test::ScopedZoneEnv tzdir("TZDIR", folder_.Path().string());
   const std::string absolute = ":" + (folder_.Path() / "Test" / "Zone").string();
   struct Case {
     const char* name;
@@ -138,15 +131,15 @@ TEST_F(TimeZoneEnvironment, ResolvesTzAsRuleOrZoneName) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ScopedEnv tz("TZ", c.tz);
+    test::ScopedZoneEnv tz("TZ", c.tz);
     EXPECT_EQ(CurrentTimeZone(), c.expected);
   }
 }
 
 TEST(TimeZone, ReadsInstalledZoneFiles) {
   if (!std::filesystem::exists("/usr/share/zoneinfo/Europe/Berlin")) GTEST_SKIP() << "no zone files installed";
-  ScopedEnv tzdir("TZDIR", std::nullopt);
-  ScopedEnv tz("TZ", "Europe/Berlin");
+  test::ScopedZoneEnv tzdir("TZDIR", std::nullopt);
+  test::ScopedZoneEnv tz("TZ", "Europe/Berlin");
   EXPECT_EQ(CurrentTimeZone(), kCentralEurope);
 }
 

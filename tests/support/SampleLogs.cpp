@@ -7,6 +7,7 @@
 #include "common/ResultCodes.h"
 #include "logfile/LogFileCfg.h"
 #include "logfile/notes/LevelNotes.h"
+#include "logfile/notes/UserNotes.h"
 #include "support/LogFiles.h"
 
 namespace tvk::test {
@@ -43,6 +44,14 @@ std::vector<TMSystem::CTMDataValue> Levels(const std::vector<float>& values) {
   std::vector<TMSystem::CTMDataValue> cells;
   for (float v : values) cells.push_back({v, 0});
   return cells;
+}
+
+LevelLogLayout AcceptedLevelLog(const std::vector<float>& levels) {
+  LevelLogLayout sample;
+  sample.entries = DepthToWaterSettings();
+  sample.levels = Levels(levels);
+  sample.notes = {UserNoteRecord(TMSystem::CTMUserNote_AllLogNotes::kSubType)};
+  return sample;
 }
 
 TMSystem::CTMDeviceTime RowTime(const LevelLogLayout& sample, std::size_t index) {

@@ -41,6 +41,10 @@ void SetEntry(std::vector<std::pair<std::string, TMSystem::CTMVariant>>& entries
 // Cells of normal status.
 std::vector<TMSystem::CTMDataValue> Levels(const std::vector<float>& values);
 
+// A depth-to-water log with the given levels and the note saying the device kept all its notes: a log
+// the corrector accepts.
+LevelLogLayout AcceptedLevelLog(const std::vector<float>& levels = {1.0f, 2.0f, 3.0f});
+
 // The time of row `index` of a sample.
 TMSystem::CTMDeviceTime RowTime(const LevelLogLayout& sample, std::size_t index);
 

@@ -3,6 +3,7 @@
 // and whole-file writes.
 
 #include <stdlib.h>
+#include <time.h>
 
 #include <filesystem>
 #include <fstream>
@@ -38,6 +39,22 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
+// A time-zone variable (TZ, TZDIR) set for one scope; the C library rereads the zone on both ends.
+class ScopedZoneEnv {
+ public:
+  ScopedZoneEnv(std::string name, std::optional<std::string> value) {
+    env_.emplace(std::move(name), std::move(value));
+    tzset();
+  }
+  ~ScopedZoneEnv() {
+    env_.reset();  // restored before the reread
+    tzset();
+  }
+
+ private:
+  std::optional<ScopedEnv> env_;
+};
+
 // A fresh empty folder under the system's temporary folder, removed with its contents.
 class TempFolder {
  public:
@@ -67,6 +84,15 @@ inline void WriteWholeFile(const std::filesystem::path& path, std::string_view b
   std::filesystem::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The current user's hive in `registryFolder` with `values` (export lines, each ending in CR LF) under the
+// display settings key.
+inline void WriteDisplaySettingsHive(const std::filesystem::path& registryFolder, std::string_view values) {
+  WriteWholeFile(registryFolder / "HKEY_CURRENT_USER.reg",
+                 "Windows Registry Editor Version 5.00\r\n\r\n"
+                 "[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark\\SystemSettings]\r\n" +
+                     std::string(values));
 }
 
 // Text as UTF-16LE with a byte-order mark, as the registry editor exports it.

@@ -10,6 +10,7 @@
 #include "logfile/notes/LevelNotes.h"
 #include "logfile/notes/StdNote.h"
 #include "logfile/notes/UserNotes.h"
+#include "support/LogFiles.h"
 #include "support/ScopedEnvironment.h"
 
 namespace TMSystem {
@@ -36,15 +37,11 @@ class NoteDisplayText : public ::testing::Test {
   }
 
   void ShowTimesInUtc(bool on) {
-    tvk::test::WriteWholeFile(folder_.Path() / "HKEY_CURRENT_USER.reg",
-                              std::string("Windows Registry Editor Version 5.00\r\n\r\n"
-                                          "[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark\\SystemSettings]\r\n"
-                                          "\"UseUTC\"=dword:0000000") +
-                                  (on ? "1" : "0") +
-                                  "\r\n\"UseCustomDateFormat\"=dword:00000001\r\n"
-                                  "\"CustomDateFormat\"=\"yyyy-MM-dd\"\r\n"
-                                  "\"UseCustomTimeFormat\"=dword:00000001\r\n"
-                                  "\"CustomTimeFormat\"=\"HH:mm:ss\"\r\n");
+    tvk::test::WriteDisplaySettingsHive(folder_.Path(), std::string("\"UseUTC\"=dword:0000000") + (on ? "1" : "0") +
+                                                            "\r\n\"UseCustomDateFormat\"=dword:00000001\r\n"
+                                                            "\"CustomDateFormat\"=\"yyyy-MM-dd\"\r\n"
+                                                            "\"UseCustomTimeFormat\"=dword:00000001\r\n"
+                                                            "\"CustomTimeFormat\"=\"HH:mm:ss\"\r\n");
     tvk::ResetDisplaySettingsCache();
   }
 };
@@ -61,7 +58,7 @@ CTMLogNotesRecord Record(std::uint32_t type, const Bytes& payload, std::uint32_t
 
 CTMLogNotesRecord Decoded(const Bytes& bytes) {
   CTMLogNotesRecord record;
-  EXPECT_EQ(record.FromBytes(CTMByteBuffer(bytes.data(), static_cast<std::uint32_t>(bytes.size()))), tvk::kOk);
+  EXPECT_EQ(record.FromBytes(tvk::test::ToBuffer(bytes)), tvk::kOk);
   return record;
 }
 
@@ -104,15 +101,12 @@ TEST_F(NoteDisplayText, DeviceEventRecords) {
       {"clock payload too short", FromFactory(Record(1, {1, 2, 3, 4})),
        "User Adjusted Time To: 1970-01-01 00:00:00 (Time (UTC))"},
       {"device reset", FromFactory(Record(3, {})), "Device Reset"},
-      {"offline", FromFactory(Record(4, {})), "Device Taken Offline"},
-      {"online", FromFactory(Record(5, {})), "Device Put Online"},
       {"sensor disabled", FromFactory(Record(6, {0, 5})), "Sensor Disabled: 5"},
       {"sensor enabled", FromFactory(Record(7, {1, 0})), "Sensor Enabled: 256"},
       {"sensor number missing", FromFactory(Record(7, {1})), ""},
       {"manual start", FromFactory(Decoded({10, 0, 0, 0, 0, 0, 0, 8, 0xF0, 0x10})), "Manual Start Command"},
       {"unknown command", FromFactory(Decoded({10, 0, 0, 0, 0, 0, 0, 8, 0xF0, 0x20})),
        "Unknown Data Log Command SubType"},
-      {"lost clock", FromFactory(Record(9, {})), "Log auto-started due to lost clock"},
       {"no such type",
        [] {
          auto note = std::make_unique<CTMStdNote>();

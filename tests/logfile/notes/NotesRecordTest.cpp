@@ -5,17 +5,14 @@
 
 #include "common/ResultCodes.h"
 #include "logfile/notes/NotesRecord.h"
+#include "support/LogFiles.h"
 
 namespace TMSystem {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-CTMByteBuffer BufferOf(const Bytes& bytes) {
-  return CTMByteBuffer(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-}
-
-Bytes BytesOf(const CTMByteBuffer& buffer) { return Bytes(buffer.Data(), buffer.Data() + buffer.Size()); }
+using tvk::test::Bytes;
+using tvk::test::ToBuffer;
+using tvk::test::ToBytes;
 
 // A record: length byte (the size unless given), time 0x01020304 + 0x0506, type, then `rest`.
 Bytes RecordBytes(std::uint8_t type, const Bytes& rest, int length = -1) {
@@ -32,7 +29,7 @@ CTMLogNotesRecord MakeRecord(std::uint32_t type, std::uint32_t subType, std::siz
   record.subType = subType;
   record.time = {0x11223344, 0x5566};
   const Bytes payload(payloadSize, fill);
-  record.payload = BufferOf(payload);
+  record.payload = ToBuffer(payload);
   return record;
 }
 
@@ -55,14 +52,14 @@ TEST(NotesRecord, DecodesHeaderByType) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     CTMLogNotesRecord record;
-    ASSERT_EQ(record.FromBytes(BufferOf(row.bytes)), tvk::kOk);
+    ASSERT_EQ(record.FromBytes(ToBuffer(row.bytes)), tvk::kOk);
     EXPECT_EQ(record.type, row.type);
     EXPECT_EQ(record.subType, row.subType);
     EXPECT_EQ(record.command, row.command);
     EXPECT_EQ(record.version, row.version);
     EXPECT_EQ(record.time, (CTMDeviceTime{0x01020304, 0x0506}));
-    EXPECT_EQ(BytesOf(record.payload), row.payload);
-    EXPECT_EQ(BytesOf(record.raw), row.bytes);
+    EXPECT_EQ(ToBytes(record.payload), row.payload);
+    EXPECT_EQ(ToBytes(record.raw), row.bytes);
   }
 }
 
@@ -85,10 +82,10 @@ TEST(NotesRecord, RefusesMalformedRecords) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     CTMLogNotesRecord record;
-    EXPECT_EQ(record.FromBytes(BufferOf(row.bytes)), row.expected);
+    EXPECT_EQ(record.FromBytes(ToBuffer(row.bytes)), row.expected);
   }
   CTMLogNotesRecord record;
-  ASSERT_NE(record.FromBytes(BufferOf(RecordBytes(12, {}))), tvk::kOk);
+  ASSERT_NE(record.FromBytes(ToBuffer(RecordBytes(12, {}))), tvk::kOk);
   EXPECT_EQ(record.type, 255U);
 }
 
@@ -140,7 +137,7 @@ TEST(NotesRecord, EncodesWithinRecordLimitsAndReadsBack) {
 
 TEST(NotesRecord, CopiesAreIndependent) {
   CTMLogNotesRecord source = MakeRecord(0, 3, 4);
-  ASSERT_EQ(source.FromBytes(BufferOf(RecordBytes(0, {0, 2, 3, 0, 1, 2, 3, 4}))), tvk::kOk);
+  ASSERT_EQ(source.FromBytes(ToBuffer(RecordBytes(0, {0, 2, 3, 0, 1, 2, 3, 4}))), tvk::kOk);
   const CTMLogNotesRecord copy(source);
   CTMLogNotesRecord assigned;
   assigned = source;
@@ -148,7 +145,7 @@ TEST(NotesRecord, CopiesAreIndependent) {
 
   for (const CTMLogNotesRecord* record : {&copy, static_cast<const CTMLogNotesRecord*>(&assigned)}) {
     EXPECT_EQ(record->subType, 3U);
-    EXPECT_EQ(BytesOf(record->payload), (Bytes{1, 2, 3, 4}));
+    EXPECT_EQ(ToBytes(record->payload), (Bytes{1, 2, 3, 4}));
     EXPECT_EQ(record->raw.Size(), 16U);
     EXPECT_EQ(record->marker, CTMLogNotesRecord::kAliveMarker);
   }
@@ -156,7 +153,7 @@ TEST(NotesRecord, CopiesAreIndependent) {
   EXPECT_TRUE(source.payload.Empty());
 
   CTMLogNotesRecord moved(std::move(assigned));
-  EXPECT_EQ(BytesOf(moved.payload), (Bytes{1, 2, 3, 4}));
+  EXPECT_EQ(ToBytes(moved.payload), (Bytes{1, 2, 3, 4}));
   EXPECT_EQ(assigned.type, 255U);
   EXPECT_EQ(assigned.marker, CTMLogNotesRecord::kAliveMarker);
 }
@@ -185,7 +182,7 @@ TEST(NotesSection, ReadsRecordsUntilTheListEnds) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    const std::vector<CTMLogNotesRecord> records = ReadNotesSection(BufferOf(row.section));
+    const std::vector<CTMLogNotesRecord> records = ReadNotesSection(ToBuffer(row.section));
     std::vector<std::uint32_t> types;
     for (const CTMLogNotesRecord& record : records) types.push_back(record.type);
     EXPECT_EQ(types, row.types);
