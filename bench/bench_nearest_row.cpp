@@ -1,7 +1,6 @@
 // The reference page's data-point search over a million rows: the binary search reads a handful of
-// row times back through their display form; the line search then formats a text per line until it
-// meets the nearest row's, so its cost grows with the index of the row found (the first row is the
-// worst case: every other line is tried before it).
+// row times back through their display form; the line search then looks at the run of lines showing
+// the nearest row's text (every line only for pictures whose texts can begin with one another).
 
 #include <benchmark/benchmark.h>
 

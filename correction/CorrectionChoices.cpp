@@ -114,14 +114,25 @@ DataPointDisplay::DataPointDisplay(const DisplaySnapshot& snapshot) : snapshot_(
   t = base;
   t.second = 8;
   showsSecond_ = shows(t);
-  // Later times show later texts of one length only when the date is whole, the hour tells morning from
-  // afternoon, every field keeps its width and the shown clock never turns back.
-  const SystemTime wide = MakeSystemTime(2021, 11, 14, 15, 16, 17, 0);
+  // Equal texts stand together when the date is whole, the hour tells morning from afternoon and the
+  // shown clock never turns back; a line then begins with another's text only when it equals it, unless
+  // a field without leading zeros can grow into a longer one (3 seconds, then 34).
   const bool daylightShifts = !snapshot_.useUtc && !snapshot_.ignoreDst && snapshot_.zone.HasDaylightRule();
   t = base;
   t.hour = static_cast<std::uint16_t>(base.hour + 12);
-  orderedAndFixedWidth_ = showsYear_ && showsMonth_ && showsDay_ && showsHour_ && shows(t) && !daylightShifts &&
-                          FieldsText(snapshot_, wide).size() == baseText.size();
+  const bool ordered = showsYear_ && showsMonth_ && showsDay_ && showsHour_ && shows(t) && !daylightShifts;
+  const auto grows = [&](SystemTime small, SystemTime large) {
+    const std::string a = FieldsText(snapshot_, small), b = FieldsText(snapshot_, large);
+    return a.size() != b.size() && (b.starts_with(a) || a.starts_with(b));
+  };
+  const SystemTime january = MakeSystemTime(2021, 1, 3, 1, 3, 3, 0);
+  bool prefixes = false;
+  for (const SystemTime& larger : {MakeSystemTime(2021, 1, 3, 1, 3, 34, 0), MakeSystemTime(2021, 1, 3, 1, 34, 3, 0),
+                                   MakeSystemTime(2021, 1, 3, 13, 3, 3, 0), MakeSystemTime(2021, 1, 3, 11, 3, 3, 0),
+                                   MakeSystemTime(2021, 1, 31, 1, 3, 3, 0), MakeSystemTime(2021, 11, 3, 1, 3, 3, 0)}) {
+    prefixes = prefixes || grows(january, larger);
+  }
+  keepsTextsApart_ = ordered && !prefixes;
 }
 
 std::string DataPointDisplay::Text(const TMSystem::CTMDeviceTime& utc) const {
@@ -155,7 +166,7 @@ int FindNearestRow(const std::vector<TMSystem::CTMDeviceTime>& rowTimes, const T
   const std::size_t nearest = shown(hi) - wanted < wanted - shown(lo) ? hi : lo;
 
   const std::string text = display.Text(rowTimes[nearest]);
-  if (display.IsOrderedAndFixedWidth()) {
+  if (display.KeepsTextsApart()) {
     // Lines showing `text` then form one run around the nearest row and no other line begins with it:
     // the search from the second line finds the run's first line, or line 1 when the run starts at 0.
     std::size_t first = nearest;

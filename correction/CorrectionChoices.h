@@ -72,14 +72,15 @@ class DataPointDisplay {
 
   std::string Text(const TMSystem::CTMDeviceTime& utc) const;
   TMSystem::CTMDeviceTime ReadBack(const TMSystem::CTMDeviceTime& utc) const;
-  // Whether later times always show later texts of one length, so equal texts stand together.
-  bool IsOrderedAndFixedWidth() const { return orderedAndFixedWidth_; }
+  // Whether equal texts stand together in a list of ascending times and a text begins with another
+  // only when it equals it.
+  bool KeepsTextsApart() const { return keepsTextsApart_; }
 
  private:
   DisplaySnapshot snapshot_;
   bool showsYear_ = true, showsMonth_ = true, showsDay_ = true;
   bool showsHour_ = true, showsMinute_ = true, showsSecond_ = true;
-  bool orderedAndFixedWidth_ = false;
+  bool keepsTextsApart_ = false;
 };
 
 // The list line the reference page selects for a picked time. `target` is in the display's terms: the

@@ -52,6 +52,8 @@ TEST(FindNearestRow, SelectsTheRowTheReferencePageSelects) {
       {"minutes, nearer the later", {10, 110}, 80, 1, "HH:mm"},
       // Two rows with the same text: the search for the text starts at the second line.
       {"same text finds the second line first", {0.2, 0.7, 5}, 0, 1},
+      // Seconds without a leading zero: 07:06:34 begins with the text of 07:06:3, and is found first.
+      {"a longer seconds field begins with a shorter one", {-37, -30, -6}, -37, 2, "HH:mm:s"},
       // Without the year, a row a year later shows the same text: the earlier line is found first.
       {"a date without the year shows two rows alike", {-60, 0, 366 * 86400}, 366 * 86400, 1, "HH:mm:ss", "MM-dd"},
       {"a date without the year, no twin", {-60, 3600, 366 * 86400}, 366 * 86400, 2, "HH:mm:ss", "MM-dd"},
