@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <unistd.h>
 
-#include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -13,60 +13,41 @@
 #include <memory>
 
 #include "common/Calendar.h"
+#include "common/LocalTime.h"
 #include "common/TextUtil.h"
+#include "correction/CorrectionChoices.h"
 #include "correction/LevelCorrector.h"
 #include "correction/OutputNaming.h"
 
 namespace tvk::cli {
 namespace {
 
-// The row nearest to `target`; a tie goes to the earlier row.
-int NearestRow(const std::vector<TMSystem::CTMDeviceTime>& times, double target) {
-  if (times.empty()) return -1;
-  const auto later = std::lower_bound(times.begin(), times.end(), target,
-                                      [](const TMSystem::CTMDeviceTime& t, double v) { return t.AsSeconds() < v; });
-  if (later == times.begin()) return 0;
-  if (later == times.end()) return static_cast<int>(times.size() - 1);
-  const auto earlier = later - 1;
-  const bool laterCloser = later->AsSeconds() - target < target - earlier->AsSeconds();
-  return static_cast<int>((laterCloser ? later : earlier) - times.begin());
-}
-
-// The wizard's pages in their order: mode; for modes 4 and 5 the data point, the reference value and,
-// for a log referenced at the start of the test, the offset; then the specific gravity.
-bool ApplySettings(CLevelCorrector& corrector, const CorrectOptions& options, std::string& reason) {
-  const std::uint16_t mode = options.mode.value_or(corrector.GetLevelMeasurementMode());
-  if (mode < 3 || mode > 5) {
+// The wizard's pages in their order, with what each page preselects for what the options leave open.
+bool ApplyOptions(CLevelCorrector& corrector, const CorrectOptions& options, std::string& reason) {
+  CorrectionChoices choices = DefaultChoices(corrector);
+  if (options.mode) choices.mode = *options.mode;
+  if (!IsLevelMode(choices.mode)) {
     reason = "the log has no level measurement mode; give one with --mode";
     return false;
   }
-  if (!corrector.SetNewLevelMeasurementMode(mode)) return false;
-  if (mode == 4 || mode == 5) {
-    int row = -1;
-    const auto rows = static_cast<long long>(corrector.GetRowTimes().size());
-    if (options.atRow) {
-      if (*options.atRow < 0 || *options.atRow >= rows) {
-        reason = "row " + std::to_string(*options.atRow) + " is not in the log (" + std::to_string(rows) + " rows)";
-        return false;
-      }
-      row = static_cast<int>(*options.atRow);
-    } else if (options.at) {
-      double seconds = 0;
-      ParseIsoTime(*options.at, seconds);
-      row = NearestRow(corrector.GetRowTimes(), seconds);
-    }
-    corrector.SetReferenceRowIndex(row);
-    const float value = options.reference.value_or(corrector.GetLevelReferenceVal());
-    if (!corrector.SetNewLevelReferenceVal(value)) return false;
-    if (corrector.GetLevelReferenceMode() == 1 && !corrector.SetNewLevelOffset(value)) return false;
-  }
-  // A log recorded with a dynamic density keeps its specific gravity.
-  if (corrector.GetDynamicSpecificGravityFactor() == 0.0f && corrector.GetAutomaticDensityCorrection() == 0) {
-    if (!corrector.SetNewSpecificGravity(options.specificGravity.value_or(corrector.GetSpecificGravity()))) {
+  const auto rows = static_cast<long long>(corrector.GetRowTimes().size());
+  if (options.atRow) {
+    if (*options.atRow < 0 || *options.atRow >= rows) {
+      reason = "row " + std::to_string(*options.atRow) + " is not in the log (" + std::to_string(rows) + " rows)";
       return false;
     }
+    choices.referenceRow = static_cast<int>(*options.atRow);
+  } else if (options.at) {
+    double seconds = 0;
+    ParseIsoTime(*options.at, seconds);
+    // Compared as the reference page compares: at the resolution of the display texts.
+    const DataPointDisplay display(TakeDisplaySnapshot());
+    const auto target = display.ReadBack(TMSystem::DeviceTimeFromSeconds(seconds));
+    choices.referenceRow = FindNearestRow(corrector.GetRowTimes(), target, display);
   }
-  return true;
+  if (options.reference) choices.referenceValue = *options.reference;
+  if (options.specificGravity) choices.specificGravity = *options.specificGravity;
+  return ApplyChoices(corrector, choices, reason) != 0;
 }
 
 int CorrectWithProgress(CLevelCorrector& corrector, const std::string& file, bool progress) {
@@ -86,7 +67,7 @@ bool CorrectOne(const std::string& file, const CorrectOptions& options, std::str
     return false;
   }
   CLevelCorrector corrector;
-  if (!corrector.Open(file) || !ApplySettings(corrector, options, reason) ||
+  if (!corrector.Open(file) || !ApplyOptions(corrector, options, reason) ||
       !CorrectWithProgress(corrector, file, options.progress)) {
     result = reason.empty() ? corrector.GetErrorText() : reason;
     return false;
@@ -139,11 +120,42 @@ int RunCorrect(const std::vector<std::string>& files, const CorrectOptions& opti
   return status;
 }
 
+bool ParseDecimalFloat(std::string_view text, float& value) {
+  // Digits with an optional point and exponent: no hexadecimal, "nan", "inf" or surrounding blanks.
+  std::size_t i = text.starts_with('+') || text.starts_with('-') ? 1 : 0;
+  const auto digits = [&] {
+    const std::size_t from = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return i - from;
+  };
+  std::size_t mantissa = digits();
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (digits() == 0) return false;
+  }
+  if (i != text.size()) return false;
+  const std::size_t from = text.starts_with('+') ? 1 : 0;
+  float parsed = 0;
+  const auto [end, ec] = std::from_chars(text.data() + from, text.data() + text.size(), parsed);
+  // Out of range either way: too large for a float, or so small that only a denormal holds it.
+  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(parsed) ||
+      std::fpclassify(parsed) == FP_SUBNORMAL) {
+    return false;
+  }
+  value = parsed;
+  return true;
+}
+
 void AddCorrectCommand(CLI::App& app, int& status) {
   struct Inputs {
     std::vector<std::string> files;
-    std::string mode, sg, at;
-    float reference = 0;
+    std::string mode, sg, at, reference;
     long long atRow = -1;
     std::string outputDir;
   };
@@ -152,7 +164,12 @@ void AddCorrectCommand(CLI::App& app, int& status) {
   command->add_option("FILE", in->files, "Log files")->required();
   command->add_option("--mode", in->mode, "New level measurement mode")
       ->check(CLI::IsMember({"pressure-head", "depth-to-water", "elevation"}));
-  auto* reference = command->add_option("--reference", in->reference, "New level reference, in the level unit");
+  auto* reference = command->add_option("--reference", in->reference, "New level reference, in the level unit")
+                        ->check([](const std::string& text) {
+                          float value = 0;
+                          return ParseDecimalFloat(text, value) ? std::string()
+                                                                : "the reference must be a decimal number: " + text;
+                        });
   auto* atRow = command->add_option("--at-row", in->atRow, "Reference data point by row index");
   auto* at = command->add_option("--at", in->at, "Reference data point nearest this UTC time (ISO 8601)")
                  ->check([](const std::string& text) {
@@ -163,23 +180,34 @@ void AddCorrectCommand(CLI::App& app, int& status) {
   command->add_option("--sg", in->sg, "Specific gravity: fresh, brackish, sea or a value")
       ->check([](const std::string& text) {
         if (text == "fresh" || text == "brackish" || text == "sea") return std::string();
-        char* end = nullptr;
-        const float value = std::strtof(text.c_str(), &end);
-        return end != text.c_str() && *end == '\0' && std::isfinite(value) && value > 0
+        float value = 0;
+        return ParseDecimalFloat(text, value) && value > 0
                    ? std::string()
-                   : "specific gravity must be fresh, brackish, sea or a positive number: " + text;
+                   : "specific gravity must be fresh, brackish, sea or a positive decimal number: " + text;
       });
   command->add_option("--output-dir", in->outputDir, "Folder for the corrected logs");
   command->callback([in, reference, atRow, at, &status] {
     CorrectOptions options;
-    if (!in->mode.empty()) options.mode = in->mode == "pressure-head" ? 3 : in->mode == "depth-to-water" ? 4 : 5;
-    if (reference->count() > 0) options.reference = in->reference;
+    if (!in->mode.empty()) {
+      options.mode = in->mode == "pressure-head" ? kModeDepth : in->mode == "depth-to-water" ? kModeDepthToWater
+                                                                                            : kModeSurfaceElevation;
+    }
+    float value = 0;
+    if (reference->count() > 0 && ParseDecimalFloat(in->reference, value)) options.reference = value;
     if (atRow->count() > 0) options.atRow = in->atRow;
     if (at->count() > 0) options.at = in->at;
-    if (in->sg == "fresh") options.specificGravity = 0.999f;
-    else if (in->sg == "brackish") options.specificGravity = 1.012f;
-    else if (in->sg == "sea") options.specificGravity = 1.024f;
-    else if (!in->sg.empty()) options.specificGravity = std::strtof(in->sg.c_str(), nullptr);
+    if (in->sg == "fresh") {
+      options.specificGravity = kFreshWaterSpecificGravity;
+    } else if (in->sg == "brackish") {
+      options.specificGravity = kBrackishWaterSpecificGravity;
+    } else if (in->sg == "sea") {
+      options.specificGravity = kSeaWaterSpecificGravity;
+    } else if (ParseDecimalFloat(in->sg, value)) {
+      options.specificGravity = value;
+      if (value < 0.9f || value > 1.3f) {
+        std::cerr << "warning: specific gravity " << in->sg << " is outside 0.9 to 1.3\n";
+      }
+    }
     options.outputDir = in->outputDir;
     options.progress = ::isatty(STDERR_FILENO) != 0;
     status = RunCorrect(in->files, options, std::cout, std::cerr);

@@ -1,9 +1,11 @@
 #pragma once
 // `tavisko correct FILE...`: batch post-correction, doing for each log what the wizard does.
 
+#include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace CLI {
@@ -32,5 +34,9 @@ int RunCorrect(const std::vector<std::string>& files, const CorrectOptions& opti
 // "2011-03-13T07:06:40Z" (the Z and the seconds' fraction optional) as seconds since 1970; false when
 // the text is no such time.
 bool ParseIsoTime(const std::string& text, double& seconds);
+
+// A finite decimal number ("12", "-0.5", "1.2e3") that a float holds without overflow or denormal
+// loss; false for anything else, hexadecimal, "nan" and "inf" included.
+bool ParseDecimalFloat(std::string_view text, float& value);
 
 }  // namespace tvk::cli

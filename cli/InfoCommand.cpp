@@ -141,12 +141,6 @@ std::string ElementLine(const json& element) {
 
 }  // namespace
 
-std::string ParameterName(unsigned parameterId) {
-  // The parameter names follow one another in the string table from Temperature (1) on.
-  const std::string& name = parameterId >= 1 && parameterId <= 60 ? GetSystemString(10298 + parameterId) : "";
-  return name.empty() ? StrFormat("Parameter %u", parameterId) : name;
-}
-
 std::string FailureLine(const std::string& path, ResultCode code) {
   return path + ": error " + StrFormat("0x%08X", static_cast<unsigned>(code)) + ": " + GetResultCodeMessage(code);
 }
@@ -216,7 +210,9 @@ int RunInfo(const std::vector<std::string>& files, bool asJson, std::ostream& ou
     for (const auto& [title, section] : info.report.items()) document[title] = section;
     documents.push_back(std::move(document));
   }
-  if (asJson) out << documents.dump(2) << "\n";
+  // Paths and texts from a log need not be valid UTF-8 (an unpaired surrogate in a name, a path in
+  // another encoding): such bytes are written as U+FFFD rather than failing the whole report.
+  if (asJson) out << documents.dump(2, ' ', false, json::error_handler_t::replace) << "\n";
   return status;
 }
 

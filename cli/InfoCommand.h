@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/ParameterNames.h"
 #include "common/ResultCodes.h"
 
 namespace CLI {
@@ -32,9 +33,6 @@ void PrintInfoText(const FileInfo& info, std::ostream& out, std::ostream& err);
 
 // Reports every file in turn; 1 when any of them failed, else 0.
 int RunInfo(const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err);
-
-// The name of a channel's parameter ("Pressure", "Depth", ...).
-std::string ParameterName(unsigned parameterId);
 
 // One line naming a failed file, its result code and the code's meaning.
 std::string FailureLine(const std::string& path, ResultCode code);

@@ -139,6 +139,14 @@ void Configure(TMSystem::CTMLogFile& log, const SampleLog& s, double firstHead) 
   if (s.baroAdjusted) log.SetIntegerValue("BaroAdjustedValues", 3, 1);
 }
 
+std::string SamplePath(const std::string& siteData, const SampleLog& s) {
+  return CombinePath(CombinePath(siteData, s.folder), s.logName + ".vxl");
+}
+
+std::string DamagedPath(const std::string& siteData) {
+  return CombinePath(CombinePath(siteData, "Mill Creek Gauge"), "Damaged Download.vxl");
+}
+
 ResultCode WriteSample(const std::string& siteData, const SampleLog& s, std::string& path) {
   const double firstHead = s.waterColumn(0) * s.specificGravity;
   TMSystem::CTMLogFile log;
@@ -176,7 +184,7 @@ ResultCode WriteSample(const std::string& siteData, const SampleLog& s, std::str
   const std::string folder = CombinePath(siteData, s.folder);
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
-  path = CombinePath(folder, s.logName + ".vxl");
+  path = SamplePath(siteData, s);
   return log.SaveAs(path);
 }
 
@@ -281,8 +289,40 @@ std::vector<SampleLog> Samples() {
 
 }  // namespace
 
-int WriteSamples(const std::string& folder, std::ostream& out, std::ostream& err) {
+namespace {
+
+// The files of the set that already exist (a dangling link counts: writing would follow it).
+std::vector<std::string> ExistingFiles(const std::string& siteData) {
+  std::vector<std::string> paths;
+  for (const SampleLog& sample : Samples()) paths.push_back(SamplePath(siteData, sample));
+  paths.push_back(DamagedPath(siteData));
+  std::vector<std::string> existing;
+  for (const std::string& path : paths) {
+    std::error_code ec;
+    if (std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found) {
+      existing.push_back(path);
+    }
+  }
+  return existing;
+}
+
+}  // namespace
+
+int WriteSamples(const std::string& folder, bool force, std::ostream& out, std::ostream& err) {
   const std::string siteData = CombinePath(folder, "Site Data");
+  const std::vector<std::string> existing = ExistingFiles(siteData);
+  if (!existing.empty() && !force) {
+    err << "not replacing files that already exist (--force replaces them):\n";
+    for (const std::string& path : existing) err << "  " << path << "\n";
+    return 1;
+  }
+  for (const std::string& path : existing) {
+    std::error_code ec;
+    if (!std::filesystem::remove(path, ec) && ec) {
+      err << path << ": " << ec.message() << "\n";
+      return 1;
+    }
+  }
   int status = 0;
   for (const SampleLog& sample : Samples()) {
     std::string path;
@@ -298,7 +338,7 @@ int WriteSamples(const std::string& folder, std::ostream& out, std::ostream& err
 
   // A damaged copy: the first half of a good log.
   const std::string good = CombinePath(CombinePath(siteData, "Mill Creek Gauge"), "River Stage.vxl");
-  const std::string damaged = CombinePath(CombinePath(siteData, "Mill Creek Gauge"), "Damaged Download.vxl");
+  const std::string damaged = DamagedPath(siteData);
   std::error_code ec;
   std::filesystem::copy_file(good, damaged, std::filesystem::copy_options::overwrite_existing, ec);
   if (!ec) std::filesystem::resize_file(damaged, std::filesystem::file_size(damaged, ec) / 2, ec);
@@ -312,9 +352,11 @@ int WriteSamples(const std::string& folder, std::ostream& out, std::ostream& err
 
 void AddSamplesCommand(CLI::App& app, int& status) {
   auto folder = std::make_shared<std::string>();
+  auto force = std::make_shared<bool>(false);
   CLI::App* command = app.add_subcommand("samples", "Write a realistic \"Site Data\" folder of sample logs");
   command->add_option("DIR", *folder, "Folder to write \"Site Data\" into")->required();
-  command->callback([folder, &status] { status = WriteSamples(*folder, std::cout, std::cerr); });
+  command->add_flag("--force", *force, "Replace sample files of the same names");
+  command->callback([folder, force, &status] { status = WriteSamples(*folder, *force, std::cout, std::cerr); });
 }
 
 }  // namespace tvk::cli

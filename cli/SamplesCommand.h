@@ -13,6 +13,7 @@ namespace tvk::cli {
 void AddSamplesCommand(CLI::App& app, int& status);
 
 // Writes DIR/Site Data/<site>/<log>.vxl and lists each file written; 1 when a file cannot be written.
-int WriteSamples(const std::string& folder, std::ostream& out, std::ostream& err);
+// Refuses (1, naming them) when any of the files exists already, unless `force`.
+int WriteSamples(const std::string& folder, bool force, std::ostream& out, std::ostream& err);
 
 }  // namespace tvk::cli

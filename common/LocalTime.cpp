@@ -203,10 +203,13 @@ DisplaySnapshot TakeDisplaySnapshot() {
   return snapshot;
 }
 
+SystemTime DisplayedFields(const SystemTime& utc, const DisplaySnapshot& snapshot) {
+  return snapshot.useUtc ? utc : AddMinutes(utc, -OffsetMinutes(snapshot.zone, utc, true, snapshot.ignoreDst));
+}
+
 std::string FormatDateTime(const SystemTime& utc, const DisplaySnapshot& snapshot) {
   try {
-    const SystemTime shown =
-        snapshot.useUtc ? utc : AddMinutes(utc, -OffsetMinutes(snapshot.zone, utc, true, snapshot.ignoreDst));
+    const SystemTime shown = DisplayedFields(utc, snapshot);
     return FormatWithPicture(snapshot.datePicture, shown) + " " + FormatWithPicture(snapshot.timePicture, shown);
   } catch (const std::exception&) {
     return {};

@@ -34,6 +34,8 @@ struct DisplaySnapshot {
 DisplaySnapshot TakeDisplaySnapshot();
 // The text FormatDateTime gives while the settings are those of `snapshot`.
 std::string FormatDateTime(const SystemTime& utc, const DisplaySnapshot& snapshot);
+// The calendar fields that text is made from: `utc` in UTC or in the zone's local time.
+SystemTime DisplayedFields(const SystemTime& utc, const DisplaySnapshot& snapshot);
 
 // A Windows-style picture ("dd.MM.yyyy HH:mm:ss.ms", "h:mm tt") applied to the fields of `time`.
 std::string FormatWithPicture(std::string_view picture, const SystemTime& time);

@@ -119,15 +119,38 @@ TEST_F(CorrectCommandTest, OutputsStayInTheFolderAndNeverReplaceEachOther) {
 
 TEST_F(CorrectCommandTest, UsageErrorsExitWithTwo) {
   const std::string source = Sample("Unnamed Site", "Slug Test");
-  const std::vector<std::vector<std::string>> usages = {
-      {"correct", source, "--mode", "depth"},
-      {"correct", source, "--sg", "water"},
-      {"correct", source, "--sg", "-1"},
-      {"correct", source, "--at", "yesterday"},
-      {"correct", source, "--at-row", "3", "--at", "2011-03-17T11:20:00Z"},
-      {"correct"},
+  struct Row {
+    const char* reason;
+    std::vector<std::string> args;
   };
-  for (const auto& args : usages) EXPECT_EQ(Run(args).status, 2) << args.back();
+  const Row rows[] = {
+      {"unknown mode", {"correct", source, "--mode", "depth"}},
+      {"unknown water", {"correct", source, "--sg", "water"}},
+      {"negative specific gravity", {"correct", source, "--sg", "-1"}},
+      {"zero specific gravity", {"correct", source, "--sg", "0"}},
+      {"specific gravity only a denormal float holds", {"correct", source, "--sg", "1e-45"}},
+      {"hexadecimal specific gravity", {"correct", source, "--sg", "0x10"}},
+      {"reference not a number", {"correct", source, "--reference", "nan"}},
+      {"infinite reference", {"correct", source, "--reference", "inf"}},
+      {"reference beyond a float", {"correct", source, "--reference", "1e39"}},
+      {"reference with trailing text", {"correct", source, "--reference", "12ft"}},
+      {"not a time", {"correct", source, "--at", "yesterday"}},
+      {"row and time together", {"correct", source, "--at-row", "3", "--at", "2011-03-17T11:20:00Z"}},
+      {"no file", {"correct"}},
+  };
+  for (const Row& row : rows) {
+    const test::RunResult run = Run(row.args);
+    EXPECT_EQ(run.status, 2) << row.reason;
+    EXPECT_EQ(run.out, "") << row.reason;
+  }
+}
+
+TEST_F(CorrectCommandTest, UnusualSpecificGravityIsWarnedAbout) {
+  const std::string out = (folder_.Path() / "out").string();
+  const test::RunResult run =
+      Run({"correct", Sample("Unnamed Site", "Slug Test"), "--sg", "1.5e0", "--output-dir", out});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "warning: specific gravity 1.5e0 is outside 0.9 to 1.3\n");
 }
 
 }  // namespace

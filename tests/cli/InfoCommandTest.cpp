@@ -29,14 +29,14 @@ class InfoCommandTest : public ::testing::Test {
   }
 
   // A real log: user ab on PC, a configuration, one device-reset note and two rows of two channels.
-  std::string WriteBinaryLog(const std::string& name) const {
+  std::string WriteBinaryLog(const std::string& name, const std::string& logName = "Well 1") const {
     test::DataBlockLayout data;
     data.header.siteName = "North Well";
     data.channels = {{0, 12, 2, 17, 5}, {1, 12, 3, 38, 5}};
     data.rows = {{{1'641'092'645, 0}, {{1.5f, 0}, {2.25f, 0}}}, {{1'641'092'705, 0}, {{3.0f, 0}, {4.0f, 0}}}};
     // Created 2022-01-02 03:04:05 UTC.
     const test::Creator creator{"ab", "PC", kUnixEpochFileTime + 1'641'092'645ULL * kTicksPerSecond};
-    test::WriteLogFile(Path(name), test::MakeConfiguration("Well 1", {{"SiteName", "North Well"}}),
+    test::WriteLogFile(Path(name), test::MakeConfiguration(logName, {{"SiteName", "North Well"}}),
                        test::MakePlainNote(3, 1'641'092'650), test::MakeDataBlock(data), &creator);
     return Path(name);
   }
@@ -98,6 +98,18 @@ TEST_F(InfoCommandTest, JsonCarriesTheSameReport) {
   EXPECT_EQ(doc[0]["rows"]["count"], 2);
   EXPECT_EQ(doc[0]["notes"][0]["text"], "Device Reset");
   EXPECT_EQ(doc[1]["error"]["code"], "0x81020004");
+}
+
+TEST_F(InfoCommandTest, JsonReportsNamesThatAreNotUtf8) {
+  // A path in Latin-1 and a log name holding an unpaired UTF-16 surrogate.
+  const std::string latin1 = WriteBinaryLog("caf\xE9.vxl");
+  const std::string surrogate = WriteBinaryLog("b.vxl", "Well \xED\xA0\x80");
+  const test::RunResult run = Tavisko({"info", "--json", latin1, surrogate});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const auto doc = nlohmann::json::parse(run.out);
+  ASSERT_EQ(doc.size(), 2u);
+  EXPECT_EQ(doc[0]["file"], Path("caf\xEF\xBF\xBD.vxl"));
+  EXPECT_EQ(doc[1]["log"]["name"].get<std::string>().rfind("Well \xEF\xBF\xBD", 0), 0u);
 }
 
 TEST_F(InfoCommandTest, RowsAreWrittenAsCsv) {

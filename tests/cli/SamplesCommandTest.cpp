@@ -38,5 +38,25 @@ TEST(SamplesCommand, WritesASiteDataFolderOfLoadableLogs) {
   EXPECT_NE(run.out.find("Pumping Test MW-3.vxl"), std::string::npos);
 }
 
+TEST(SamplesCommand, LeavesFilesOfTheSameNamesUnlessForced) {
+  test::TempFolder folder;
+  const std::filesystem::path mine = folder.Path() / "Site Data" / "Unnamed Site" / "Slug Test.vxl";
+  std::filesystem::create_directories(mine.parent_path());
+  test::WriteWholeFile(mine, "my own notes");
+
+  const test::RunResult refused = test::RunTavisko({"samples", folder.Path().string()}, folder.Path().string());
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_NE(refused.err.find(mine.string() + "\n"), std::string::npos) << refused.err;
+  EXPECT_EQ(std::filesystem::file_size(mine), 12u);
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Site Data" / "Mill Creek Gauge"));
+
+  const test::RunResult forced =
+      test::RunTavisko({"samples", folder.Path().string(), "--force"}, folder.Path().string());
+  EXPECT_EQ(forced.status, 0) << forced.err;
+  TMSystem::CTMLogFile log;
+  EXPECT_EQ(log.Load(mine.string(), TMSystem::kLoadOnDemand), kOk);
+}
+
 }  // namespace
 }  // namespace tvk

@@ -1,0 +1,157 @@
+#include "correction/CorrectionChoices.h"
+
+#include "common/Utf.h"
+#include "correction/LevelCorrector.h"
+
+namespace tvk {
+
+float SpecificGravityOf(SpecificGravityPreset preset) {
+  switch (preset) {
+    case SpecificGravityPreset::Fresh: return kFreshWaterSpecificGravity;
+    case SpecificGravityPreset::Brackish: return kBrackishWaterSpecificGravity;
+    case SpecificGravityPreset::Sea: return kSeaWaterSpecificGravity;
+    case SpecificGravityPreset::Custom: break;
+  }
+  return 0.0f;
+}
+
+SpecificGravityPreset PresetOf(float value) {
+  for (const auto preset : {SpecificGravityPreset::Fresh, SpecificGravityPreset::Brackish, SpecificGravityPreset::Sea}) {
+    if (value == SpecificGravityOf(preset)) return preset;
+  }
+  return SpecificGravityPreset::Custom;
+}
+
+bool NeedsReference(std::uint16_t mode) { return mode == kModeDepthToWater || mode == kModeSurfaceElevation; }
+
+bool ShouldStoreSpecificGravity(const CLevelCorrector& corrector) {
+  // Both queries answer 0 for a corrector without a log.
+  return corrector.GetDynamicSpecificGravityFactor() == 0.0f && corrector.GetAutomaticDensityCorrection() == 0;
+}
+
+CorrectionChoices DefaultChoices(const CLevelCorrector& corrector) {
+  CorrectionChoices choices;
+  choices.mode = corrector.GetLevelMeasurementMode();
+  const bool recordedAsHead = corrector.IsLoaded() && choices.mode == kModeDepth;
+  choices.referenceRow = recordedAsHead && !corrector.GetRowTimes().empty() ? 0 : -1;
+  choices.referenceValue = corrector.GetLevelReferenceVal();
+  choices.specificGravity = corrector.GetSpecificGravity();
+  return choices;
+}
+
+int ApplyMode(CLevelCorrector& corrector, std::uint16_t mode, std::string& error) {
+  if (corrector.SetNewLevelMeasurementMode(mode)) return 1;
+  error = corrector.GetErrorText();
+  return 0;
+}
+
+int ApplyReference(CLevelCorrector& corrector, int referenceRow, float value, std::string& error) {
+  if (corrector.IsLoaded()) corrector.SetReferenceRowIndex(referenceRow);
+  const bool stored = corrector.SetNewLevelReferenceVal(value) &&
+                      (corrector.GetLevelReferenceMode() != kReferenceAtStartOfTest || corrector.SetNewLevelOffset(value));
+  if (!stored) error = corrector.GetErrorText();
+  return stored ? 1 : 0;
+}
+
+int ApplySpecificGravity(CLevelCorrector& corrector, float value, std::string& error) {
+  if (!ShouldStoreSpecificGravity(corrector) || corrector.SetNewSpecificGravity(value)) return 1;
+  error = corrector.GetErrorText();
+  return 0;
+}
+
+int ApplyChoices(CLevelCorrector& corrector, const CorrectionChoices& choices, std::string& error) {
+  if (choices.mode != kModeDepth && !NeedsReference(choices.mode)) {
+    error = "no level measurement mode chosen";
+    return 0;
+  }
+  const auto rows = corrector.GetRowTimes().size();
+  if (choices.referenceRow < -1 || (choices.referenceRow >= 0 && static_cast<std::size_t>(choices.referenceRow) >= rows)) {
+    error = "row " + std::to_string(choices.referenceRow) + " is not in the log (" + std::to_string(rows) + " rows)";
+    return 0;
+  }
+  if (!ApplyMode(corrector, choices.mode, error)) return 0;
+  if (NeedsReference(choices.mode) && !ApplyReference(corrector, choices.referenceRow, choices.referenceValue, error)) {
+    return 0;
+  }
+  return ApplySpecificGravity(corrector, choices.specificGravity, error);
+}
+
+namespace {
+
+// Both parts of the display text, for calendar fields as shown.
+std::string FieldsText(const DisplaySnapshot& snapshot, const SystemTime& shown) {
+  return FormatWithPicture(snapshot.datePicture, shown) + " " + FormatWithPicture(snapshot.timePicture, shown);
+}
+
+double Seconds(const TMSystem::CTMDeviceTime& time) { return time.AsSeconds(); }
+
+bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+
+}  // namespace
+
+DataPointDisplay::DataPointDisplay(const DisplaySnapshot& snapshot) : snapshot_(snapshot) {
+  // A field is shown when changing it alone changes the text.
+  const SystemTime base = MakeSystemTime(2021, 3, 4, 5, 6, 7, 0);
+  const std::string baseText = FieldsText(snapshot_, base);
+  const auto shows = [&](SystemTime changed) { return FieldsText(snapshot_, changed) != baseText; };
+  SystemTime t = base;
+  t.year = 2022;
+  showsYear_ = shows(t);
+  t = base;
+  t.month = 4;
+  showsMonth_ = shows(t);
+  t = base;
+  t.day = 5;
+  showsDay_ = shows(t);
+  t = base;
+  t.hour = 6;
+  showsHour_ = shows(t);
+  t = base;
+  t.minute = 7;
+  showsMinute_ = shows(t);
+  t = base;
+  t.second = 8;
+  showsSecond_ = shows(t);
+}
+
+std::string DataPointDisplay::Text(const TMSystem::CTMDeviceTime& utc) const {
+  return FormatDateTime(TMSystem::DeviceTimeToSystemTime(utc), snapshot_);
+}
+
+TMSystem::CTMDeviceTime DataPointDisplay::ReadBack(const TMSystem::CTMDeviceTime& utc) const {
+  const SystemTime shown = DisplayedFields(TMSystem::DeviceTimeToSystemTime(utc), snapshot_);
+  // A year the text does not show is read as the one shown, which is as good as any.
+  return TMSystem::DeviceTimeFromFields(shown.year, showsMonth_ ? shown.month : 1, showsDay_ ? shown.day : 1,
+                                        showsHour_ ? shown.hour : 0, showsMinute_ ? shown.minute : 0,
+                                        showsSecond_ ? shown.second : 0);
+}
+
+int FindNearestRow(const std::vector<TMSystem::CTMDeviceTime>& rowTimes, const TMSystem::CTMDeviceTime& target,
+                   const DataPointDisplay& display) {
+  if (rowTimes.empty()) return -1;
+  const auto shown = [&](std::size_t i) { return Seconds(display.ReadBack(rowTimes[i])); };
+  const double wanted = Seconds(target);
+  std::size_t lo = 0;
+  std::size_t hi = rowTimes.size() - 1;
+  // hi shrinks by the half step only, so it can stay one row above mid: still a row at or after target.
+  while (hi - lo > 1) {
+    const std::size_t h = (hi - lo) / 2;
+    if (wanted <= shown(lo + h)) {
+      hi -= h;
+    } else {
+      lo += h;
+    }
+  }
+  const std::size_t nearest = shown(hi) - wanted < wanted - shown(lo) ? hi : lo;
+
+  const std::string text = display.Text(rowTimes[nearest]);
+  for (std::size_t k = 1; k <= rowTimes.size(); ++k) {
+    const std::size_t line = k % rowTimes.size();
+    if (line == nearest || StartsWithIgnoreCase(display.Text(rowTimes[line]), text)) return static_cast<int>(line);
+  }
+  return static_cast<int>(nearest);
+}
+
+}  // namespace tvk

@@ -1,0 +1,169 @@
+#include "correction/CorrectionChoices.h"
+
+#include <gtest/gtest.h>
+
+#include "correction/LevelCorrector.h"
+#include "support/SampleLogs.h"
+#include "support/ScopedEnvironment.h"
+
+namespace tvk {
+namespace {
+
+using TMSystem::CTMDeviceTime;
+using TMSystem::CTMVariant;
+
+// Seconds since 1970 with a decimal fraction, as a device time.
+CTMDeviceTime At(double seconds) { return TMSystem::DeviceTimeFromSeconds(seconds); }
+
+DataPointDisplay UtcDisplay(const char* timePicture = "HH:mm:ss") {
+  DisplaySnapshot snapshot;
+  snapshot.useUtc = true;
+  snapshot.datePicture = "yyyy-MM-dd";
+  snapshot.timePicture = timePicture;
+  return DataPointDisplay(snapshot);
+}
+
+TEST(FindNearestRow, SelectsTheRowTheReferencePageSelects) {
+  constexpr double kBase = 1'300'000'000;  // 2011-03-13 07:06:40 UTC
+  struct Row {
+    const char* name;
+    std::vector<double> rows;  // offsets from kBase
+    double target;
+    int expected;
+    const char* timePicture = "HH:mm:ss";
+  };
+  const Row rows[] = {
+      {"nearer the first of two", {0, 10, 20}, 4, 0},
+      {"nearer the second of two", {0, 10, 20}, 6, 1},
+      {"half way goes to the earlier", {0, 10, 20}, 5, 0},
+      {"half way between the last two", {0, 10, 20}, 15, 1},
+      {"on a row", {0, 10, 20}, 10, 1},
+      {"before the first", {0, 10, 20}, -1000, 0},
+      {"after the last", {0, 10, 20}, 1000, 2},
+      {"one row, before it", {0}, -50, 0},
+      {"one row, after it", {0}, 5000, 0},
+      {"two rows, nearer the second", {0, 10}, 7, 1},
+      {"many rows", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, 8.4, 8},
+      // Whole seconds are shown: the rows read as 0 and 11, so 6 is nearer the second.
+      {"fractions are not shown", {0.5, 11.8}, 6, 1},
+      // Minutes only: 07:06:50 and 07:08:30 read as 07:06 and 07:08; 07:07 is half way.
+      {"minutes are the resolution", {10, 110}, 20, 0, "HH:mm"},
+      {"minutes, nearer the later", {10, 110}, 80, 1, "HH:mm"},
+      // Two rows with the same text: the search for the text starts at the second line.
+      {"same text finds the second line first", {0.2, 0.7, 5}, 0, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::vector<CTMDeviceTime> times;
+    for (double offset : row.rows) times.push_back(At(kBase + offset));
+    const DataPointDisplay display = UtcDisplay(row.timePicture);
+    EXPECT_EQ(FindNearestRow(times, display.ReadBack(At(kBase + row.target)), display), row.expected);
+  }
+  EXPECT_EQ(FindNearestRow({}, At(kBase), UtcDisplay()), -1);
+}
+
+TEST(FindNearestRow, ReadsRowTimesAsTheLocalTimeShown) {
+  DisplaySnapshot snapshot;
+  snapshot.zone.bias = -120;  // two hours east of UTC, no daylight time
+  snapshot.datePicture = "yyyy-MM-dd";
+  snapshot.timePicture = "HH:mm:ss";
+  const DataPointDisplay display(snapshot);
+  EXPECT_EQ(display.ReadBack(At(1'300'000'000.75)), At(1'300'000'000 + 7200));
+  EXPECT_EQ(display.Text(At(1'300'000'000)), "2011-03-13 09:06:40");
+}
+
+TEST(SpecificGravityPreset, PresetsMatchExactly) {
+  EXPECT_EQ(PresetOf(1.012f), SpecificGravityPreset::Brackish);
+  EXPECT_EQ(PresetOf(0.999f), SpecificGravityPreset::Fresh);
+  EXPECT_EQ(PresetOf(1.024f), SpecificGravityPreset::Sea);
+  EXPECT_EQ(PresetOf(1.0119999f), SpecificGravityPreset::Custom);
+  EXPECT_EQ(PresetOf(1.0f), SpecificGravityPreset::Custom);
+}
+
+TEST(ApplyChoices, CallsTheSettersAsTheWizardsPagesDo) {
+  test::TempFolder dir;
+  struct Row {
+    const char* name;
+    std::vector<std::pair<std::string, CTMVariant>> extra;  // entries added to a depth-to-water log
+    CorrectionChoices choices;
+    float referenceVal;     // new settings after applying
+    bool hasOffset;
+    float specificGravity;
+    int referenceRow;
+  };
+  const Row rows[] = {
+      {"elevation at a data point", {}, {kModeSurfaceElevation, 1, 12.5f, 1.024f}, 12.5f, false, 1.024f, 1},
+      {"reference at the start of the test is also the offset",
+       {{"LevelReferenceMode", CTMVariant(std::uint16_t{1})}},
+       {kModeDepthToWater, -1, 3.0f, 0.999f},
+       3.0f,
+       true,
+       0.999f,
+       -1},
+      {"pressure head has no reference step", {}, {kModeDepth, 2, 99.0f, 1.012f}, 10.0f, false, 1.012f, -1},
+      {"a negative dynamic factor still keeps the specific gravity",
+       {{"DynamicSpecificGravityFactor", CTMVariant(-0.5f)}},
+       {kModeDepthToWater, -1, 10.0f, 1.024f},
+       10.0f,
+       false,
+       1.0f,
+       -1},
+      {"automatic density correction keeps it",
+       {{"AutomaticDensityCorrection", CTMVariant(std::uint16_t{1})}},
+       {kModeDepthToWater, -1, 10.0f, 1.024f},
+       10.0f,
+       false,
+       1.0f,
+       -1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    test::LevelLogLayout sample;
+    sample.entries = test::DepthToWaterSettings();
+    for (const auto& [key, value] : row.extra) test::SetEntry(sample.entries, key, value);
+    sample.levels = test::Levels({1.0f, 2.0f, 3.0f});
+    const std::string path = dir.File("log.vxl");
+    test::WriteLevelLog(sample, path);
+    CLevelCorrector corrector;
+    ASSERT_EQ(corrector.Open(path), 1) << corrector.GetErrorText();
+    std::string error;
+    ASSERT_EQ(ApplyChoices(corrector, row.choices, error), 1) << error;
+    const LevelSettings& updated = corrector.GetNewSettings();
+    EXPECT_EQ(updated.GetUInt16(LevelField::kLevelMeasurementMode), row.choices.mode);
+    EXPECT_EQ(updated.GetFloat(LevelField::kLevelReferenceVal), row.referenceVal);
+    EXPECT_EQ(updated.Has(LevelField::kLevelOffset), row.hasOffset);
+    EXPECT_EQ(updated.GetFloat(LevelField::kSpecificGravity), row.specificGravity);
+    EXPECT_EQ(corrector.GetReferenceRowIndex(), row.referenceRow);
+  }
+}
+
+TEST(ApplyChoices, RefusesWhatNoPageCanChoose) {
+  test::TempFolder dir;
+  test::LevelLogLayout sample;
+  sample.entries = test::DepthToWaterSettings();
+  sample.levels = test::Levels({1.0f, 2.0f, 3.0f});
+  test::WriteLevelLog(sample, dir.File("log.vxl"));
+  CLevelCorrector corrector;
+  ASSERT_EQ(corrector.Open(dir.File("log.vxl")), 1);
+  EXPECT_EQ(DefaultChoices(corrector).mode, kModeDepthToWater);
+  EXPECT_EQ(DefaultChoices(corrector).referenceRow, -1);
+  struct Row {
+    const char* name;
+    CorrectionChoices choices;
+    const char* error;
+  };
+  const Row rows[] = {
+      {"no mode", {0, -1, 1.0f, 1.0f}, "no level measurement mode chosen"},
+      {"a row past the last", {kModeDepthToWater, 3, 1.0f, 1.0f}, "row 3 is not in the log (3 rows)"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::string error;
+    EXPECT_EQ(ApplyChoices(corrector, row.choices, error), 0);
+    EXPECT_EQ(error, row.error);
+  }
+  EXPECT_EQ(corrector.GetNewSettings(), corrector.GetOriginalSettings());
+}
+
+}  // namespace
+}  // namespace tvk
