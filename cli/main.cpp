@@ -5,6 +5,7 @@
 #include "cli/InfoCommand.h"
 #include "cli/RowsCommand.h"
 #include "cli/SamplesCommand.h"
+#include "cli/WizardCommand.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Tavisko: post-correction of water-level logs"};
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
   tvk::cli::AddCheckCommand(app, status);
   tvk::cli::AddCorrectCommand(app, status);
   tvk::cli::AddSamplesCommand(app, status);
+  tvk::cli::AddWizardCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

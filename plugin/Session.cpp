@@ -1,0 +1,118 @@
+#include "plugin/Session.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+#include <clocale>
+#include <cstdlib>
+#include <new>
+
+#include "common/ErrorLog.h"
+#include "correction/LevelCorrector.h"
+#include "platform/MessageBox.h"
+#include "plugin/SiteDataScan.h"
+#include "wizard/WizSheetPostCorrect.h"
+
+namespace tvk::plugin {
+
+namespace {
+
+// The engine formats numbers with the C runtime ("%g", "%0.3f"): a full stop as decimal point, whatever
+// the host's locale. Held for the wizard's run and given back afterwards.
+class CNumericLocaleScope {
+ public:
+  CNumericLocaleScope() {
+    if (const char* current = std::setlocale(LC_NUMERIC, nullptr)) saved_ = current;
+    std::setlocale(LC_NUMERIC, "C");
+  }
+  ~CNumericLocaleScope() {
+    if (!saved_.empty()) std::setlocale(LC_NUMERIC, saved_.c_str());
+  }
+  CNumericLocaleScope(const CNumericLocaleScope&) = delete;
+  CNumericLocaleScope& operator=(const CNumericLocaleScope&) = delete;
+
+ private:
+  std::string saved_;
+};
+
+// Qt keeps pointers to these for the application object's whole life.
+int g_argc = 1;
+char g_programName[] = "tavisko";
+char* g_argv[] = {g_programName, nullptr};
+
+}  // namespace
+
+std::string MissingDisplayReason() {
+  if (QCoreApplication::instance() != nullptr) return {};
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  const bool hasX = !qEnvironmentVariableIsEmpty("DISPLAY");
+  const bool hasWayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+  if (platform.isEmpty()) {
+    return hasX || hasWayland ? std::string() : "no display: DISPLAY and WAYLAND_DISPLAY are not set";
+  }
+  if (platform.startsWith("xcb") && !hasX) return "no display: DISPLAY is not set";
+  if (platform.startsWith("wayland") && !hasWayland) return "no display: WAYLAND_DISPLAY is not set";
+  return {};
+}
+
+CSession::CSession() = default;
+
+CSession::~CSession() { Uninitialize(); }
+
+CSession& CSession::Instance() {
+  static CSession session;
+  return session;
+}
+
+int CSession::Initialize() {
+  if (sheet_ == nullptr) {
+    if (QCoreApplication::instance() == nullptr) {
+      const std::string missing = MissingDisplayReason();
+      if (!missing.empty()) {
+        WriteErrorLog("The wizard cannot start: " + missing);
+        return 0;
+      }
+      ownApplication_ = std::make_unique<QApplication>(g_argc, g_argv);
+    }
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+      WriteErrorLog("The wizard cannot start: the host's application object has no widgets");
+      return 0;
+    }
+    sheet_ = std::make_unique<wizard::CWizSheetPostCorrect>();
+  }
+  sheet_->FileList().clear();
+  sheet_->SetTotalLogCount(0);
+  return 1;
+}
+
+int CSession::AddFile(const std::string& path) {
+  if (sheet_ == nullptr || CheckLogFile(path) != 1) return 0;
+  sheet_->SetTotalLogCount(sheet_->TotalLogCount() + 1);
+  sheet_->FileList().push_back(path);
+  return 1;
+}
+
+int CSession::Launch() {
+  if (sheet_ == nullptr) return 0;
+  {
+    const CNumericLocaleScope numbers;
+    std::unique_ptr<CSiteDataScan> scan;
+    if (sheet_->FileList().empty()) {
+      scan = std::make_unique<CSiteDataScan>(*sheet_);
+    } else {
+      sheet_->RemovePage(0);
+    }
+    sheet_->exec();
+    scan.reset();  // stops waiting for the window and joins before the sheet can go
+  }
+  sheet_->FileList().clear();
+  sheet_->SetTotalLogCount(0);
+  return 1;
+}
+
+void CSession::Uninitialize() {
+  sheet_.reset();
+  ownApplication_.reset();
+}
+
+}  // namespace tvk::plugin

@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QLineEdit>
+#include <QListView>
+#include <QTreeWidget>
+
+#include "tests/wizard/WizardTestSupport.h"
+
+namespace tvk::test {
+namespace {
+
+QString AccessibleName(QWidget* widget) {
+  QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+  return face != nullptr ? face->text(QAccessible::Name) : QString();
+}
+
+TEST(WizardAccessibility, ButtonsFieldsAndListsCarryNames) {
+  TempFolder dir;
+  const std::string log = dir.File("well.vxl");
+  WriteLevelLog(AcceptedLog(), log);
+  auto sheet = OpenSheet({log});
+
+  const std::pair<int, const char*> buttons[] = {
+      {wizard::kIdOk, "OK"}, {wizard::kIdCancel, "Cancel"}, {wizard::kIdNext, "Next"}, {wizard::kIdBack, "Back"}};
+  for (const auto& [id, name] : buttons) EXPECT_EQ(AccessibleName(sheet->Button(id)), name);
+
+  // Every field a user types into or picks from is named, by its label or its own name.
+  struct Field {
+    QWidget* page;
+    int controlId;
+    const char* name;
+  };
+  const Field fields[] = {
+      {&sheet->ReferencePage(), 1030, "New level reference:"},
+      {&sheet->ReferencePage(), 1032, "Data points"},
+      {&sheet->ReferencePage(), 1003, "Date:"},
+      {&sheet->SpecificGravityPage(), 1008, "Specific gravity"},
+      {&sheet->LogListPage(), 1000, "Logs"},
+  };
+  for (const Field& field : fields) {
+    SCOPED_TRACE(field.controlId);
+    QWidget* widget = wizard::Control(field.page, field.controlId);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(AccessibleName(widget), field.name);
+  }
+
+  // Tab runs through the page before it reaches the buttons.
+  QWidget* first = wizard::Control(&sheet->ModePage(), 1003);
+  first->setFocus();
+  EXPECT_NE(first->nextInFocusChain(), sheet->Button(wizard::kIdCancel));
+  QWidget* w = first;
+  while (w != sheet->Button(wizard::kIdCancel) && w != first->previousInFocusChain()) w = w->nextInFocusChain();
+  EXPECT_EQ(w->nextInFocusChain(), sheet->Button(wizard::kIdBack));
+}
+
+}  // namespace
+}  // namespace tvk::test

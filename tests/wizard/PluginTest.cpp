@@ -1,0 +1,133 @@
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTimer>
+
+#include "common/Utf.h"
+#include "controls/TMCheckTreeCtrl.h"
+#include "plugin/Session.h"
+#include "plugin/SiteDataScan.h"
+#include "plugin/Tavisko.h"
+#include "tests/wizard/WizardTestSupport.h"
+
+namespace tvk::test {
+namespace {
+
+using plugin::CSession;
+
+// Closes the wizard's modal window as a user would, once the event loop of TVK_Launch runs.
+void CancelWizardWhenShown() {
+  QTimer::singleShot(50, [] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      QTest::keyClick(modal, Qt::Key_Escape);
+    } else {
+      CancelWizardWhenShown();
+    }
+  });
+}
+
+TEST(PluginSession, RefusedFilesChangeNothingAndAcceptedOnesQueueInOrder) {
+  TempFolder dir;
+  const std::string good = dir.File("good.vxl");
+  WriteLevelLog(AcceptedLog(), good);
+  LevelLogLayout refusedLayout = AcceptedLog();
+  refusedLayout.notes.clear();  // depth to water without the logger's note: refused
+  const std::string refused = dir.File("refused.vxl");
+  WriteLevelLog(refusedLayout, refused);
+
+  CSession session;
+  EXPECT_EQ(session.AddFile(good), 0) << "no session yet";
+  EXPECT_EQ(session.Launch(), 0);
+  ASSERT_EQ(session.Initialize(), 1);
+  auto* sheet = session.Sheet();
+  ASSERT_EQ(session.Initialize(), 1);
+  EXPECT_EQ(session.Sheet(), sheet) << "one sheet per session";
+
+  struct Row {
+    const std::string* path;
+    int accepted;
+    int total;
+  };
+  const Row rows[] = {{&good, 1, 1}, {&refused, 0, 1}, {&good, 1, 2}};
+  for (const Row& row : rows) {
+    EXPECT_EQ(session.AddFile(*row.path), row.accepted) << *row.path;
+    EXPECT_EQ(sheet->TotalLogCount(), row.total);
+  }
+  EXPECT_EQ(std::vector<std::string>(sheet->FileList().begin(), sheet->FileList().end()),
+            (std::vector<std::string>{good, good}));
+  session.Uninitialize();
+  EXPECT_EQ(session.Sheet(), nullptr);
+}
+
+TEST(PluginSession, SiteScanListsTheFolderItselfOnly) {
+  TempFolder dir;
+  WriteLevelLog(AcceptedLog(), dir.File("top.vxl"));
+  std::filesystem::create_directories(dir.Path() / "sub");
+  WriteLevelLog(AcceptedLog(), (dir.Path() / "sub" / "nested.vxl").string());
+  WriteWholeFile(dir.Path() / "broken.vxl", "no log");
+  const auto found = plugin::ScanSiteFolder(dir.Path().string());
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].filePath, dir.File("top.vxl"));
+}
+
+TEST(PluginSession, LaunchWithoutFilesListsTheSiteDataLogs) {
+  TempFolder home;
+  ScopedEnv homeEnv("HOME", home.Path().string());
+  ScopedEnv config("XDG_CONFIG_HOME", home.File("config"));
+  ScopedEnv registry("TAVISKO_REGISTRY_DIR", home.File("registry"));
+  const std::filesystem::path siteData = home.Path() / "Documents" / "Dovmark Data" / "Site Data";
+  std::filesystem::create_directories(siteData);
+  WriteLevelLog(AcceptedLog(), (siteData / "well.vxl").string());
+
+  CSession session;
+  ASSERT_EQ(session.Initialize(), 1);
+  auto* sheet = session.Sheet();
+  bool listed = false;
+  QTimer::singleShot(0, [sheet, &listed] {
+    EXPECT_EQ(sheet->CurrentPage(), &sheet->LogListPage());
+    EXPECT_FALSE(sheet->Button(wizard::kIdNext)->isEnabled());
+    auto* tree = wizard::Control<CTMCheckTreeCtrl>(&sheet->LogListPage(), 1000);
+    listed = WaitFor([tree] { return tree->topLevelItemCount() == 1 && tree->topLevelItem(0)->childCount() == 1; });
+    if (listed) {
+      QTreeWidgetItem* log = tree->topLevelItem(0)->child(0)->child(0);
+      EXPECT_EQ(log->text(0), "well.vxl");
+      tree->expandItem(log->parent());
+      QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->CheckBoxRect(log).center());
+      EXPECT_TRUE(WaitFor([sheet] { return sheet->Button(wizard::kIdNext)->isEnabled(); }, 2000));
+    }
+    QTest::keyClick(sheet->LogListPage().findChild<QWidget*>("logTree"), Qt::Key_Escape);
+  });
+  EXPECT_EQ(session.Launch(), 1);
+  EXPECT_TRUE(listed);
+}
+
+TEST(PluginExports, AHostLoadsTheLibraryAndCallsTheFourExports) {
+  void* handle = dlopen(TAVISKO_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(handle, nullptr) << dlerror();
+  auto initialize = reinterpret_cast<TVK_InitializeFn>(dlsym(handle, "TVK_Initialize"));
+  auto addFile = reinterpret_cast<TVK_AddFileFn>(dlsym(handle, "TVK_AddFile"));
+  auto launch = reinterpret_cast<TVK_LaunchFn>(dlsym(handle, "TVK_Launch"));
+  auto uninitialize = reinterpret_cast<TVK_UninitializeFn>(dlsym(handle, "TVK_Uninitialize"));
+  ASSERT_TRUE(initialize && addFile && launch && uninitialize);
+
+  TempFolder dir;
+  const std::u16string good = Utf8ToUtf16(dir.File("good.vxl"));
+  WriteLevelLog(AcceptedLog(), dir.File("good.vxl"));
+  const std::u16string missing = Utf8ToUtf16(dir.File("missing.vxl"));
+
+  EXPECT_EQ(addFile(good.c_str()), 0) << "before TVK_Initialize";
+  EXPECT_EQ(launch(), 0);
+  uninitialize();
+  ASSERT_EQ(initialize(), 1);
+  EXPECT_EQ(addFile(nullptr), 0);
+  EXPECT_EQ(addFile(missing.c_str()), 0);
+  EXPECT_EQ(addFile(good.c_str()), 1);
+  CancelWizardWhenShown();
+  EXPECT_EQ(launch(), 1) << "runs on the test's own application object and returns when closed";
+  uninitialize();
+  EXPECT_NE(QCoreApplication::instance(), nullptr) << "the host's application object stays";
+}
+
+}  // namespace
+}  // namespace tvk::test

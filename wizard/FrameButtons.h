@@ -1,0 +1,13 @@
+#pragma once
+// The frame's four image buttons, made in one place so their look can change without the frame.
+
+class QAbstractButton;
+class QWidget;
+
+namespace tvk::wizard {
+
+// The button of `id` (kIdOk, kIdCancel, kIdNext, kIdBack): its image, an empty caption, and an
+// accessible name and tooltip that say what it does.
+QAbstractButton* MakeFrameButton(QWidget* parent, int id);
+
+}  // namespace tvk::wizard

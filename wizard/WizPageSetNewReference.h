@@ -1,0 +1,56 @@
+#pragma once
+// The corrected level reference and where it applies: at the reference point set when the test was
+// defined, or at one data point of the log chosen by its date and time.
+
+#include <memory>
+#include <vector>
+
+#include "common/DeviceTime.h"
+#include "wizard/DlgWizardPage.h"
+
+namespace Ui {
+class WizPageSetNewReference;
+}
+
+namespace tvk::wizard {
+
+class CWizSheetPostCorrect;
+class CRowTimesModel;
+
+class CWizPageSetNewReference : public CDlgWizardPage {
+  Q_OBJECT
+
+ public:
+  enum ControlId {
+    kIdAtTestDefinition = 1001,
+    kIdAtDataPoint = 1002,
+    kIdDatePicker = 1003,
+    kIdTimePicker = 1004,
+    kIdValue = 1030,
+    kIdDataPoints = 1032,
+    kIdUnit = 1033,
+    kIdPressureHeadText = 1040,
+    kIdTimeZone = 1061,
+    kIdTitle = 1062,
+  };
+
+  explicit CWizPageSetNewReference(CWizSheetPostCorrect& sheet);
+  ~CWizPageSetNewReference() override;
+
+  bool OnSetActive(int direction) override;
+  bool OnKillActive(int direction) override;
+
+ protected:
+  void customEvent(QEvent* event) override;
+
+ private:
+  void OnLogLoaded();
+  void UseTestDefinition(bool atTestDefinition);
+  void OnDataPointChanged();
+
+  CWizSheetPostCorrect& sheet_;
+  std::unique_ptr<Ui::WizPageSetNewReference> ui_;
+  CRowTimesModel* rows_;
+};
+
+}  // namespace tvk::wizard

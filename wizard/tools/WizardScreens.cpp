@@ -1,0 +1,83 @@
+// Not part of the plug-in: opens the wizard on one log under the offscreen platform, walks through the
+// pages the log's pass shows with the recorded choices, and writes each page as PNG at scale 1 and 2.
+//   wizard_screens LOG OUTPUT_FOLDER
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTest>
+#include <chrono>
+#include <clocale>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "controls/Snapshot.h"
+#include "wizard/WizSheetPostCorrect.h"
+#include "wizard/WizardEvents.h"
+
+namespace {
+
+using tvk::wizard::CWizSheetPostCorrect;
+
+bool WaitFor(const std::function<bool()>& done, int ms = 60000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    QTest::qWait(10);
+  }
+  return true;
+}
+
+bool Save(CWizSheetPostCorrect& sheet, const QString& folder, const QString& name) {
+  QTest::qWait(20);  // posted clicks and repaints
+  bool ok = true;
+  for (int scale : {1, 2}) {
+    const QString path = QStringLiteral("%1/%2@%3x.png").arg(folder, name).arg(scale);
+    if (!tvk::SaveSnapshot(sheet, path, scale)) {
+      std::fprintf(stderr, "wizard_screens: cannot write %s\n", qPrintable(path));
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: wizard_screens LOG OUTPUT_FOLDER\n");
+    return 2;
+  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  std::setlocale(LC_NUMERIC, "C");
+  const QString folder = QString::fromLocal8Bit(argv[2]);
+
+  CWizSheetPostCorrect sheet;
+  sheet.FileList().push_back(argv[1]);
+  sheet.SetTotalLogCount(1);
+  sheet.RemovePage(0);
+  sheet.show();
+  if (!WaitFor([&sheet] { return sheet.IsBusy() == 0; })) return 1;
+
+  // The pass as the log's recorded settings preselect it; pressure head has no reference page.
+  auto nameOf = [&sheet](const QWidget* page) {
+    if (page == &sheet.ModePage()) return QStringLiteral("1-mode");
+    if (page == &sheet.ReferencePage()) return QStringLiteral("2-reference");
+    if (page == &sheet.SpecificGravityPage()) return QStringLiteral("3-specific-gravity");
+    return QStringLiteral("4-processing");
+  };
+  bool ok = true;
+  while (sheet.CurrentPage() != &sheet.ProcessingPage()) {
+    auto* page = sheet.CurrentPage();
+    ok = Save(sheet, folder, nameOf(page)) && ok;
+    sheet.OnNextButton();
+    if (sheet.CurrentPage() == page) {
+      std::fprintf(stderr, "wizard_screens: %s did not let the pass go on\n", qPrintable(nameOf(page)));
+      return 1;
+    }
+  }
+  if (!WaitFor([&sheet] { return sheet.Button(tvk::wizard::kIdOk)->isEnabled(); })) return 1;
+  ok = Save(sheet, folder, nameOf(sheet.CurrentPage())) && ok;
+  sheet.OnOkButton();
+  return ok ? 0 : 1;
+}
