@@ -5,6 +5,7 @@
 
 #include "common/DisplaySettings.h"
 #include "common/Format.h"
+#include "common/StringTable.h"
 #include "platform/Locale.h"
 #include "platform/TimeZone.h"
 
@@ -151,6 +152,20 @@ bool IsDaylightTimeAt(const SystemTime& local, bool ignoreDst) {
   } catch (const std::exception&) {
     return false;
   }
+}
+
+std::string TimeZoneLabel(const SystemTime& utc) {
+  if (GetUseUTC()) return "UTC";
+  const bool ignoreDst = GetIgnoreDST();
+  std::string name;
+  try {
+    const TimeZoneInfo zone = platform::CurrentTimeZone();
+    const bool daylight = !ignoreDst && IsDaylightTimeAt(UtcToLocal(utc, false), false);
+    name = daylight && !zone.daylightName.empty() ? zone.daylightName : zone.standardName;
+  } catch (const std::exception&) {
+    name = "UTC";
+  }
+  return ignoreDst ? StrFormat("%s (%s)", name.c_str(), GetSystemString(10589).c_str()) : name;
 }
 
 std::string FormatWithPicture(std::string_view picture, const SystemTime& time) {

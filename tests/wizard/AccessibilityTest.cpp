@@ -34,10 +34,11 @@ TEST(WizardAccessibility, ButtonsFieldsAndListsCarryNames) {
   };
   const Field fields[] = {
       {&sheet->ReferencePage(), 1030, "New level reference:"},
-      {&sheet->ReferencePage(), 1032, "Data points"},
+      {&sheet->ReferencePage(), 1032, "Data points:"},
       {&sheet->ReferencePage(), 1003, "Date:"},
+      {&sheet->ReferencePage(), 1004, "Time:"},
       {&sheet->SpecificGravityPage(), 1008, "Specific gravity"},
-      {&sheet->LogListPage(), 1000, "Logs"},
+      {&sheet->LogListPage(), 1000, "Logs:"},
   };
   for (const Field& field : fields) {
     SCOPED_TRACE(field.controlId);
