@@ -1,6 +1,8 @@
 #include "wizard/WizPageSetNewReference.h"
 
 #include <QAbstractListModel>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <optional>
@@ -56,6 +58,32 @@ QString PressureHeadText(const CLevelCorrector& corrector) {
   return ToQString(StrFormat("%s %g %s", "Reference set with pressure head:",
                              static_cast<double>(corrector.GetLevelRefPressure()),
                              GetUnitAbbreviation(corrector.GetLevelRefPressureUnitId()).c_str()));
+}
+
+// The display's picture as a picker's format, so the pickers read as the list does; empty (the
+// picker keeps its own) for a picture with a field a picker cannot show or edit.
+QString PickerFormat(const std::string& picture, bool date) {
+  QString format = ToQString(picture);
+  QString fields = format;
+  fields.remove(QRegularExpression(QStringLiteral("'[^']*'|[^A-Za-z]")));
+  const QString allowed = date ? QStringLiteral("dMy") : QStringLiteral("hHmst");
+  for (const QChar c : fields) {
+    if (!allowed.contains(c)) return {};
+  }
+  // Two-digit years would be typed into the wrong century.
+  if (date && !(fields.contains('d') && fields.contains('M') && fields.contains(QStringLiteral("yyyy")))) return {};
+  if (!date) {
+    // Qt's marker of the half of the day is "AP"; a 12-hour picture without one shows it at the end.
+    const bool twelveHour = fields.contains('h') && !fields.contains('H');
+    if (format.contains(QStringLiteral("tt"))) {
+      format.replace(QStringLiteral("tt"), QStringLiteral("AP"));
+    } else if (fields.contains('t')) {
+      return {};
+    } else if (twelveHour) {
+      format += QStringLiteral("AP");
+    }
+  }
+  return format;
 }
 
 }  // namespace
@@ -114,6 +142,11 @@ void CWizPageSetNewReference::OnLogLoaded() {
     ShowLogNames(this, corrector);
 
     rows_->SetTimes(corrector->GetRowTimes());
+    const DisplaySnapshot snapshot = TakeDisplaySnapshot();
+    const QString dateFormat = PickerFormat(snapshot.datePicture, true);
+    const QString timeFormat = PickerFormat(snapshot.timePicture, false);
+    ui_->datePicker->setDisplayFormat(dateFormat.isEmpty() ? QLocale().dateFormat(QLocale::ShortFormat) : dateFormat);
+    ui_->timePicker->setDisplayFormat(timeFormat.isEmpty() ? QStringLiteral("HH:mm:ss") : timeFormat);
     const auto& times = rows_->Times();
     const bool hasRows = !times.empty();
     if (hasRows) {
@@ -142,7 +175,7 @@ void CWizPageSetNewReference::OnLogLoaded() {
 void CWizPageSetNewReference::UseTestDefinition(bool atTestDefinition) {
   ui_->pressureHeadText->setEnabled(atTestDefinition);
   for (QWidget* w : std::initializer_list<QWidget*>{ui_->timeZone, ui_->dateLabel, ui_->timeLabel, ui_->datePicker,
-                                                   ui_->timePicker, ui_->dataPoints}) {
+                                                   ui_->timePicker, ui_->dataPointsLabel, ui_->dataPoints}) {
     w->setEnabled(!atTestDefinition);
   }
 }
