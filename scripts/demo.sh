@@ -20,7 +20,9 @@ if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
 else
   corrected=$("$tavisko" correct "$source" --mode pressure-head --sg fresh)
   "$tavisko" info "$corrected"
-  # The wizard's pages for the same log, as it would show them (this writes a second corrected copy).
+  # The wizard's pages for the same log, as it would show them (this writes a second corrected copy;
+  # corrected names carry the second, and an existing file is never replaced).
+  sleep 1
   QT_QPA_PLATFORM=offscreen "$build/wizard_screens" "$source" "$demo/screens" \
     2> >(grep -v -e XDG_RUNTIME_DIR -e propagateSizeHints >&2)
   echo "wizard pages: $demo/screens/"

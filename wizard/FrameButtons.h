@@ -6,8 +6,8 @@ class QWidget;
 
 namespace tvk::wizard {
 
-// The button of `id` (kIdOk, kIdCancel, kIdNext, kIdBack): its image, an empty caption, and an
-// accessible name and tooltip that say what it does.
+// The button of `id` (kIdOk, kIdCancel, kIdNext, kIdBack): its four images, an empty caption, and an
+// accessible name that says what it does.
 QAbstractButton* MakeFrameButton(QWidget* parent, int id);
 
 }  // namespace tvk::wizard

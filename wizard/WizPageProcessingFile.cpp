@@ -79,11 +79,15 @@ bool CWizPageProcessingFile::OnSetActive(int) {
   CLevelCorrector* corrector = sheet_.Corrector();
   if (corrector != nullptr && !worker_.joinable()) {
     ShowLogNames(this, corrector);
-    for (int id : {kIdBack, kIdOk, kIdCancel}) sheet_.Button(id)->setEnabled(false);
     finished_ = false;
     failure_.clear();
     const std::string folder = CombinePath(logFolder_, kCorrectedFolderName);
-    worker_ = std::thread([this, folder] { CorrectLog(folder); });
+    try {
+      worker_ = std::thread([this, folder] { CorrectLog(folder); });
+    } catch (const std::system_error&) {
+      return true;  // nothing runs; the buttons stay as the frame set them
+    }
+    for (int id : {kIdBack, kIdOk, kIdCancel}) sheet_.Button(id)->setEnabled(false);
     progressTimer_.start(0);
   }
   return true;

@@ -116,16 +116,12 @@ void CWizPageSelectMode::OnLogLoaded() {
 }
 
 void CWizPageSelectMode::HideModeViews() {
-  for (QWidget* w : {static_cast<QWidget*>(ui_->upperPicture), static_cast<QWidget*>(ui_->lowerPicture),
-                     static_cast<QWidget*>(ui_->upperBulb), static_cast<QWidget*>(ui_->lowerBulb),
-                     static_cast<QWidget*>(ui_->upperText), static_cast<QWidget*>(ui_->lowerText),
-                     static_cast<QWidget*>(ui_->captionDepth), static_cast<QWidget*>(ui_->captionDepthWell),
-                     static_cast<QWidget*>(ui_->captionDepthToWater), static_cast<QWidget*>(ui_->captionDtwWell),
-                     static_cast<QWidget*>(ui_->captionElevation), static_cast<QWidget*>(ui_->captionElevationWell),
-                     static_cast<QWidget*>(ui_->captionGaugeHeight), static_cast<QWidget*>(ui_->captionStillingWell),
-                     static_cast<QWidget*>(ui_->captionStaffGauge)}) {
-    w->hide();
-  }
+  const QList<QWidget*> views = {ui_->upperPicture,        ui_->lowerPicture,        ui_->upperBulb,
+                                 ui_->lowerBulb,           ui_->upperText,           ui_->lowerText,
+                                 ui_->captionDepth,        ui_->captionDepthWell,    ui_->captionDepthToWater,
+                                 ui_->captionDtwWell,      ui_->captionElevation,    ui_->captionElevationWell,
+                                 ui_->captionGaugeHeight,  ui_->captionStillingWell, ui_->captionStaffGauge};
+  for (QWidget* view : views) view->hide();
 }
 
 void CWizPageSelectMode::ShowMode(int mode) {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <system_error>
 
 #include "common/Format.h"
 #include "common/StringTable.h"
@@ -141,7 +142,13 @@ bool CWizSheetPostCorrect::eventFilter(QObject* watched, QEvent* event) {
 void CWizSheetPostCorrect::StartLoadNextLog() {
   JoinLoadThread();
   if (stopping_) return;
-  loadThread_ = std::thread([this] { LoadNextLog(); });
+  try {
+    loadThread_ = std::thread([this] { LoadNextLog(); });
+  } catch (const std::system_error&) {
+    // No thread, no log: the pages still answer, so the busy state ends.
+    corrector_.reset();
+    QCoreApplication::postEvent(this, new CWizardEvent(kLogLoaded));
+  }
 }
 
 void CWizSheetPostCorrect::JoinLoadThread() {
