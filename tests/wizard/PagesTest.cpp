@@ -35,6 +35,17 @@ T* Ctl(QWidget& page, int id) {
   return wizard::Control<T>(&page, id);
 }
 
+void ClickLine(QWidget& page, int line) {
+  auto* list = Ctl<QListView>(page, CWizPageSetNewReference::kIdDataPoints);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(line, 0)).center());
+}
+
+void TypeInto(QWidget& page, int edit, const char* text) {
+  auto* value = Ctl<QLineEdit>(page, edit);
+  value->selectAll();
+  QTest::keyClicks(value, text);
+}
+
 // A sheet on `sample` moved on to the reference page with depth to water chosen.
 std::unique_ptr<wizard::CWizSheetPostCorrect> OnReferencePage(const TempFolder& dir, const LevelLogLayout& sample) {
   const std::string log = dir.File("well.vxl");
@@ -98,9 +109,7 @@ TEST(ReferencePage, PickersSelectTheNearestRowAndTheEarlierOnATie) {
     const LevelLogLayout sample = PressureHeadLog(row.rows);
     auto sheet = OnReferencePage(dir, sample);
     auto& page = sheet->ReferencePage();
-    auto* list = Ctl<QListView>(page, CWizPageSetNewReference::kIdDataPoints);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualRect(list->model()->index(static_cast<int>(row.rows) - 1, 0)).center());
+    ClickLine(page, static_cast<int>(row.rows) - 1);
     CTMDeviceTime picked = RowTime(sample, row.from);
     picked.seconds = static_cast<std::uint32_t>(static_cast<std::int64_t>(picked.seconds) + row.seconds);
     const auto [date, time] = Shown(picked);
@@ -128,13 +137,10 @@ TEST(ReferencePage, LeavingStoresTheValueBothWaysAndNeedsADataPoint) {
     auto sheet = OnReferencePage(dir, sample);
     auto& page = sheet->ReferencePage();
     EXPECT_TRUE(Ctl<QRadioButton>(page, CWizPageSetNewReference::kIdAtTestDefinition)->isChecked());
-    auto* value = Ctl<QLineEdit>(page, CWizPageSetNewReference::kIdValue);
-    EXPECT_EQ(value->text(), "10");
-    value->selectAll();
-    QTest::keyClicks(value, "12.5 m");
+    EXPECT_EQ(Ctl<QLineEdit>(page, CWizPageSetNewReference::kIdValue)->text(), "10");
+    TypeInto(page, CWizPageSetNewReference::kIdValue, "12.5 m");
     ClickControl(page, CWizPageSetNewReference::kIdAtDataPoint);
-    auto* list = Ctl<QListView>(page, CWizPageSetNewReference::kIdDataPoints);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(3, 0)).center());
+    ClickLine(page, 3);
 
     Click(*sheet, kIdBack);
     ASSERT_EQ(sheet->CurrentPage(), &sheet->ModePage());
@@ -144,7 +150,7 @@ TEST(ReferencePage, LeavingStoresTheValueBothWaysAndNeedsADataPoint) {
     EXPECT_EQ(corrector.GetNewSettings().GetFloat(LevelField::kLevelOffset) == 12.5f, row.offsetToo);
 
     Click(*sheet, kIdNext);
-    list->selectionModel()->clear();
+    Ctl<QListView>(page, CWizPageSetNewReference::kIdDataPoints)->selectionModel()->clear();
     Click(*sheet, kIdBack);
     EXPECT_EQ(sheet->CurrentPage(), &page) << "no data point selected";
   }
@@ -193,8 +199,7 @@ TEST(SpecificGravityPage, RecordedValueChoosesThePreset) {
     EXPECT_EQ(value->isEnabled() && !value->isReadOnly(), row.writable);
 
     ClickControl(page, CWizPageSpecificGravity::kIdCustom);
-    value->selectAll();
-    QTest::keyClicks(value, "1.005");
+    TypeInto(page, CWizPageSpecificGravity::kIdValue, "1.005");
     Click(*sheet, kIdBack);
     const float stored = sheet->Corrector()->GetNewSettings().GetFloat(LevelField::kSpecificGravity);
     EXPECT_EQ(stored == 1.005f, !row.dynamicFactor) << stored;
@@ -321,19 +326,14 @@ TEST(WizardPages, EachModeCorrectsAsTheCommandLineDoes) {
       auto& page = sheet->ReferencePage();
       ASSERT_EQ(sheet->CurrentPage(), &page);
       ClickControl(page, CWizPageSetNewReference::kIdAtDataPoint);
-      auto* list = Ctl<QListView>(page, CWizPageSetNewReference::kIdDataPoints);
-      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(2, 0)).center());
-      auto* value = Ctl<QLineEdit>(page, CWizPageSetNewReference::kIdValue);
-      value->selectAll();
-      QTest::keyClicks(value, "12.5");
+      ClickLine(page, 2);
+      TypeInto(page, CWizPageSetNewReference::kIdValue, "12.5");
       Click(*sheet, kIdNext);
     }
     auto& gravity = sheet->SpecificGravityPage();
     ASSERT_EQ(sheet->CurrentPage(), &gravity);
     ClickControl(gravity, CWizPageSpecificGravity::kIdCustom);
-    auto* value = Ctl<QLineEdit>(gravity, CWizPageSpecificGravity::kIdValue);
-    value->selectAll();
-    QTest::keyClicks(value, "1.005");
+    TypeInto(gravity, CWizPageSpecificGravity::kIdValue, "1.005");
     Click(*sheet, kIdNext);
     ASSERT_TRUE(WaitForDone(*sheet));
 
