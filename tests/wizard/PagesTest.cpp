@@ -209,7 +209,7 @@ TEST(SpecificGravityPage, RecordedValueChoosesThePreset) {
 TEST(LogListPage, GroupsBySiteIgnoringCaseAndListsInCatalogueOrder) {
   TempFolder dir;
   const std::pair<const char*, const char*> catalogue[] = {
-      {"Lake", "a.vxl"}, {"river", "b.vxl"}, {"LAKE", "c.vxl"}, {"", "d.vxl"}, {"Apple", "e.vxl"}};
+      {"Lake", "a.vxl"}, {"river", "b.vxl"}, {"LAKE", "c.vxl"}, {"", "d.vxl"}, {"apple", "e.vxl"}};
   wizard::SiteLogCatalog().clear();
   for (const auto& [site, file] : catalogue) {
     WriteLevelLog(AcceptedLog(2), dir.File(file));
@@ -236,7 +236,7 @@ TEST(LogListPage, GroupsBySiteIgnoringCaseAndListsInCatalogueOrder) {
     for (int j = 0; j < root->child(i)->childCount(); ++j) logs << root->child(i)->child(j)->text(0);
     shown << root->child(i)->text(0) + ": " + logs.join(' ');
   }
-  EXPECT_EQ(shown.join(" | "), "Apple: e.vxl | Lake: a.vxl c.vxl | NULL: d.vxl | river: b.vxl");
+  EXPECT_EQ(shown.join(" | "), "apple: e.vxl | Lake: a.vxl c.vxl | NULL: d.vxl | river: b.vxl");
   EXPECT_FALSE(sheet->Button(kIdNext)->isEnabled());
 
   // The keyboard toggles a log as the mouse does.
