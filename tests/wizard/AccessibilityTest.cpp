@@ -56,5 +56,25 @@ TEST(WizardAccessibility, ButtonsFieldsAndListsCarryNames) {
   EXPECT_EQ(w->nextInFocusChain(), sheet->Button(wizard::kIdBack));
 }
 
+TEST(WizardAccessibility, PageControlsTabTopToBottomLeftToRight) {
+  TempFolder dir;
+  const std::string log = dir.File("well.vxl");
+  WriteLevelLog(AcceptedLog(), log);
+  auto sheet = OpenSheet({log});
+  const std::pair<QWidget*, std::vector<int>> pages[] = {
+      {&sheet->ReferencePage(), {1001, 1002, 1003, 1004, 1032, 1030}},
+      {&sheet->SpecificGravityPage(), {1009, 1010, 1006, 1007, 1008}},
+  };
+  for (const auto& [page, expected] : pages) {
+    std::vector<int> order;
+    QWidget* w = wizard::Control(page, expected.front());
+    do {
+      if (w->focusPolicy() & Qt::TabFocus && ControlId(*w) >= 0 && page->isAncestorOf(w)) order.push_back(ControlId(*w));
+      w = w->nextInFocusChain();
+    } while (w != wizard::Control(page, expected.front()));
+    EXPECT_EQ(order, expected);
+  }
+}
+
 }  // namespace
 }  // namespace tvk::test
