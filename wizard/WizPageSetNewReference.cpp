@@ -153,8 +153,10 @@ void CWizPageSetNewReference::OnLogLoaded() {
       const DataPointDisplay& display = rows_->Display();
       const SystemTime first = TMSystem::DeviceTimeToSystemTime(display.ReadBack(times.front()));
       const SystemTime last = TMSystem::DeviceTimeToSystemTime(display.ReadBack(times.back()));
+      first_ = QDateTime(QDate(first.year, first.month, first.day), QTime(first.hour, first.minute, first.second));
+      last_ = QDateTime(QDate(last.year, last.month, last.day), QTime(last.hour, last.minute, last.second));
       const QSignalBlocker blockDate(ui_->datePicker);
-      ui_->datePicker->setDateRange(QDate(first.year, first.month, first.day), QDate(last.year, last.month, last.day));
+      ui_->datePicker->setDateRange(first_.date(), last_.date());
       ShowInPickers(times.front());
     }
     // Without rows there is no data point to pick: only the reference at test definition is left.
@@ -191,7 +193,16 @@ void CWizPageSetNewReference::ShowInPickers(const TMSystem::CTMDeviceTime& utc) 
   const QSignalBlocker blockDate(ui_->datePicker);
   const QSignalBlocker blockTime(ui_->timePicker);
   ui_->datePicker->setDate(QDate(shown.year, shown.month, shown.day));
+  LimitTimeToDay();
   ui_->timePicker->setTime(QTime(shown.hour, shown.minute, shown.second));
+}
+
+// On the first and last day of the log the time picker keeps within the log's rows.
+void CWizPageSetNewReference::LimitTimeToDay() {
+  const QDate date = ui_->datePicker->date();
+  const QSignalBlocker blockTime(ui_->timePicker);
+  ui_->timePicker->setTimeRange(date == first_.date() ? first_.time() : QTime(0, 0),
+                                date == last_.date() ? last_.time() : QTime(23, 59, 59, 999));
 }
 
 void CWizPageSetNewReference::OnDataPointChanged() {
@@ -203,6 +214,7 @@ void CWizPageSetNewReference::OnDataPointChanged() {
 }
 
 void CWizPageSetNewReference::OnPickerChanged() {
+  LimitTimeToDay();
   const QDate date = ui_->datePicker->date();
   const QTime time = ui_->timePicker->time();
   const TMSystem::CTMDeviceTime target =

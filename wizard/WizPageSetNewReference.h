@@ -2,6 +2,7 @@
 // The corrected level reference and where it applies: at the reference point set when the test was
 // defined, or at one data point of the log chosen by its date and time.
 
+#include <QDateTime>
 #include <memory>
 #include <vector>
 
@@ -55,11 +56,13 @@ class CWizPageSetNewReference : public CDlgWizardPage {
   void OnDataPointChanged();
   void OnPickerChanged();
   void ShowInPickers(const TMSystem::CTMDeviceTime& utc);
+  void LimitTimeToDay();
 
   CWizSheetPostCorrect& sheet_;
   std::unique_ptr<Ui::WizPageSetNewReference> ui_;
   CRowTimesModel* rows_;
   bool selectingFromPickers_ = false;
+  QDateTime first_, last_;  // the first and last rows as the pickers show them
 };
 
 }  // namespace tvk::wizard
