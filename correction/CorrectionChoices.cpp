@@ -1,5 +1,8 @@
 #include "correction/CorrectionChoices.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "common/Utf.h"
 #include "correction/LevelCorrector.h"
 
@@ -114,25 +117,43 @@ DataPointDisplay::DataPointDisplay(const DisplaySnapshot& snapshot) : snapshot_(
   t = base;
   t.second = 8;
   showsSecond_ = shows(t);
-  // Equal texts stand together when the date is whole, the hour tells morning from afternoon and the
-  // shown clock never turns back; a line then begins with another's text only when it equals it, unless
-  // a field without leading zeros can grow into a longer one (3 seconds, then 34).
-  const bool daylightShifts = !snapshot_.useUtc && !snapshot_.ignoreDst && snapshot_.zone.HasDaylightRule();
-  t = base;
-  t.hour = static_cast<std::uint16_t>(base.hour + 12);
-  const bool ordered = showsYear_ && showsMonth_ && showsDay_ && showsHour_ && shows(t) && !daylightShifts;
-  const auto grows = [&](SystemTime small, SystemTime large) {
+
+  // Texts of one length begin one with the other only when equal; showing every field down to the
+  // minute and the half of the day, equal texts then lie within a minute of local time, plus the
+  // daylight shift of the zone when local time is shown.
+  const std::size_t length = baseText.size();
+  bool fixedLength = true;
+  const auto probe = [&](const SystemTime& time) { fixedLength = fixedLength && FieldsText(snapshot_, time).size() == length; };
+  for (int year : {1970, 2009, 2049}) probe(MakeSystemTime(year, 3, 4, 5, 6, 7, 0));
+  for (int month = 1; month <= 12; ++month) {
+    for (int day : {1, 9, 10, 28}) probe(MakeSystemTime(2021, month, day, 5, 6, 7, 0));
+  }
+  for (int hour = 0; hour < 24; ++hour) probe(MakeSystemTime(2021, 3, 4, hour, 6, 7, 0));
+  for (int value : {0, 9, 10, 59}) {
+    probe(MakeSystemTime(2021, 3, 4, 5, value, 7, 0));
+    probe(MakeSystemTime(2021, 3, 4, 5, 6, value, 0));
+    probe(MakeSystemTime(2021, 3, 4, 5, 6, 7, value * 10));
+  }
+  // Texts of varying length keep apart too when no field without leading zeros can grow into a longer
+  // one that begins with it (3 seconds, then 34).
+  const auto grows = [&](const SystemTime& small, const SystemTime& large) {
     const std::string a = FieldsText(snapshot_, small), b = FieldsText(snapshot_, large);
     return a.size() != b.size() && (b.starts_with(a) || a.starts_with(b));
   };
-  const SystemTime january = MakeSystemTime(2021, 1, 3, 1, 3, 3, 0);
-  bool prefixes = false;
-  for (const SystemTime& larger : {MakeSystemTime(2021, 1, 3, 1, 3, 34, 0), MakeSystemTime(2021, 1, 3, 1, 34, 3, 0),
-                                   MakeSystemTime(2021, 1, 3, 13, 3, 3, 0), MakeSystemTime(2021, 1, 3, 11, 3, 3, 0),
-                                   MakeSystemTime(2021, 1, 31, 1, 3, 3, 0), MakeSystemTime(2021, 11, 3, 1, 3, 3, 0)}) {
-    prefixes = prefixes || grows(january, larger);
+  const SystemTime early = MakeSystemTime(2021, 1, 3, 1, 3, 3, 0);
+  bool grown = false;
+  for (const SystemTime& later : {MakeSystemTime(2021, 1, 3, 1, 3, 34, 0), MakeSystemTime(2021, 1, 3, 1, 34, 3, 0),
+                                  MakeSystemTime(2021, 1, 3, 13, 3, 3, 0), MakeSystemTime(2021, 1, 3, 11, 3, 3, 0),
+                                  MakeSystemTime(2021, 1, 31, 1, 3, 3, 0), MakeSystemTime(2021, 11, 3, 1, 3, 3, 0)}) {
+    grown = grown || grows(early, later);
   }
-  keepsTextsApart_ = ordered && !prefixes;
+  const bool showsHalfDay = FieldsText(snapshot_, MakeSystemTime(2021, 3, 4, 17, 6, 7, 0)) != baseText;
+  if ((fixedLength || !grown) && showsHalfDay && showsYear_ && showsMonth_ && showsDay_ && showsHour_ && showsMinute_) {
+    const auto& zone = snapshot_.zone;
+    const bool shifts = !snapshot_.useUtc && !snapshot_.ignoreDst && zone.HasDaylightRule();
+    const auto shiftMinutes = shifts ? std::abs(zone.daylightBias - zone.standardBias) : 0;
+    sameTextSpan_ = 60 + 60 * static_cast<std::uint32_t>(shiftMinutes);
+  }
 }
 
 std::string DataPointDisplay::Text(const TMSystem::CTMDeviceTime& utc) const {
@@ -166,13 +187,25 @@ int FindNearestRow(const std::vector<TMSystem::CTMDeviceTime>& rowTimes, const T
   const std::size_t nearest = shown(hi) - wanted < wanted - shown(lo) ? hi : lo;
 
   const std::string text = display.Text(rowTimes[nearest]);
-  if (display.KeepsTextsApart()) {
-    // Lines showing `text` then form one run around the nearest row and no other line begins with it:
-    // the search from the second line finds the run's first line, or line 1 when the run starts at 0.
-    std::size_t first = nearest;
-    while (first > 0 && display.Text(rowTimes[first - 1]) == text) --first;
-    if (first > 0) return static_cast<int>(first);
-    return rowTimes.size() > 1 && display.Text(rowTimes[1]) == text ? 1 : 0;
+  const auto matches = [&](std::size_t line) { return StartsWithIgnoreCase(display.Text(rowTimes[line]), text); };
+  // Rows rising in time: only those within the span can show the text, a block of lines around the
+  // nearest row, so the line search starts at the block's first line.
+  const std::uint32_t span = display.SameTextSpan();
+  if (span > 0 && std::is_sorted(rowTimes.begin(), rowTimes.end(), [](const auto& a, const auto& b) { return Seconds(a) < Seconds(b); })) {
+    const double from = Seconds(rowTimes[nearest]) - span - 1;
+    const auto first = std::partition_point(rowTimes.begin(), rowTimes.begin() + static_cast<std::ptrdiff_t>(nearest),
+                                            [&](const TMSystem::CTMDeviceTime& t) { return Seconds(t) < from; });
+    std::size_t line = std::max<std::size_t>(static_cast<std::size_t>(first - rowTimes.begin()), 1);
+    for (; line < nearest; ++line) {
+      if (matches(line)) return static_cast<int>(line);
+    }
+    if (nearest > 0) return static_cast<int>(nearest);
+    // The nearest is line 0, searched last: a later row of the same text comes first.
+    const double to = Seconds(rowTimes[0]) + span + 1;
+    for (line = 1; line < rowTimes.size() && Seconds(rowTimes[line]) <= to; ++line) {
+      if (matches(line)) return static_cast<int>(line);
+    }
+    return 0;
   }
   for (std::size_t k = 1; k <= rowTimes.size(); ++k) {
     const std::size_t line = k % rowTimes.size();

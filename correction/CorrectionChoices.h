@@ -72,15 +72,17 @@ class DataPointDisplay {
 
   std::string Text(const TMSystem::CTMDeviceTime& utc) const;
   TMSystem::CTMDeviceTime ReadBack(const TMSystem::CTMDeviceTime& utc) const;
-  // Whether equal texts stand together in a list of ascending times and a text begins with another
-  // only when it equals it.
-  bool KeepsTextsApart() const { return keepsTextsApart_; }
+
+  // How far apart (in seconds) two times can be whose texts begin one with the other; 0 when that
+  // cannot be bounded (a field without leading zeros that grows into a longer text beginning with the
+  // shorter, or a text that leaves out the year, month, day, hour, minute or the half of the day).
+  std::uint32_t SameTextSpan() const { return sameTextSpan_; }
 
  private:
   DisplaySnapshot snapshot_;
   bool showsYear_ = true, showsMonth_ = true, showsDay_ = true;
   bool showsHour_ = true, showsMinute_ = true, showsSecond_ = true;
-  bool keepsTextsApart_ = false;
+  std::uint32_t sameTextSpan_ = 0;
 };
 
 // The list line the reference page selects for a picked time. `target` is in the display's terms: the
@@ -89,7 +91,8 @@ class DataPointDisplay {
 // wins and a tie goes to the earlier. The answer is then the first line whose text begins with the
 // nearest row's text (letter case ignored), searching from the second line to the last and then the
 // first, as a list box finds a string: rows that show the same text select the first of them in that
-// order. -1 for a log without rows. The line search formats up to one text per row.
+// order. -1 for a log without rows. The line search formats the texts of the rows within
+// SameTextSpan of the nearest one when the rows rise in time, else up to one text per row.
 int FindNearestRow(const std::vector<TMSystem::CTMDeviceTime>& rowTimes, const TMSystem::CTMDeviceTime& target,
                    const DataPointDisplay& display);
 

@@ -15,3 +15,6 @@ mkdir -p "$out"
 QT_QPA_PLATFORM=offscreen "$build/wizard_screens" "$work/Site Data/Pumping Test MW-3.vxl" "$out" \
   2> >(grep -v -e XDG_RUNTIME_DIR -e propagateSizeHints >&2)
 ls "$out"
+QT_QPA_PLATFORM=offscreen "$build/wizard_screens" --logs "$work/Site Data" "$out" \
+  2> >(grep -v -e XDG_RUNTIME_DIR -e propagateSizeHints >&2)
+ls "$out" | grep 0-logs

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <charconv>
 
+#include "controls/ControlId.h"
 #include "controls/ImageExt.h"
 #include "controls/Images.h"
 #include "controls/Label.h"
@@ -16,6 +17,12 @@ namespace tvk::wizard {
 
 QString ToQString(const std::string& utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+void NameControlsById(QWidget* page) {
+  for (QWidget* child : page->findChildren<QWidget*>()) {
+    if (const int id = ControlId(*child); id >= 0) SetControlId(*child, id);
+  }
 }
 
 void UsePageBackground(QWidget* page, int imageId) {

@@ -44,6 +44,9 @@ void ShowLogNames(QWidget* page, CLevelCorrector* corrector);
 
 QString ToQString(const std::string& utf8);
 
+// Names every control of `page` that carries a control id by that id, as automation finds it.
+void NameControlsById(QWidget* page);
+
 // Gives `page` the wizard's background picture (`imageId` of tvk::ImageId); its labels let it show through.
 void UsePageBackground(QWidget* page, int imageId);
 

@@ -18,6 +18,7 @@ namespace tvk::wizard {
 CWizPageLogfileList::CWizPageLogfileList(CWizSheetPostCorrect& sheet)
     : CDlgWizardPage(kTemplateLogList), sheet_(sheet), ui_(std::make_unique<Ui::WizPageLogfileList>()) {
   ui_->setupUi(this);
+  NameControlsById(this);
   UsePageBackground(this, ImageId::PageBackgroundMode);
   ui_->logTree->SetIcons({ImageIcon(ImageId::TreeFolder), ImageIcon(ImageId::TreeSite), ImageIcon(ImageId::TreeLog)});
   // The tree posts kTreeCheckChanged for mouse toggles; Next follows keyboard toggles as well.

@@ -1,12 +1,18 @@
 #include "wizard/WizPageSetNewReference.h"
 
 #include <QAbstractListModel>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QTimer>
+#include <optional>
 
+#include "common/Calendar.h"
 #include "common/Format.h"
 #include "common/LocalTime.h"
 #include "common/StringTable.h"
 #include "controls/Images.h"
+#include "correction/CorrectionChoices.h"
 #include "correction/LevelCorrector.h"
 #include "ui_WizPageSetNewReference.h"
 #include "wizard/PageCommon.h"
@@ -24,56 +30,60 @@ class CRowTimesModel : public QAbstractListModel {
   void SetTimes(std::vector<TMSystem::CTMDeviceTime> times) {
     beginResetModel();
     times_ = std::move(times);
-    snapshot_ = TakeDisplaySnapshot();
+    display_.emplace(TakeDisplaySnapshot());
     endResetModel();
   }
+  const std::vector<TMSystem::CTMDeviceTime>& Times() const { return times_; }
+  const DataPointDisplay& Display() const { return *display_; }
+
   int rowCount(const QModelIndex& parent) const override {
     return parent.isValid() ? 0 : static_cast<int>(times_.size());
   }
   QVariant data(const QModelIndex& index, int role) const override {
-    if (!index.isValid() || role != Qt::DisplayRole) return {};
-    const auto& time = times_[static_cast<std::size_t>(index.row())];
-    return ToQString(FormatDateTime(TMSystem::DeviceTimeToSystemTime(time), snapshot_));
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) return {};
+    return ToQString(display_->Text(times_[static_cast<std::size_t>(index.row())]));
   }
 
  private:
   std::vector<TMSystem::CTMDeviceTime> times_;
-  DisplaySnapshot snapshot_;
+  std::optional<DataPointDisplay> display_;
 };
 
 namespace {
 
-QDateTime ToDisplayDateTime(const TMSystem::CTMDeviceTime& time) {
-  const SystemTime local = UtcToLocal(TMSystem::DeviceTimeToSystemTime(time), false);
-  return QDateTime(QDate(local.year, local.month, local.day), QTime(local.hour, local.minute, local.second));
+QString PressureHeadText(const CLevelCorrector& corrector) {
+  if (corrector.GetLevelReferenceMode() == kReferenceAtStartOfTest) {
+    return ToQString(StrFormat("%s %s", "Reference set with pressure head:", "Start of test"));
+  }
+  return ToQString(StrFormat("%s %g %s", "Reference set with pressure head:",
+                             static_cast<double>(corrector.GetLevelRefPressure()),
+                             GetUnitAbbreviation(corrector.GetLevelRefPressureUnitId()).c_str()));
 }
 
-// What the page shows of the loaded log, read in one place.
-struct RecordedReference {
-  bool loaded = false;
-  int mode = 0;
-  bool atStartOfTest = false;
-  QString unitName;
-  QString pressureHeadText;
-  QString valueText;
-  std::vector<TMSystem::CTMDeviceTime> rowTimes;
-};
-
-RecordedReference ReadRecordedReference(const CLevelCorrector& corrector) {
-  RecordedReference r;
-  r.loaded = corrector.IsLoaded();
-  r.mode = corrector.GetLevelMeasurementMode();
-  r.atStartOfTest = corrector.GetLevelReferenceMode() == 1;
-  r.unitName = ToQString(GetUnitName(corrector.GetLevelUnitId()));
-  r.pressureHeadText =
-      r.atStartOfTest
-          ? ToQString(StrFormat("%s %s", "Reference set with pressure head:", "Start of test"))
-          : ToQString(StrFormat("%s %g %s", "Reference set with pressure head:",
-                                static_cast<double>(corrector.GetLevelRefPressure()),
-                                GetUnitAbbreviation(corrector.GetLevelRefPressureUnitId()).c_str()));
-  r.valueText = ToQString(StrFormat("%g", static_cast<double>(corrector.GetLevelReferenceVal())));
-  r.rowTimes = corrector.GetRowTimes();
-  return r;
+// The display's picture as a picker's format, so the pickers read as the list does; empty (the
+// picker keeps its own) for a picture with a field a picker cannot show or edit.
+QString PickerFormat(const std::string& picture, bool date) {
+  QString format = ToQString(picture);
+  QString fields = format;
+  fields.remove(QRegularExpression(QStringLiteral("'[^']*'|[^A-Za-z]")));
+  const QString allowed = date ? QStringLiteral("dMy") : QStringLiteral("hHmst");
+  for (const QChar c : fields) {
+    if (!allowed.contains(c)) return {};
+  }
+  // Two-digit years would be typed into the wrong century.
+  if (date && !(fields.contains('d') && fields.contains('M') && fields.contains(QStringLiteral("yyyy")))) return {};
+  if (!date) {
+    // Qt's marker of the half of the day is "AP"; a 12-hour picture without one shows it at the end.
+    const bool twelveHour = fields.contains('h') && !fields.contains('H');
+    if (format.contains(QStringLiteral("tt"))) {
+      format.replace(QStringLiteral("tt"), QStringLiteral("AP"));
+    } else if (fields.contains('t')) {
+      return {};
+    } else if (twelveHour) {
+      format += QStringLiteral("AP");
+    }
+  }
+  return format;
 }
 
 }  // namespace
@@ -84,14 +94,19 @@ CWizPageSetNewReference::CWizPageSetNewReference(CWizSheetPostCorrect& sheet)
       ui_(std::make_unique<Ui::WizPageSetNewReference>()),
       rows_(new CRowTimesModel(this)) {
   ui_->setupUi(this);
+  NameControlsById(this);
   UsePageBackground(this, ImageId::PageBackgroundMode);
+  rows_->SetTimes({});
   ui_->dataPoints->setModel(rows_);
   ui_->dataPoints->setUniformItemSizes(true);
   ui_->dataPoints->setSelectionMode(QAbstractItemView::SingleSelection);
+  ui_->dataPoints->setEditTriggers(QAbstractItemView::NoEditTriggers);
   connect(ui_->atTestDefinition, &QRadioButton::clicked, this, [this] { UseTestDefinition(true); });
   connect(ui_->atDataPoint, &QRadioButton::clicked, this, [this] { UseTestDefinition(false); });
   connect(ui_->dataPoints->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &CWizPageSetNewReference::OnDataPointChanged);
+  connect(ui_->datePicker, &QDateEdit::dateChanged, this, &CWizPageSetNewReference::OnPickerChanged);
+  connect(ui_->timePicker, &QTimeEdit::timeChanged, this, &CWizPageSetNewReference::OnPickerChanged);
 }
 
 CWizPageSetNewReference::~CWizPageSetNewReference() = default;
@@ -99,10 +114,10 @@ CWizPageSetNewReference::~CWizPageSetNewReference() = default;
 bool CWizPageSetNewReference::OnSetActive(int) {
   setFocus();
   switch (sheet_.ChosenMode()) {
-    case 4:
+    case kModeDepthToWater:
       ui_->title->setText(QStringLiteral("Enter corrected level reference for \"Depth to water\""));
       break;
-    case 5:
+    case kModeSurfaceElevation:
       ui_->title->setText(QStringLiteral("Enter corrected level reference for \"Elevation or gauge height/stage\""));
       break;
     default:
@@ -120,67 +135,110 @@ void CWizPageSetNewReference::OnLogLoaded() {
   ShowLogNames(this, nullptr);
   rows_->SetTimes({});
   if (CLevelCorrector* corrector = sheet_.Corrector()) {
-    RecordedReference recorded = ReadRecordedReference(*corrector);
-    ui_->unit->setText(recorded.unitName);
-    ui_->pressureHeadText->setText(recorded.pressureHeadText);
-    ui_->value->setText(recorded.valueText);
+    ui_->unit->setText(ToQString(GetUnitName(corrector->GetLevelUnitId())));
+    ui_->timeZone->setText(ToQString(StrFormat("%s %s", "Time zone:", TimeZoneLabel(CurrentUtcTime()).c_str())));
+    ui_->pressureHeadText->setText(PressureHeadText(*corrector));
+    ui_->value->setText(ToQString(StrFormat("%g", static_cast<double>(corrector->GetLevelReferenceVal()))));
     ShowLogNames(this, corrector);
-    if (!recorded.rowTimes.empty()) {
-      const QDateTime first = ToDisplayDateTime(recorded.rowTimes.front());
-      const QDateTime last = ToDisplayDateTime(recorded.rowTimes.back());
-      ui_->datePicker->setDateRange(first.date(), last.date());
-      ui_->datePicker->setDate(first.date());
-      ui_->timePicker->setTime(first.time());
+
+    rows_->SetTimes(corrector->GetRowTimes());
+    const DisplaySnapshot snapshot = TakeDisplaySnapshot();
+    const QString dateFormat = PickerFormat(snapshot.datePicture, true);
+    const QString timeFormat = PickerFormat(snapshot.timePicture, false);
+    ui_->datePicker->setDisplayFormat(dateFormat.isEmpty() ? QLocale().dateFormat(QLocale::ShortFormat) : dateFormat);
+    ui_->timePicker->setDisplayFormat(timeFormat.isEmpty() ? QStringLiteral("HH:mm:ss") : timeFormat);
+    const auto& times = rows_->Times();
+    const bool hasRows = !times.empty();
+    if (hasRows) {
+      const DataPointDisplay& display = rows_->Display();
+      const SystemTime first = TMSystem::DeviceTimeToSystemTime(display.ReadBack(times.front()));
+      const SystemTime last = TMSystem::DeviceTimeToSystemTime(display.ReadBack(times.back()));
+      first_ = QDateTime(QDate(first.year, first.month, first.day), QTime(first.hour, first.minute, first.second));
+      last_ = QDateTime(QDate(last.year, last.month, last.day), QTime(last.hour, last.minute, last.second));
+      const QSignalBlocker blockDate(ui_->datePicker);
+      ui_->datePicker->setDateRange(first_.date(), last_.date());
+      ShowInPickers(times.front());
     }
-    const bool hadRows = !recorded.rowTimes.empty();
-    rows_->SetTimes(std::move(recorded.rowTimes));
+    // Without rows there is no data point to pick: only the reference at test definition is left.
+    ui_->atDataPoint->setEnabled(hasRows);
     QAbstractButton* radio = ui_->atTestDefinition;
-    if (recorded.loaded && recorded.mode == 3) {
+    if (hasRows && corrector->IsLoaded() && corrector->GetLevelMeasurementMode() == kModeDepth) {
       ui_->atTestDefinition->setEnabled(false);
       radio = ui_->atDataPoint;
     } else {
       ui_->atTestDefinition->setEnabled(true);
     }
     QTimer::singleShot(0, radio, [radio] { radio->click(); });
-    if (hadRows) ui_->dataPoints->setCurrentIndex(rows_->index(0));
+    if (hasRows) ui_->dataPoints->setCurrentIndex(rows_->index(0));
   }
   sheet_.EndBusy();
 }
 
 void CWizPageSetNewReference::UseTestDefinition(bool atTestDefinition) {
   ui_->pressureHeadText->setEnabled(atTestDefinition);
-  for (QWidget* w : {static_cast<QWidget*>(ui_->timeZone), static_cast<QWidget*>(ui_->dateLabel),
-                     static_cast<QWidget*>(ui_->timeLabel), static_cast<QWidget*>(ui_->datePicker),
-                     static_cast<QWidget*>(ui_->timePicker), static_cast<QWidget*>(ui_->dataPoints)}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{ui_->timeZone, ui_->dateLabel, ui_->timeLabel, ui_->datePicker,
+                                                   ui_->timePicker, ui_->dataPointsLabel, ui_->dataPoints}) {
     w->setEnabled(!atTestDefinition);
   }
 }
 
+int CWizPageSetNewReference::SelectedRow() const {
+  const QModelIndexList selected = ui_->dataPoints->selectionModel()->selectedIndexes();
+  return selected.isEmpty() ? -1 : selected.front().row();
+}
+
+// The pickers show a row's time as its list line does, and change without searching again.
+void CWizPageSetNewReference::ShowInPickers(const TMSystem::CTMDeviceTime& utc) {
+  const SystemTime shown = TMSystem::DeviceTimeToSystemTime(rows_->Display().ReadBack(utc));
+  const QSignalBlocker blockDate(ui_->datePicker);
+  const QSignalBlocker blockTime(ui_->timePicker);
+  ui_->datePicker->setDate(QDate(shown.year, shown.month, shown.day));
+  LimitTimeToDay();
+  ui_->timePicker->setTime(QTime(shown.hour, shown.minute, shown.second));
+}
+
+// On the first and last day of the log the time picker keeps within the log's rows.
+void CWizPageSetNewReference::LimitTimeToDay() {
+  const QDate date = ui_->datePicker->date();
+  const QSignalBlocker blockTime(ui_->timePicker);
+  ui_->timePicker->setTimeRange(date == first_.date() ? first_.time() : QTime(0, 0),
+                                date == last_.date() ? last_.time() : QTime(23, 59, 59, 999));
+}
+
 void CWizPageSetNewReference::OnDataPointChanged() {
+  if (selectingFromPickers_) return;  // the pickers keep what the user is typing
   const QModelIndex index = ui_->dataPoints->currentIndex();
-  CLevelCorrector* corrector = sheet_.Corrector();
-  if (!index.isValid() || corrector == nullptr) return;
-  const auto& times = corrector->GetRowTimes();
-  if (static_cast<std::size_t>(index.row()) >= times.size()) return;
-  const QDateTime at = ToDisplayDateTime(times[static_cast<std::size_t>(index.row())]);
-  ui_->datePicker->setDate(at.date());
-  ui_->timePicker->setTime(at.time());
+  const auto& times = rows_->Times();
+  if (!index.isValid() || static_cast<std::size_t>(index.row()) >= times.size()) return;
+  ShowInPickers(times[static_cast<std::size_t>(index.row())]);
+}
+
+void CWizPageSetNewReference::OnPickerChanged() {
+  LimitTimeToDay();
+  const QDate date = ui_->datePicker->date();
+  const QTime time = ui_->timePicker->time();
+  const TMSystem::CTMDeviceTime target =
+      TMSystem::DeviceTimeFromFields(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second());
+  const int line = FindNearestRow(rows_->Times(), target, rows_->Display());
+  if (line < 0) return;
+  const QModelIndex index = rows_->index(line);
+  selectingFromPickers_ = true;
+  ui_->dataPoints->setCurrentIndex(index);
+  selectingFromPickers_ = false;
+  ui_->dataPoints->scrollTo(index, QAbstractItemView::PositionAtTop);
 }
 
 bool CWizPageSetNewReference::OnKillActive(int direction) {
   if (direction != kIdNext && direction != kIdBack) return true;
   CLevelCorrector* corrector = sheet_.Corrector();
   if (corrector == nullptr) return false;
-  if (ui_->atTestDefinition->isChecked()) {
-    if (corrector->IsLoaded()) corrector->SetReferenceRowIndex(-1);
-  } else {
-    const QModelIndex index = ui_->dataPoints->currentIndex();
-    if (!index.isValid()) return false;
-    if (corrector->IsLoaded()) corrector->SetReferenceRowIndex(index.row());
+  int row = -1;
+  if (!ui_->atTestDefinition->isChecked()) {
+    row = SelectedRow();
+    if (row < 0) return false;
   }
-  const auto value = static_cast<float>(LeadingNumber(ui_->value->text()));
-  corrector->SetNewLevelReferenceVal(value);
-  if (corrector->GetLevelReferenceMode() == 1) corrector->SetNewLevelOffset(value);
+  std::string error;
+  ApplyReference(*corrector, row, static_cast<float>(LeadingNumber(ui_->value->text())), error);
   return true;
 }
 

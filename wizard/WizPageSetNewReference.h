@@ -2,6 +2,7 @@
 // The corrected level reference and where it applies: at the reference point set when the test was
 // defined, or at one data point of the log chosen by its date and time.
 
+#include <QDateTime>
 #include <memory>
 #include <vector>
 
@@ -29,6 +30,9 @@ class CWizPageSetNewReference : public CDlgWizardPage {
     kIdValue = 1030,
     kIdDataPoints = 1032,
     kIdUnit = 1033,
+    kIdDateLabel = 1034,
+    kIdTimeLabel = 1035,
+    kIdValueLabel = 1036,
     kIdPressureHeadText = 1040,
     kIdTimeZone = 1061,
     kIdTitle = 1062,
@@ -40,6 +44,9 @@ class CWizPageSetNewReference : public CDlgWizardPage {
   bool OnSetActive(int direction) override;
   bool OnKillActive(int direction) override;
 
+  // The selected list line, which is the index of its data row; -1 when none is.
+  int SelectedRow() const;
+
  protected:
   void customEvent(QEvent* event) override;
 
@@ -47,10 +54,15 @@ class CWizPageSetNewReference : public CDlgWizardPage {
   void OnLogLoaded();
   void UseTestDefinition(bool atTestDefinition);
   void OnDataPointChanged();
+  void OnPickerChanged();
+  void ShowInPickers(const TMSystem::CTMDeviceTime& utc);
+  void LimitTimeToDay();
 
   CWizSheetPostCorrect& sheet_;
   std::unique_ptr<Ui::WizPageSetNewReference> ui_;
   CRowTimesModel* rows_;
+  bool selectingFromPickers_ = false;
+  QDateTime first_, last_;  // the first and last rows as the pickers show them
 };
 
 }  // namespace tvk::wizard

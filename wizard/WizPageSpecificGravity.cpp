@@ -4,6 +4,7 @@
 
 #include "common/Format.h"
 #include "controls/Images.h"
+#include "correction/CorrectionChoices.h"
 #include "correction/LevelCorrector.h"
 #include "ui_WizPageSpecificGravity.h"
 #include "wizard/PageCommon.h"
@@ -14,21 +15,12 @@ namespace tvk::wizard {
 
 namespace {
 
-constexpr float kFresh = 0.999f;
-constexpr float kBrackish = 1.012f;
-constexpr float kSea = 1.024f;
-
 QString GravityText(float value) { return ToQString(StrFormat("%1.6f", static_cast<double>(value))); }
 
-// Dynamic density: recorded with a density factor, or with automatic density correction.
+// Shown as determined by dynamic density: a positive factor, or automatic density correction. Storing
+// (ShouldStoreSpecificGravity) also refuses a negative factor, which the page still offers.
 bool UsesDynamicDensity(const CLevelCorrector& corrector) {
   return corrector.GetDynamicSpecificGravityFactor() > 0.0f ||
-         (corrector.IsLoaded() && corrector.GetAutomaticDensityCorrection() != 0);
-}
-
-// Storing treats any non-zero factor as dynamic density.
-bool KeepsRecordedGravity(const CLevelCorrector& corrector) {
-  return corrector.GetDynamicSpecificGravityFactor() != 0.0f ||
          (corrector.IsLoaded() && corrector.GetAutomaticDensityCorrection() != 0);
 }
 
@@ -37,10 +29,11 @@ bool KeepsRecordedGravity(const CLevelCorrector& corrector) {
 CWizPageSpecificGravity::CWizPageSpecificGravity(CWizSheetPostCorrect& sheet)
     : CDlgWizardPage(kTemplateSpecificGravity), sheet_(sheet), ui_(std::make_unique<Ui::WizPageSpecificGravity>()) {
   ui_->setupUi(this);
+  NameControlsById(this);
   UsePageBackground(this, ImageId::PageBackgroundMode);
-  connect(ui_->freshWater, &QRadioButton::clicked, this, [this] { UsePreset(kFresh); });
-  connect(ui_->brackishWater, &QRadioButton::clicked, this, [this] { UsePreset(kBrackish); });
-  connect(ui_->seaWater, &QRadioButton::clicked, this, [this] { UsePreset(kSea); });
+  connect(ui_->freshWater, &QRadioButton::clicked, this, [this] { UsePreset(kFreshWaterSpecificGravity); });
+  connect(ui_->brackishWater, &QRadioButton::clicked, this, [this] { UsePreset(kBrackishWaterSpecificGravity); });
+  connect(ui_->seaWater, &QRadioButton::clicked, this, [this] { UsePreset(kSeaWaterSpecificGravity); });
   connect(ui_->custom, &QRadioButton::clicked, this, &CWizPageSpecificGravity::UseCustom);
 }
 
@@ -73,14 +66,11 @@ void CWizPageSpecificGravity::OnLogLoaded() {
       ui_->value->setEnabled(ui_->custom->isChecked());
       ui_->value->setReadOnly(!ui_->custom->isChecked());
       QAbstractButton* radio = ui_->custom;
-      if (recorded == kFresh) {
-        radio = ui_->freshWater;
-      } else if (recorded == kBrackish) {
-        radio = ui_->brackishWater;
-      } else if (recorded == kSea) {
-        radio = ui_->seaWater;
-      } else {
-        ui_->value->setText(GravityText(recorded));
+      switch (PresetOf(recorded)) {
+        case SpecificGravityPreset::Fresh: radio = ui_->freshWater; break;
+        case SpecificGravityPreset::Brackish: radio = ui_->brackishWater; break;
+        case SpecificGravityPreset::Sea: radio = ui_->seaWater; break;
+        case SpecificGravityPreset::Custom: ui_->value->setText(GravityText(recorded)); break;
       }
       QTimer::singleShot(0, radio, [radio] { radio->click(); });
     }
@@ -103,9 +93,8 @@ bool CWizPageSpecificGravity::OnKillActive(int direction) {
   if (direction != kIdNext && direction != kIdBack) return true;
   CLevelCorrector* corrector = sheet_.Corrector();
   if (corrector == nullptr) return false;
-  if (!KeepsRecordedGravity(*corrector)) {
-    corrector->SetNewSpecificGravity(static_cast<float>(LeadingNumber(ui_->value->text())));
-  }
+  std::string error;
+  ApplySpecificGravity(*corrector, static_cast<float>(LeadingNumber(ui_->value->text())), error);
   return true;
 }
 

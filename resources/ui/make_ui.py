@@ -148,7 +148,9 @@ write_ui("WizPageSetNewReference", "Level reference", [
     w("QDateEdit", "datePicker", 1003, (X0 + 76, 182, 136, 24), extra={"calendarPopup": "<bool>true</bool>"}),
     w("QLabel", "timeLabel", 1035, (X0 + 30, 212, 44, 24), "Time:", buddy="timePicker"),
     w("QTimeEdit", "timePicker", 1004, (X0 + 76, 212, 136, 24), extra={"displayFormat": "<string>HH:mm:ss</string>"}),
-    w("QListView", "dataPoints", 1032, (X0 + 226, 158, W - 226, 88), access="Data points"),
+    w("QLabel", "dataPointsLabel", None, (X0 + 226, 158, W - 226, 18), "Data points:", buddy="dataPoints"),
+    # A list view does not take its name from a buddy label: it carries the label's text itself.
+    w("QListView", "dataPoints", 1032, (X0 + 226, 178, W - 226, 72), access="Data points:"),
     w("QLabel", "valueLabel", 1036, (X0 + 8, 262, 150, 24), "New level reference:", buddy="value"),
     w("QLineEdit", "value", 1030, (X0 + 160, 262, 120, 24)),
     w("QLabel", "unit", 1033, (X0 + 288, 262, W - 288, 24), ""),
@@ -181,7 +183,8 @@ write_ui("WizPageProcessingFile", "Processing", [
 
 # Log list page (template 1002).
 write_ui("WizPageLogfileList", "Logs", [
-    w("tvk::CAppTreeCtrl", "logTree", 1000, (X0, 16, W, PAGE_H - 32), access="Logs",
+    w("QLabel", "logTreeLabel", None, (X0, 16, W, 20), "Logs:", buddy="logTree"),
+    w("tvk::CAppTreeCtrl", "logTree", 1000, (X0, 40, W, PAGE_H - 56), access="Logs:",
       extra={"headerHidden": "<bool>true</bool>"}),
     w("QLabel", "loading", 1050, (X0, PAGE_H // 2 - 12, W, 24), "Loading files...", bold=BOLD,
       align="Qt::AlignCenter"),

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "correction/LevelCorrector.h"
+#include "platform/TimeZone.h"
 #include "support/SampleLogs.h"
 #include "support/ScopedEnvironment.h"
 
@@ -76,6 +77,58 @@ TEST(FindNearestRow, ReadsRowTimesAsTheLocalTimeShown) {
   const DataPointDisplay display(snapshot);
   EXPECT_EQ(display.ReadBack(At(1'300'000'000.75)), At(1'300'000'000 + 7200));
   EXPECT_EQ(display.Text(At(1'300'000'000)), "2011-03-13 09:06:40");
+}
+
+// The search as the page has always made it: every line's text tried, from the second line on.
+int FindNearestRowByEveryLine(const std::vector<CTMDeviceTime>& times, const CTMDeviceTime& target,
+                              const DataPointDisplay& display) {
+  const auto t = [&](std::size_t i) { return display.ReadBack(times[i]).AsSeconds(); };
+  std::size_t lo = 0, hi = times.size() - 1;
+  while (hi - lo > 1) {
+    const std::size_t h = (hi - lo) / 2;
+    if (target.AsSeconds() <= t(lo + h)) hi -= h; else lo += h;
+  }
+  const std::size_t nearest = t(hi) - target.AsSeconds() < target.AsSeconds() - t(lo) ? hi : lo;
+  const std::string text = display.Text(times[nearest]);
+  for (std::size_t k = 1; k <= times.size(); ++k) {
+    const std::size_t line = k % times.size();
+    if (display.Text(times[line]).rfind(text, 0) == 0) return static_cast<int>(line);
+  }
+  return -1;
+}
+
+TEST(FindNearestRow, LooksOnlyNearTheNearestRowWhereTextsCannotRepeatFartherAway) {
+  // Rows every 7 minutes across the night daylight time ends: local 02:00-03:00 is shown twice.
+  const double start = 1'319'932'800 - 3 * 3600;  // 2011-10-29 21:00 UTC
+  std::vector<CTMDeviceTime> times;
+  for (int i = 0; i < 60; ++i) times.push_back(At(start + 420.0 * i));
+  struct Row {
+    const char* name;
+    bool local;
+    const char* timePicture;
+    bool bounded;
+    const char* datePicture = "yyyy-MM-dd";
+  };
+  const Row rows[] = {
+      {"UTC, seconds", false, "HH:mm:ss", true},
+      {"local, daylight time ends", true, "HH:mm", true},
+      {"hours of varying width", true, "H:mm", false},
+      {"no year", true, "HH:mm", false, "MM-dd"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    DisplaySnapshot snapshot;
+    snapshot.useUtc = !row.local;
+    snapshot.zone = *platform::ParsePosixTimeZone("CET-1CEST,M3.5.0,M10.5.0/3");
+    snapshot.datePicture = row.datePicture;
+    snapshot.timePicture = row.timePicture;
+    const DataPointDisplay display(snapshot);
+    EXPECT_EQ(display.SameTextSpan() > 0, row.bounded);
+    for (int i = -3; i < 65; ++i) {
+      const CTMDeviceTime target = display.ReadBack(At(start + 420.0 * i + 100));
+      ASSERT_EQ(FindNearestRow(times, target, display), FindNearestRowByEveryLine(times, target, display)) << i;
+    }
+  }
 }
 
 TEST(SpecificGravityPreset, PresetsMatchExactly) {

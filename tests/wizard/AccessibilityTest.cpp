@@ -34,10 +34,11 @@ TEST(WizardAccessibility, ButtonsFieldsAndListsCarryNames) {
   };
   const Field fields[] = {
       {&sheet->ReferencePage(), 1030, "New level reference:"},
-      {&sheet->ReferencePage(), 1032, "Data points"},
+      {&sheet->ReferencePage(), 1032, "Data points:"},
       {&sheet->ReferencePage(), 1003, "Date:"},
+      {&sheet->ReferencePage(), 1004, "Time:"},
       {&sheet->SpecificGravityPage(), 1008, "Specific gravity"},
-      {&sheet->LogListPage(), 1000, "Logs"},
+      {&sheet->LogListPage(), 1000, "Logs:"},
   };
   for (const Field& field : fields) {
     SCOPED_TRACE(field.controlId);
@@ -53,6 +54,26 @@ TEST(WizardAccessibility, ButtonsFieldsAndListsCarryNames) {
   QWidget* w = first;
   while (w != sheet->Button(wizard::kIdCancel) && w != first->previousInFocusChain()) w = w->nextInFocusChain();
   EXPECT_EQ(w->nextInFocusChain(), sheet->Button(wizard::kIdBack));
+}
+
+TEST(WizardAccessibility, PageControlsTabTopToBottomLeftToRight) {
+  TempFolder dir;
+  const std::string log = dir.File("well.vxl");
+  WriteLevelLog(AcceptedLog(), log);
+  auto sheet = OpenSheet({log});
+  const std::pair<QWidget*, std::vector<int>> pages[] = {
+      {&sheet->ReferencePage(), {1001, 1002, 1003, 1004, 1032, 1030}},
+      {&sheet->SpecificGravityPage(), {1009, 1010, 1006, 1007, 1008}},
+  };
+  for (const auto& [page, expected] : pages) {
+    std::vector<int> order;
+    QWidget* w = wizard::Control(page, expected.front());
+    do {
+      if (w->focusPolicy() & Qt::TabFocus && ControlId(*w) >= 0 && page->isAncestorOf(w)) order.push_back(ControlId(*w));
+      w = w->nextInFocusChain();
+    } while (w != wizard::Control(page, expected.front()));
+    EXPECT_EQ(order, expected);
+  }
 }
 
 }  // namespace

@@ -96,7 +96,7 @@ TEST(PluginSession, LaunchWithoutFilesListsTheSiteDataLogs) {
       QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->CheckBoxRect(log).center());
       EXPECT_TRUE(WaitFor([sheet] { return sheet->Button(wizard::kIdNext)->isEnabled(); }, 2000));
     }
-    QTest::keyClick(sheet->LogListPage().findChild<QWidget*>("logTree"), Qt::Key_Escape);
+    QTest::keyClick(wizard::Control(&sheet->LogListPage(), 1000), Qt::Key_Escape);
   });
   EXPECT_EQ(session.Launch(), 1);
   EXPECT_TRUE(listed);

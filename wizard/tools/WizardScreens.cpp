@@ -1,16 +1,24 @@
 // Not part of the plug-in: opens the wizard on one log under the offscreen platform, walks through the
 // pages the log's pass shows with the recorded choices, and writes each page as PNG at scale 1 and 2.
 //   wizard_screens LOG OUTPUT_FOLDER
+//   wizard_screens --logs FOLDER OUTPUT_FOLDER   (the log list page on the logs of FOLDER and its subfolders)
 #include <QAbstractButton>
 #include <QApplication>
 #include <QTest>
+#include <QTreeWidget>
 #include <chrono>
 #include <clocale>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 
+#include "common/TextUtil.h"
+#include "common/Utf.h"
 #include "controls/Snapshot.h"
+#include "controls/TMCheckTreeCtrl.h"
+#include "logfile/LogFile.h"
+#include "wizard/SiteLogCatalog.h"
 #include "wizard/WizSheetPostCorrect.h"
 #include "wizard/WizardEvents.h"
 
@@ -40,16 +48,49 @@ bool Save(CWizSheetPostCorrect& sheet, const QString& folder, const QString& nam
   return ok;
 }
 
+// The log list page with the logs of `folder` listed, every site open and the first site checked.
+int SaveLogList(const std::string& folder, const QString& output) {
+  auto& catalog = tvk::wizard::SiteLogCatalog();
+  catalog.clear();
+  std::error_code ec;
+  for (std::filesystem::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string path = it->path().string();
+    if (!tvk::EqualsIgnoreCase(tvk::GetExtension(path), "vxl")) continue;
+    TMSystem::CTMLogFile log;
+    TMSystem::CTMSiteHeader header;
+    if (tvk::Failed(log.Load(path, TMSystem::kLoadOnDemand)) || tvk::Failed(log.GetSiteHeader(header))) continue;
+    catalog.push_back({header.siteName, path});
+  }
+  CWizSheetPostCorrect sheet;
+  sheet.show();
+  QTest::qWait(20);
+  bool ok = Save(sheet, output, QStringLiteral("0-logs-loading"));
+  QCoreApplication::postEvent(&sheet, new tvk::wizard::CWizardEvent(tvk::wizard::kCatalogReady));
+  if (!WaitFor([&sheet] { return sheet.IsBusy() == 0; })) return 1;
+  if (auto* tree = tvk::wizard::Control<QTreeWidget>(&sheet.LogListPage(), 1000)) {
+    tree->expandAll();
+    if (QTreeWidgetItem* root = tree->topLevelItem(0); root != nullptr && root->childCount() > 0) {
+      static_cast<tvk::CTMCheckTreeCtrl*>(tree)->ToggleCheck(root->child(0));
+      QCoreApplication::postEvent(&sheet.LogListPage(), new tvk::wizard::CWizardEvent(tvk::wizard::kTreeCheckChanged));
+    }
+  }
+  ok = Save(sheet, output, QStringLiteral("0-logs")) && ok;
+  sheet.done(QDialog::Rejected);
+  return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: wizard_screens LOG OUTPUT_FOLDER\n");
+  const bool logList = argc == 4 && std::string(argv[1]) == "--logs";
+  if (argc != 3 && !logList) {
+    std::fprintf(stderr, "usage: wizard_screens LOG OUTPUT_FOLDER | --logs FOLDER OUTPUT_FOLDER\n");
     return 2;
   }
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
+  if (logList) return SaveLogList(argv[2], QString::fromLocal8Bit(argv[3]));
   const QString folder = QString::fromLocal8Bit(argv[2]);
 
   CWizSheetPostCorrect sheet;

@@ -1,0 +1,354 @@
+#include <gtest/gtest.h>
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QRadioButton>
+#include <QTimeEdit>
+#include <filesystem>
+#include <optional>
+
+#include "common/LocalTime.h"
+#include "common/TextUtil.h"
+#include "controls/TMCheckTreeCtrl.h"
+#include "correction/CorrectionChoices.h"
+#include "correction/LevelCorrector.h"
+#include "correction/OutputNaming.h"
+#include "support/RunTavisko.h"
+#include "tests/wizard/WizardTestSupport.h"
+#include "wizard/SiteLogCatalog.h"
+
+namespace tvk::test {
+namespace {
+
+using wizard::CWizPageSelectMode;
+using wizard::CWizPageSetNewReference;
+using wizard::CWizPageSpecificGravity;
+using wizard::kIdBack;
+using wizard::kIdNext;
+using TMSystem::CTMDeviceTime;
+using TMSystem::CTMVariant;
+
+template <class T>
+T* Ctl(QWidget& page, int id) {
+  return wizard::Control<T>(&page, id);
+}
+
+void ClickLine(QWidget& page, int line) {
+  auto* list = Ctl<QListView>(page, CWizPageSetNewReference::kIdDataPoints);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(line, 0)).center());
+}
+
+void TypeInto(QWidget& page, int edit, const char* text) {
+  auto* value = Ctl<QLineEdit>(page, edit);
+  value->selectAll();
+  QTest::keyClicks(value, text);
+}
+
+// A sheet on `sample` moved on to the reference page with depth to water chosen.
+std::unique_ptr<wizard::CWizSheetPostCorrect> OnReferencePage(const TempFolder& dir, const LevelLogLayout& sample) {
+  const std::string log = dir.File("well.vxl");
+  WriteLevelLog(sample, log);
+  auto sheet = OpenSheet({log});
+  ClickControl(sheet->ModePage(), CWizPageSelectMode::kIdDepthToWater);
+  Click(*sheet, kIdNext);
+  return sheet;
+}
+
+LevelLogLayout PressureHeadLog(std::size_t rows) {
+  LevelLogLayout sample = AcceptedLog(rows);
+  sample.levelMode = 3;
+  SetEntry(sample.entries, "LevelMeasurementMode", CTMVariant(std::uint16_t{3}));
+  return sample;
+}
+
+// The pickers' date and time: the display's calendar fields of `utc`.
+std::pair<QDate, QTime> Shown(const CTMDeviceTime& utc) {
+  const SystemTime s = TMSystem::DeviceTimeToSystemTime(DataPointDisplay(TakeDisplaySnapshot()).ReadBack(utc));
+  return {QDate(s.year, s.month, s.day), QTime(s.hour, s.minute, s.second)};
+}
+
+TEST(ReferencePage, PressureHeadLogOpensOnTheFirstDataPoint) {
+  TempFolder dir;
+  const LevelLogLayout sample = PressureHeadLog(5);
+  auto sheet = OnReferencePage(dir, sample);
+  auto& page = sheet->ReferencePage();
+  ASSERT_EQ(sheet->CurrentPage(), &page);
+  EXPECT_FALSE(Ctl<QRadioButton>(page, CWizPageSetNewReference::kIdAtTestDefinition)->isEnabled());
+  EXPECT_TRUE(Ctl<QRadioButton>(page, CWizPageSetNewReference::kIdAtDataPoint)->isChecked());
+  EXPECT_TRUE(Ctl<QListView>(page, CWizPageSetNewReference::kIdDataPoints)->isEnabled());
+  EXPECT_EQ(page.SelectedRow(), 0);
+  const auto [date, time] = Shown(RowTime(sample, 0));
+  EXPECT_EQ(Ctl<QDateEdit>(page, CWizPageSetNewReference::kIdDatePicker)->date(), date);
+  EXPECT_EQ(Ctl<QTimeEdit>(page, CWizPageSetNewReference::kIdTimePicker)->time(), time);
+  EXPECT_EQ(Ctl<QDateEdit>(page, CWizPageSetNewReference::kIdDatePicker)->maximumDate(), Shown(RowTime(sample, 4)).first);
+  EXPECT_TRUE(Ctl<QLabel>(page, CWizPageSetNewReference::kIdTimeZone)->text().startsWith("Time zone: "));
+}
+
+TEST(ReferencePage, PickersSelectTheNearestRowAndTheEarlierOnATie) {
+  struct Row {
+    const char* name;
+    std::size_t rows;
+    std::size_t from;  // the picked time is this row's time plus `seconds` (rows are a minute apart)
+    int seconds;
+    int expected;
+    bool kept = true;  // the time picker keeps the time, else it stops at the row's
+  };
+  const Row rows[] = {
+      {"nearer the earlier", 5, 2, 20, 2},
+      {"nearer the later", 5, 2, 40, 3},
+      {"half way", 5, 2, 30, 2},
+      {"before the first", 5, 0, -3600, 0, false},
+      {"after the last", 5, 4, 3600, 4, false},
+      {"one row, a day later", 1, 0, 86400, 0},
+      {"one row, earlier", 1, 0, -50, 0, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempFolder dir;
+    const LevelLogLayout sample = PressureHeadLog(row.rows);
+    auto sheet = OnReferencePage(dir, sample);
+    auto& page = sheet->ReferencePage();
+    ClickLine(page, static_cast<int>(row.rows) - 1);
+    CTMDeviceTime picked = RowTime(sample, row.from);
+    picked.seconds = static_cast<std::uint32_t>(static_cast<std::int64_t>(picked.seconds) + row.seconds);
+    const auto [date, time] = Shown(picked);
+    auto* datePicker = Ctl<QDateEdit>(page, CWizPageSetNewReference::kIdDatePicker);
+    datePicker->setDateRange(QDate(2000, 1, 1), QDate(2040, 1, 1));  // the day after the last row, too
+    datePicker->setDate(date);
+    Ctl<QTimeEdit>(page, CWizPageSetNewReference::kIdTimePicker)->setTime(time);
+    EXPECT_EQ(page.SelectedRow(), row.expected);
+    EXPECT_EQ(Ctl<QTimeEdit>(page, CWizPageSetNewReference::kIdTimePicker)->time(),
+              row.kept ? time : Shown(RowTime(sample, static_cast<std::size_t>(row.expected))).second);
+  }
+}
+
+TEST(ReferencePage, LeavingStoresTheValueBothWaysAndNeedsADataPoint) {
+  struct Row {
+    const char* name;
+    std::uint16_t referenceMode;
+    bool offsetToo;
+  };
+  const Row rows[] = {{"reference at a pressure head", 3, false}, {"reference at the start of the test", 1, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempFolder dir;
+    LevelLogLayout sample = AcceptedLog(5);
+    SetEntry(sample.entries, "LevelReferenceMode", CTMVariant(row.referenceMode));
+    auto sheet = OnReferencePage(dir, sample);
+    auto& page = sheet->ReferencePage();
+    EXPECT_TRUE(Ctl<QRadioButton>(page, CWizPageSetNewReference::kIdAtTestDefinition)->isChecked());
+    EXPECT_EQ(Ctl<QLineEdit>(page, CWizPageSetNewReference::kIdValue)->text(), "10");
+    TypeInto(page, CWizPageSetNewReference::kIdValue, "12.5 m");
+    ClickControl(page, CWizPageSetNewReference::kIdAtDataPoint);
+    ClickLine(page, 3);
+
+    Click(*sheet, kIdBack);
+    ASSERT_EQ(sheet->CurrentPage(), &sheet->ModePage());
+    const CLevelCorrector& corrector = *sheet->Corrector();
+    EXPECT_EQ(corrector.GetReferenceRowIndex(), 3);
+    EXPECT_EQ(corrector.GetNewSettings().GetFloat(LevelField::kLevelReferenceVal), 12.5f);
+    EXPECT_EQ(corrector.GetNewSettings().GetFloat(LevelField::kLevelOffset) == 12.5f, row.offsetToo);
+
+    Click(*sheet, kIdNext);
+    Ctl<QListView>(page, CWizPageSetNewReference::kIdDataPoints)->selectionModel()->clear();
+    Click(*sheet, kIdBack);
+    EXPECT_EQ(sheet->CurrentPage(), &page) << "no data point selected";
+  }
+}
+
+TEST(ReferencePage, LogWithoutRowsOffersOnlyTheTestDefinition) {
+  TempFolder dir;
+  auto sheet = OnReferencePage(dir, AcceptedLog(0));
+  auto& page = sheet->ReferencePage();
+  if (sheet->CurrentPage() != &page) GTEST_SKIP() << "the engine refuses a log without rows";
+  EXPECT_FALSE(Ctl<QRadioButton>(page, CWizPageSetNewReference::kIdAtDataPoint)->isEnabled());
+  EXPECT_TRUE(Ctl<QRadioButton>(page, CWizPageSetNewReference::kIdAtTestDefinition)->isChecked());
+  EXPECT_EQ(Ctl<QListView>(page, CWizPageSetNewReference::kIdDataPoints)->model()->rowCount(), 0);
+}
+
+TEST(SpecificGravityPage, RecordedValueChoosesThePreset) {
+  struct Row {
+    const char* name;
+    std::optional<float> recorded;
+    std::optional<float> dynamicFactor;
+    int checked;
+    const char* text;
+    bool writable;
+  };
+  const Row rows[] = {
+      {"brackish", 1.012f, {}, CWizPageSpecificGravity::kIdBrackishWater, "1.012000", false},
+      {"fresh", 0.999f, {}, CWizPageSpecificGravity::kIdFreshWater, "0.999000", false},
+      {"one", 1.0f, {}, CWizPageSpecificGravity::kIdCustom, "1.000000", true},
+      {"none recorded", {}, {}, CWizPageSpecificGravity::kIdCustom, "0.000000", true},
+      {"negative dynamic factor", 1.024f, -0.5f, CWizPageSpecificGravity::kIdSeaWater, "1.024000", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempFolder dir;
+    LevelLogLayout sample = AcceptedLog(3);
+    SetEntry(sample.entries, "SpecificGravity", row.recorded ? CTMVariant(*row.recorded) : CTMVariant());
+    if (row.dynamicFactor) SetEntry(sample.entries, "DynamicSpecificGravityFactor", CTMVariant(*row.dynamicFactor));
+    auto sheet = OnReferencePage(dir, sample);
+    Click(*sheet, kIdNext);
+    auto& page = sheet->SpecificGravityPage();
+    ASSERT_EQ(sheet->CurrentPage(), &page);
+    EXPECT_TRUE(Ctl<QRadioButton>(page, row.checked)->isChecked());
+    EXPECT_TRUE(Ctl<QRadioButton>(page, CWizPageSpecificGravity::kIdFreshWater)->isEnabled());
+    auto* value = Ctl<QLineEdit>(page, CWizPageSpecificGravity::kIdValue);
+    EXPECT_EQ(value->text(), row.text);
+    EXPECT_EQ(value->isEnabled() && !value->isReadOnly(), row.writable);
+
+    ClickControl(page, CWizPageSpecificGravity::kIdCustom);
+    TypeInto(page, CWizPageSpecificGravity::kIdValue, "1.005");
+    Click(*sheet, kIdBack);
+    const float stored = sheet->Corrector()->GetNewSettings().GetFloat(LevelField::kSpecificGravity);
+    EXPECT_EQ(stored == 1.005f, !row.dynamicFactor) << stored;
+  }
+}
+
+TEST(LogListPage, GroupsBySiteIgnoringCaseAndListsInCatalogueOrder) {
+  TempFolder dir;
+  const std::pair<const char*, const char*> catalogue[] = {
+      {"Lake", "a.vxl"}, {"river", "b.vxl"}, {"LAKE", "c.vxl"}, {"", "d.vxl"}, {"apple", "e.vxl"}};
+  wizard::SiteLogCatalog().clear();
+  for (const auto& [site, file] : catalogue) {
+    WriteLevelLog(AcceptedLog(2), dir.File(file));
+    wizard::SiteLogCatalog().push_back({site, dir.File(file)});
+  }
+  wizard::SiteLogCatalog().push_back({"Lake", dir.File("missing.vxl")});
+
+  auto sheet = std::make_unique<wizard::CWizSheetPostCorrect>();
+  sheet->open();
+  auto& page = sheet->LogListPage();
+  ASSERT_EQ(sheet->CurrentPage(), &page);
+  EXPECT_TRUE(Ctl<QLabel>(page, wizard::CWizPageLogfileList::kIdLoading)->isVisible());
+  EXPECT_NE(sheet->IsBusy(), 0);
+  QCoreApplication::postEvent(sheet.get(), new wizard::CWizardEvent(wizard::kCatalogReady));
+  ASSERT_TRUE(WaitFor([&sheet] { return sheet->IsBusy() == 0; }));
+  EXPECT_FALSE(Ctl<QLabel>(page, wizard::CWizPageLogfileList::kIdLoading)->isVisible());
+
+  auto* tree = Ctl<CTMCheckTreeCtrl>(page, wizard::CWizPageLogfileList::kIdTree);
+  QTreeWidgetItem* root = tree->topLevelItem(0);
+  ASSERT_EQ(root->childCount(), 4);
+  QStringList shown;
+  for (int i = 0; i < root->childCount(); ++i) {
+    QStringList logs;
+    for (int j = 0; j < root->child(i)->childCount(); ++j) logs << root->child(i)->child(j)->text(0);
+    shown << root->child(i)->text(0) + ": " + logs.join(' ');
+  }
+  EXPECT_EQ(shown.join(" | "), "apple: e.vxl | Lake: a.vxl c.vxl | NULL: d.vxl | river: b.vxl");
+  EXPECT_FALSE(sheet->Button(kIdNext)->isEnabled());
+
+  // The keyboard toggles a log as the mouse does.
+  tree->setFocus();
+  tree->setCurrentItem(root->child(3)->child(0));
+  QTest::keyClick(tree, Qt::Key_Space);
+  EXPECT_TRUE(WaitFor([&sheet] { return sheet->Button(kIdNext)->isEnabled(); }, 2000));
+  QTest::keyClick(tree, Qt::Key_Space);
+  EXPECT_TRUE(WaitFor([&sheet] { return !sheet->Button(kIdNext)->isEnabled(); }, 2000));
+
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->CheckBoxRect(root).center());
+  EXPECT_TRUE(WaitFor([&sheet] { return sheet->Button(kIdNext)->isEnabled(); }, 2000));
+  EXPECT_TRUE(CTMCheckTreeCtrl::GetCheck(root->child(1)->child(1)));
+  EXPECT_TRUE(page.OnKillActive(kIdNext));
+  const std::deque<std::string> expected = {dir.File("a.vxl"), dir.File("c.vxl"), dir.File("b.vxl"), dir.File("d.vxl"),
+                                            dir.File("e.vxl")};
+  EXPECT_EQ(sheet->FileList(), expected);
+  EXPECT_EQ(sheet->TotalLogCount(), 5);
+  sheet->FileList().clear();
+  wizard::SiteLogCatalog().clear();
+}
+
+// What two corrected logs hold, but the time of the correction.
+void ExpectSameCorrection(const std::string& wizardFile, const std::string& cliFile) {
+  TMSystem::CTMLogFile a;
+  TMSystem::CTMLogFile b;
+  ASSERT_FALSE(Failed(a.Load(wizardFile, TMSystem::kLoadAll)));
+  ASSERT_FALSE(Failed(b.Load(cliFile, TMSystem::kLoadAll)));
+  // The keys as text; the correction's time differs, and so does the application's name (the test's
+  // executable records itself, as a host does).
+  const auto keys = [](const TMSystem::CTMLogFile& log) {
+    std::vector<TMSystem::CTMConfigEntry> entries;
+    EXPECT_FALSE(Failed(log.GetEntries(entries)));
+    std::vector<std::string> texts;
+    for (const auto& e : entries) {
+      if (e.key != "TVK_TIMESTAMP" && e.key != "TVK_APPNAME") texts.push_back(e.key + "=" + VariantToText(e.value));
+    }
+    return texts;
+  };
+  EXPECT_EQ(keys(a), keys(b));
+  std::vector<TMSystem::CTMDataRow> ra;
+  std::vector<TMSystem::CTMDataRow> rb;
+  ASSERT_FALSE(Failed(a.GetRows(ra)) || Failed(b.GetRows(rb)));
+  EXPECT_EQ(ra, rb);
+  ASSERT_EQ(a.GetNoteCount(), b.GetNoteCount());
+  for (std::size_t i = 0; i < a.GetNoteCount(); ++i) {
+    EXPECT_EQ(a.GetNote(i).type, b.GetNote(i).type);
+    EXPECT_EQ(a.GetNote(i).subType, b.GetNote(i).subType);
+  }
+}
+
+std::string OnlyFile(const std::filesystem::path& folder) {
+  std::vector<std::string> files;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) files.push_back(entry.path().string());
+  return files.size() == 1 ? files.front() : std::string();
+}
+
+TEST(WizardPages, EachModeCorrectsAsTheCommandLineDoes) {
+  struct Row {
+    const char* name;
+    int radio;
+    std::vector<std::string> options;
+  };
+  const Row rows[] = {
+      {"pressure head", CWizPageSelectMode::kIdPressureHead, {"--mode", "pressure-head", "--sg", "1.005"}},
+      {"depth to water",
+       CWizPageSelectMode::kIdDepthToWater,
+       {"--mode", "depth-to-water", "--reference", "12.5", "--at-row", "2", "--sg", "1.005"}},
+      {"elevation",
+       CWizPageSelectMode::kIdElevation,
+       {"--mode", "elevation", "--reference", "12.5", "--at-row", "2", "--sg", "1.005"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempFolder wizardDir;
+    TempFolder cliDir;
+    const std::string wizardLog = wizardDir.File("well.vxl");
+    const std::string cliLog = cliDir.File("well.vxl");
+    WriteLevelLog(AcceptedLog(6), wizardLog);
+    WriteLevelLog(AcceptedLog(6), cliLog);
+
+    auto sheet = OpenSheet({wizardLog});
+    ClickControl(sheet->ModePage(), row.radio);
+    Click(*sheet, kIdNext);
+    if (row.radio != CWizPageSelectMode::kIdPressureHead) {
+      auto& page = sheet->ReferencePage();
+      ASSERT_EQ(sheet->CurrentPage(), &page);
+      ClickControl(page, CWizPageSetNewReference::kIdAtDataPoint);
+      ClickLine(page, 2);
+      TypeInto(page, CWizPageSetNewReference::kIdValue, "12.5");
+      Click(*sheet, kIdNext);
+    }
+    auto& gravity = sheet->SpecificGravityPage();
+    ASSERT_EQ(sheet->CurrentPage(), &gravity);
+    ClickControl(gravity, CWizPageSpecificGravity::kIdCustom);
+    TypeInto(gravity, CWizPageSpecificGravity::kIdValue, "1.005");
+    Click(*sheet, kIdNext);
+    ASSERT_TRUE(WaitForDone(*sheet));
+
+    std::vector<std::string> args = {"correct", cliLog};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    const RunResult run = RunTavisko(args, cliDir.Path().string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string fromWizard = OnlyFile(wizardDir.Path() / kCorrectedFolderName);
+    const std::string fromCli = OnlyFile(cliDir.Path() / kCorrectedFolderName);
+    ASSERT_FALSE(fromWizard.empty() || fromCli.empty());
+    ExpectSameCorrection(fromWizard, fromCli);
+  }
+}
+
+}  // namespace
+}  // namespace tvk::test
