@@ -112,7 +112,8 @@ TEST(FindNearestRow, LooksOnlyNearTheNearestRowWhereTextsCannotRepeatFartherAway
   const Row rows[] = {
       {"UTC, seconds", false, "HH:mm:ss", true},
       {"local, daylight time ends", true, "HH:mm", true},
-      {"hours of varying width", true, "H:mm", false},
+      {"hours of varying width, which never begin one another", true, "H:mm", true},
+      {"seconds that grow into a longer text", false, "HH:mm:s", false},
       {"no year", true, "HH:mm", false, "MM-dd"},
   };
   for (const Row& row : rows) {
