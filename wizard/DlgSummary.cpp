@@ -58,6 +58,8 @@ CDlgSummary::CDlgSummary(const QString& filePath, const QString& levelOption, co
   layout->addLayout(values);
   layout->addWidget(chart_, 1);
   layout->addWidget(buttons);
+  // Room for the chart's legend with the longest mode names and units.
+  resize(sizeHint().expandedTo(QSize(760, 560)));
 }
 
 void CDlgSummary::LoadChart(const QString& sourcePath) { chart_->LoadLogs(sourcePath, filePath_); }

@@ -18,6 +18,8 @@
 #include "controls/Snapshot.h"
 #include "controls/TMCheckTreeCtrl.h"
 #include "logfile/LogFile.h"
+#include "correction/LevelCorrector.h"
+#include "wizard/DlgSummary.h"
 #include "wizard/SiteLogCatalog.h"
 #include "wizard/WizSheetPostCorrect.h"
 #include "wizard/WizardEvents.h"
@@ -35,12 +37,12 @@ bool WaitFor(const std::function<bool()>& done, int ms = 60000) {
   return true;
 }
 
-bool Save(CWizSheetPostCorrect& sheet, const QString& folder, const QString& name) {
+bool Save(QWidget& window, const QString& folder, const QString& name) {
   QTest::qWait(20);  // posted clicks and repaints
   bool ok = true;
   for (int scale : {1, 2}) {
     const QString path = QStringLiteral("%1/%2@%3x.png").arg(folder, name).arg(scale);
-    if (!tvk::SaveSnapshot(sheet, path, scale)) {
+    if (!tvk::SaveSnapshot(window, path, scale)) {
       std::fprintf(stderr, "wizard_screens: cannot write %s\n", qPrintable(path));
       ok = false;
     }
@@ -119,6 +121,19 @@ int main(int argc, char** argv) {
   }
   if (!WaitFor([&sheet] { return sheet.Button(tvk::wizard::kIdOk)->isEnabled(); })) return 1;
   ok = Save(sheet, folder, nameOf(sheet.CurrentPage())) && ok;
+  // The summary of the corrected file, as the processing page's Summary button shows it.
+  if (const tvk::CLevelCorrector* corrector = sheet.Corrector()) {
+    const std::string source = corrector->GetPath();
+    if (auto summary = tvk::MakeCorrectionSummary(QString::fromStdString(tvk::GetFolderPart(source)),
+                                                  QString::fromStdString(corrector->GetOutputName()),
+                                                  QString::fromStdString(source), &sheet)) {
+      summary->show();
+      ok = Save(*summary, folder, QStringLiteral("5-summary")) && ok;
+    } else {
+      std::fprintf(stderr, "wizard_screens: the corrected file has no summary\n");
+      ok = false;
+    }
+  }
   sheet.OnOkButton();
   return ok ? 0 : 1;
 }
