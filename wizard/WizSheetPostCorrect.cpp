@@ -71,11 +71,16 @@ CWizSheetPostCorrect::CWizSheetPostCorrect(QWidget* parent)
       gravityPage_(*this),
       processingPage_(*this) {
   setWindowTitle(QStringLiteral("Tavisko"));
-  AddPage(&logList_);
-  AddPage(&modePage_);
-  AddPage(&referencePage_);
-  AddPage(&gravityPage_);
-  AddPage(&processingPage_);
+  // Screen readers announce a page by its role in the pass.
+  const std::pair<CDlgWizardPage*, const char*> pages[] = {{&logList_, "Logs"},
+                                                          {&modePage_, "Level measurement mode"},
+                                                          {&referencePage_, "Level reference"},
+                                                          {&gravityPage_, "Specific gravity"},
+                                                          {&processingPage_, "Processing"}};
+  for (const auto& [page, name] : pages) {
+    page->setAccessibleName(QString::fromLatin1(name));
+    AddPage(page);
+  }
 }
 
 CWizSheetPostCorrect::~CWizSheetPostCorrect() {

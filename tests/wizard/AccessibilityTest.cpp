@@ -25,6 +25,7 @@ TEST(WizardAccessibility, ButtonsFieldsAndListsCarryNames) {
   const std::pair<int, const char*> buttons[] = {
       {wizard::kIdOk, "OK"}, {wizard::kIdCancel, "Cancel"}, {wizard::kIdNext, "Next"}, {wizard::kIdBack, "Back"}};
   for (const auto& [id, name] : buttons) EXPECT_EQ(AccessibleName(sheet->Button(id)), name);
+  EXPECT_EQ(AccessibleName(&sheet->ModePage()), "Level measurement mode");
 
   // Every field a user types into or picks from is named, by its label or its own name.
   struct Field {
