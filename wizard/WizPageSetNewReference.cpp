@@ -21,31 +21,33 @@
 
 namespace tvk::wizard {
 
-// The log's row times as list lines; a line's text is made only when the view shows it, so a log of a
-// million rows costs one copy of its times and nothing more.
+// The log's row times as list lines; a line's text is made only when the view shows it, and the times are
+// the corrector's own, shared, so a log of a million rows costs no copy.
 class CRowTimesModel : public QAbstractListModel {
  public:
   using QAbstractListModel::QAbstractListModel;
 
-  void SetTimes(std::vector<TMSystem::CTMDeviceTime> times) {
+  using SharedTimes = std::shared_ptr<const std::vector<TMSystem::CTMDeviceTime>>;
+
+  void SetTimes(SharedTimes times) {
     beginResetModel();
-    times_ = std::move(times);
+    times_ = times ? std::move(times) : std::make_shared<const std::vector<TMSystem::CTMDeviceTime>>();
     display_.emplace(TakeDisplaySnapshot());
     endResetModel();
   }
-  const std::vector<TMSystem::CTMDeviceTime>& Times() const { return times_; }
+  const std::vector<TMSystem::CTMDeviceTime>& Times() const { return *times_; }
   const DataPointDisplay& Display() const { return *display_; }
 
   int rowCount(const QModelIndex& parent) const override {
-    return parent.isValid() ? 0 : static_cast<int>(times_.size());
+    return parent.isValid() ? 0 : static_cast<int>(times_->size());
   }
   QVariant data(const QModelIndex& index, int role) const override {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) return {};
-    return ToQString(display_->Text(times_[static_cast<std::size_t>(index.row())]));
+    return ToQString(display_->Text((*times_)[static_cast<std::size_t>(index.row())]));
   }
 
  private:
-  std::vector<TMSystem::CTMDeviceTime> times_;
+  SharedTimes times_ = std::make_shared<const std::vector<TMSystem::CTMDeviceTime>>();
   std::optional<DataPointDisplay> display_;
 };
 
@@ -96,7 +98,7 @@ CWizPageSetNewReference::CWizPageSetNewReference(CWizSheetPostCorrect& sheet)
   ui_->setupUi(this);
   NameControlsById(this);
   UsePageBackground(this, ImageId::PageBackgroundMode);
-  rows_->SetTimes({});
+  rows_->SetTimes(nullptr);
   ui_->dataPoints->setModel(rows_);
   ui_->dataPoints->setUniformItemSizes(true);
   ui_->dataPoints->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -133,7 +135,7 @@ void CWizPageSetNewReference::customEvent(QEvent* event) {
 void CWizPageSetNewReference::OnLogLoaded() {
   ShowPassInfo(this, sheet_);
   ShowLogNames(this, nullptr);
-  rows_->SetTimes({});
+  rows_->SetTimes(nullptr);
   if (CLevelCorrector* corrector = sheet_.Corrector()) {
     ui_->unit->setText(ToQString(GetUnitName(corrector->GetLevelUnitId())));
     ui_->timeZone->setText(ToQString(StrFormat("%s %s", "Time zone:", TimeZoneLabel(CurrentUtcTime()).c_str())));
@@ -141,7 +143,7 @@ void CWizPageSetNewReference::OnLogLoaded() {
     ui_->value->setText(ToQString(StrFormat("%g", static_cast<double>(corrector->GetLevelReferenceVal()))));
     ShowLogNames(this, corrector);
 
-    rows_->SetTimes(corrector->GetRowTimes());
+    rows_->SetTimes(corrector->ShareRowTimes());
     const DisplaySnapshot snapshot = TakeDisplaySnapshot();
     const QString dateFormat = PickerFormat(snapshot.datePicture, true);
     const QString timeFormat = PickerFormat(snapshot.timePicture, false);
