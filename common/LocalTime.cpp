@@ -179,14 +179,10 @@ int FieldValue(Field field, const SystemTime& time) {
 }
 
 void AppendStrftime(std::string& out, const std::string& conversion, const SystemTime& time) {
-  std::tm fields{};
-  fields.tm_year = time.year - 1900;
-  fields.tm_mon = time.month - 1;
-  fields.tm_mday = time.day;
-  fields.tm_hour = time.hour;
-  fields.tm_min = time.minute;
-  fields.tm_sec = time.second;
+  std::tm fields = ToTmFields(time);
   // Pictures format with weekday and day of the year 0.
+  fields.tm_wday = 0;
+  fields.tm_yday = 0;
   char buffer[256];
   out.append(buffer, std::strftime(buffer, sizeof buffer, conversion.c_str(), &fields));
 }

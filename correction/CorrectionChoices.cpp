@@ -98,25 +98,17 @@ DataPointDisplay::DataPointDisplay(const DisplaySnapshot& snapshot) : snapshot_(
   // A field is shown when changing it alone changes the text.
   const SystemTime base = MakeSystemTime(2021, 3, 4, 5, 6, 7, 0);
   const std::string baseText = FieldsText(snapshot_, base);
-  const auto shows = [&](SystemTime changed) { return FieldsText(snapshot_, changed) != baseText; };
-  SystemTime t = base;
-  t.year = 2022;
-  showsYear_ = shows(t);
-  t = base;
-  t.month = 4;
-  showsMonth_ = shows(t);
-  t = base;
-  t.day = 5;
-  showsDay_ = shows(t);
-  t = base;
-  t.hour = 6;
-  showsHour_ = shows(t);
-  t = base;
-  t.minute = 7;
-  showsMinute_ = shows(t);
-  t = base;
-  t.second = 8;
-  showsSecond_ = shows(t);
+  const auto shows = [&](std::uint16_t SystemTime::*field, int value) {
+    SystemTime changed = base;
+    changed.*field = static_cast<std::uint16_t>(value);
+    return FieldsText(snapshot_, changed) != baseText;
+  };
+  showsYear_ = shows(&SystemTime::year, 2022);
+  showsMonth_ = shows(&SystemTime::month, 4);
+  showsDay_ = shows(&SystemTime::day, 5);
+  showsHour_ = shows(&SystemTime::hour, 6);
+  showsMinute_ = shows(&SystemTime::minute, 7);
+  showsSecond_ = shows(&SystemTime::second, 8);
 
   // Texts of one length begin one with the other only when equal; showing every field down to the
   // minute and the half of the day, equal texts then lie within a minute of local time, plus the
