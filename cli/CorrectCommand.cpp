@@ -16,38 +16,43 @@
 #include "common/LocalTime.h"
 #include "common/TextUtil.h"
 #include "correction/CorrectionChoices.h"
+#include "correction/CorrectionPass.h"
 #include "correction/LevelCorrector.h"
 #include "correction/OutputNaming.h"
 
 namespace tvk::cli {
 namespace {
 
-// The wizard's pages in their order, with what each page preselects for what the options leave open.
-bool ApplyOptions(CLevelCorrector& corrector, const CorrectOptions& options, std::string& reason) {
-  CorrectionChoices choices = DefaultChoices(corrector);
-  if (options.mode) choices.mode = *options.mode;
-  if (!IsLevelMode(choices.mode)) {
+// The wizard's steps in their order, each option taking the place of what the step preselects.
+bool ApplyOptions(CCorrectionPass& pass, const CorrectOptions& options, std::string& reason) {
+  if (options.mode && !pass.ChooseMode(*options.mode, reason)) return false;
+  if (!pass.CanLeaveMode(reason)) {
     reason = "the log has no level measurement mode; give one with --mode";
     return false;
   }
-  const auto rows = static_cast<long long>(corrector.GetRowTimes().size());
+  const CLevelCorrector& corrector = pass.Corrector();
+  const auto rows = static_cast<long long>(pass.RowCount());
+  int row = pass.ReferenceRow();
   if (options.atRow) {
     if (*options.atRow < 0 || *options.atRow >= rows) {
       reason = "row " + std::to_string(*options.atRow) + " is not in the log (" + std::to_string(rows) + " rows)";
       return false;
     }
-    choices.referenceRow = static_cast<int>(*options.atRow);
+    row = static_cast<int>(*options.atRow);
   } else if (options.at) {
     double seconds = 0;
     ParseIsoTime(*options.at, seconds);
     // Compared as the reference page compares: at the resolution of the display texts.
     const DataPointDisplay display(TakeDisplaySnapshot());
     const auto target = display.ReadBack(TMSystem::DeviceTimeFromSeconds(seconds));
-    choices.referenceRow = FindNearestRow(corrector.GetRowTimes(), target, display);
+    row = FindNearestRow(corrector.GetRowTimes(), target, display);
   }
-  if (options.reference) choices.referenceValue = *options.reference;
-  if (options.specificGravity) choices.specificGravity = *options.specificGravity;
-  return ApplyChoices(corrector, choices, reason) != 0;
+  if (pass.NeedsReference() &&
+      !pass.SetReference(row, options.reference.value_or(pass.Choices().referenceValue), reason)) {
+    return false;
+  }
+  if (options.specificGravity && !pass.SetGravity(*options.specificGravity, reason)) return false;
+  return pass.Apply(reason) != 0;
 }
 
 int CorrectWithProgress(CLevelCorrector& corrector, const std::string& file, bool progress) {
@@ -66,9 +71,14 @@ bool CorrectOne(const std::string& file, const CorrectOptions& options, std::str
     result = reason.empty() ? "the log cannot be corrected" : reason;
     return false;
   }
-  CLevelCorrector corrector;
-  if (!corrector.Open(file) || !ApplyOptions(corrector, options, reason) ||
-      !CorrectWithProgress(corrector, file, options.progress)) {
+  auto shared = std::make_shared<CLevelCorrector>();
+  CLevelCorrector& corrector = *shared;
+  if (!corrector.Open(file)) {
+    result = corrector.GetErrorText();
+    return false;
+  }
+  CCorrectionPass pass(shared);
+  if (!ApplyOptions(pass, options, reason) || !CorrectWithProgress(corrector, file, options.progress)) {
     result = reason.empty() ? corrector.GetErrorText() : reason;
     return false;
   }
@@ -120,38 +130,6 @@ int RunCorrect(const std::vector<std::string>& files, const CorrectOptions& opti
   return status;
 }
 
-bool ParseDecimalFloat(std::string_view text, float& value) {
-  // Digits with an optional point and exponent: no hexadecimal, "nan", "inf" or surrounding blanks.
-  std::size_t i = text.starts_with('+') || text.starts_with('-') ? 1 : 0;
-  const auto digits = [&] {
-    const std::size_t from = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-    return i - from;
-  };
-  std::size_t mantissa = digits();
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    mantissa += digits();
-  }
-  if (mantissa == 0) return false;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    if (digits() == 0) return false;
-  }
-  if (i != text.size()) return false;
-  const std::size_t from = text.starts_with('+') ? 1 : 0;
-  float parsed = 0;
-  const auto [end, ec] = std::from_chars(text.data() + from, text.data() + text.size(), parsed);
-  // Out of range either way: too large for a float, or so small that only a denormal holds it.
-  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(parsed) ||
-      std::fpclassify(parsed) == FP_SUBNORMAL) {
-    return false;
-  }
-  value = parsed;
-  return true;
-}
-
 void AddCorrectCommand(CLI::App& app, int& status) {
   struct Inputs {
     std::vector<std::string> files;
@@ -181,7 +159,7 @@ void AddCorrectCommand(CLI::App& app, int& status) {
       ->check([](const std::string& text) {
         if (text == "fresh" || text == "brackish" || text == "sea") return std::string();
         float value = 0;
-        return ParseDecimalFloat(text, value) && value > 0
+        return ParseDecimalFloat(text, value) && SpecificGravityRefusal(value).empty()
                    ? std::string()
                    : "specific gravity must be fresh, brackish, sea or a positive decimal number: " + text;
       });
@@ -204,7 +182,7 @@ void AddCorrectCommand(CLI::App& app, int& status) {
       options.specificGravity = kSeaWaterSpecificGravity;
     } else if (ParseDecimalFloat(in->sg, value)) {
       options.specificGravity = value;
-      if (value < 0.9f || value > 1.3f) {
+      if (IsUnusualSpecificGravity(value)) {
         std::cerr << "warning: specific gravity " << in->sg << " is outside 0.9 to 1.3\n";
       }
     }

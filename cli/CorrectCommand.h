@@ -35,8 +35,4 @@ int RunCorrect(const std::vector<std::string>& files, const CorrectOptions& opti
 // the text is no such time.
 bool ParseIsoTime(const std::string& text, double& seconds);
 
-// A finite decimal number ("12", "-0.5", "1.2e3") that a float holds without overflow or denormal
-// loss; false for anything else, hexadecimal, "nan" and "inf" included.
-bool ParseDecimalFloat(std::string_view text, float& value);
-
 }  // namespace tvk::cli
