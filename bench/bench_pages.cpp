@@ -28,7 +28,6 @@
 #include "correction/LevelCorrector.h"
 #include "logfile/LogFile.h"
 #include "logfile/notes/UserNotes.h"
-#include "plugin/SiteDataScan.h"
 #include "wizard/WizPageSelectMode.h"
 #include "wizard/WizSheetPostCorrect.h"
 #include "wizard/WizardEvents.h"
@@ -98,17 +97,14 @@ ReferenceTimes ReferencePage(const std::string& logPath) {
   sheet.SetTotalLogCount(1);
   sheet.RemovePage(0);
   sheet.show();
-  WaitFor([&sheet] { return sheet.IsBusy() == 0; });
-  QTest::qWait(1);
+  WaitFor([&sheet] { return !sheet.IsBusy(); });
   tvk::wizard::Control<QAbstractButton>(&sheet.ModePage(), tvk::wizard::CWizPageSelectMode::kIdDepthToWater)->click();
   sheet.OnNextButton();
   auto& page = sheet.ReferencePage();
   QTest::qWait(20);
 
-  sheet.BeginBusy(1);
   auto start = Clock::now();
-  QCoreApplication::sendEvent(&page, new tvk::wizard::CWizardEvent(tvk::wizard::kLogLoaded));
-  QCoreApplication::processEvents();  // the posted radio click and the repaint of the shown lines
+  page.OnLogLoaded();
   page.repaint();
   t.loaded = Ms(start);
 
@@ -134,11 +130,10 @@ ReferenceTimes ReferencePage(const std::string& logPath) {
 
 double ScanAndTree(const std::string& folder, int* shownLogs) {
   CWizSheetPostCorrect sheet;
-  sheet.show();
-  QTest::qWait(1);
+  sheet.LogListPage().SetFolder(folder);
   const auto start = Clock::now();
-  tvk::wizard::SiteLogCatalog() = tvk::plugin::ScanSiteFolder(folder);
-  QCoreApplication::sendEvent(&sheet.LogListPage(), new tvk::wizard::CWizardEvent(tvk::wizard::kCatalogReady));
+  sheet.show();
+  WaitFor([&sheet] { return sheet.LogListPage().IsScanned(); });
   const double ms = Ms(start);
   auto* tree = tvk::wizard::Control<QTreeWidget>(&sheet.LogListPage(), 1000);
   *shownLogs = 0;

@@ -100,7 +100,7 @@ Times Wizard(const std::string& log, CStallProbe& probe) {
   probe.Start();
   auto start = Clock::now();
   sheet.show();  // the mode page is entered and starts loading
-  WaitFor([&sheet] { return sheet.IsBusy() == 0; });
+  WaitFor([&sheet] { return !sheet.IsBusy(); });
   t.open = Seconds(start);
   if (sheet.Corrector() == nullptr || !sheet.Corrector()->IsLoaded()) {
     std::fprintf(stderr, "bench_wizard: the wizard did not load the log: %s\n",

@@ -11,7 +11,6 @@
 #include "correction/LevelCorrector.h"
 #include "common/StringTable.h"
 #include "platform/MessageBox.h"
-#include "plugin/SiteDataScan.h"
 #include "wizard/WizSheetPostCorrect.h"
 
 namespace tvk::plugin {
@@ -99,14 +98,9 @@ int CSession::Launch() {
   if (sheet_ == nullptr) return 0;
   {
     const CNumericLocaleScope numbers;
-    std::unique_ptr<CSiteDataScan> scan;
-    if (sheet_->FileList().empty()) {
-      scan = std::make_unique<CSiteDataScan>(*sheet_);
-    } else {
-      sheet_->RemovePage(0);
-    }
+    // Without files the wizard starts on the log list, which scans the site folder itself.
+    if (!sheet_->FileList().empty()) sheet_->RemovePage(0);
     sheet_->exec();
-    scan.reset();  // stops waiting for the window and joins before the sheet can go
   }
   sheet_->FileList().clear();
   sheet_->SetTotalLogCount(0);

@@ -13,8 +13,6 @@ class CWizSheetPostCorrect;
 
 namespace tvk::plugin {
 
-class CSiteDataScan;
-
 class CSession {
  public:
   CSession();

@@ -15,6 +15,7 @@ bool CDlgWizardPage::CanGoNext() { return true; }
 bool CDlgWizardPage::CanGoBack() { return true; }
 bool CDlgWizardPage::CanCancel() { return true; }
 bool CDlgWizardPage::CanFinish() { return true; }
+void CDlgWizardPage::AdjustButtons(CTMDlgWizardFrame&) {}
 
 void CDlgWizardPage::OnOK() {
   if (frame_ != nullptr) frame_->OnOkButton();

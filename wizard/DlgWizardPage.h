@@ -34,6 +34,11 @@ class CDlgWizardPage : public CTMDialog {
   virtual bool CanGoBack();
   virtual bool CanCancel();
   virtual bool CanFinish();
+  // The next log's pass is in place (or none is left): a page of the pass shows it.
+  virtual void OnLogLoaded() {}
+  // Called after the frame has set its buttons for this page, so a page that holds a button (a running
+  // correction holds Back, OK and Cancel) has the last word, whatever moved the buttons.
+  virtual void AdjustButtons(CTMDlgWizardFrame& frame);
 
   // A page never ends itself: Enter and Escape are the frame's OK and Cancel.
   void OnOK() override;

@@ -2,7 +2,6 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <charconv>
 
 #include "controls/ControlId.h"
 #include "controls/ImageExt.h"
@@ -33,16 +32,6 @@ void UsePageBackground(QWidget* page, int imageId) {
 void ShowBulb(CImageExt* bulb) {
   bulb->SetTransparentColor(QColor(0, 255, 0));
   bulb->SetBitmap(ImageId::LightBulb);
-}
-
-double LeadingNumber(const QString& text) {
-  const QByteArray bytes = text.trimmed().toLatin1();
-  const char* begin = bytes.constData();
-  const char* end = begin + bytes.size();
-  if (begin != end && *begin == '+') ++begin;
-  double value = 0.0;
-  const auto [ptr, ec] = std::from_chars(begin, end, value);
-  return ec == std::errc() ? value : 0.0;
 }
 
 LogNames ReadLogNames(CLevelCorrector& corrector) {

@@ -53,8 +53,4 @@ void UsePageBackground(QWidget* page, int imageId);
 // The light bulb in front of hints, its pure green drawn transparent.
 void ShowBulb(tvk::CImageExt* bulb);
 
-// The leading number of `text` with a full stop as decimal point, 0 when it has none (how the
-// pages have always read their edit boxes, whatever the user's locale).
-double LeadingNumber(const QString& text);
-
 }  // namespace tvk::wizard

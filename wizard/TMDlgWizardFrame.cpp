@@ -1,6 +1,8 @@
 #include "wizard/TMDlgWizardFrame.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QLabel>
 #include <QEvent>
 #include <QMetaObject>
 #include <QPushButton>
@@ -27,6 +29,13 @@ CTMDlgWizardFrame::CTMDlgWizardFrame(QWidget* parent) : CTMDialog(kFrameTemplate
   connect(ok_, &QAbstractButton::clicked, this, &CTMDlgWizardFrame::OnOkButton);
   ok_->setEnabled(false);
   back_->setEnabled(false);
+  refusal_ = new QLabel(this);
+  refusal_->setObjectName(QStringLiteral("refusal"));
+  refusal_->setWordWrap(true);
+  refusal_->setTextFormat(Qt::PlainText);
+  refusal_->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+  refusal_->setStyleSheet(QStringLiteral("color: #b00020;"));
+  refusal_->hide();
 }
 
 CTMDlgWizardFrame::~CTMDlgWizardFrame() {
@@ -98,7 +107,20 @@ bool CTMDlgWizardFrame::SetActivePage(CDlgWizardPage* page, int direction) {
   return true;
 }
 
+void CTMDlgWizardFrame::ShowRefusal(const QString& reason) {
+  refusal_->setText(reason);
+  refusal_->setVisible(!reason.isEmpty());
+  if (reason.isEmpty()) return;
+  refusal_->raise();
+  // A screen reader says it at once, as it would a message box.
+  QAccessibleEvent alert(refusal_, QAccessible::Alert);
+  QAccessible::updateAccessibility(&alert);
+}
+
+QString CTMDlgWizardFrame::Refusal() const { return refusal_->isVisible() ? refusal_->text() : QString(); }
+
 void CTMDlgWizardFrame::ShowPage(CDlgWizardPage* page, int direction) {
+  ShowRefusal({});
   if (current_ != nullptr) current_->hide();
   page->show();
   current_ = page;
@@ -139,6 +161,7 @@ void CTMDlgWizardFrame::UpdateButtons() {
   back_->setEnabled(GetPrevPageIndex() >= 0);
   next_->setEnabled(next >= 0);
   ok_->setEnabled(next < 0);
+  if (current_ != nullptr) current_->AdjustButtons(*this);
 }
 
 void CTMDlgWizardFrame::SetPageSkipped(int templateId, bool skip) {
@@ -234,6 +257,9 @@ void CTMDlgWizardFrame::PlaceButtons() {
     x -= 8;
   }
   for (QAbstractButton* b : {cancel_, back_, next_, ok_}) b->resize(b->sizeHint());
+  // A refusal reads between Cancel and the buttons that move on.
+  const int left = cancel_->x() + cancel_->sizeHint().width() + margin;
+  refusal_->setGeometry(left, height() - kButtonRowHeight, back_->x() - margin - left, kButtonRowHeight);
 }
 
 void CTMDlgWizardFrame::LayOut() {

@@ -8,6 +8,7 @@
 #include "controls/TMDialog.h"
 
 class QAbstractButton;
+class QLabel;
 
 namespace tvk::wizard {
 
@@ -29,6 +30,9 @@ class CTMDlgWizardFrame : public CTMDialog {
   int GetNextPageIndex() const;
   int GetPrevPageIndex() const;
   void UpdateButtons();
+  // Says why the current page cannot be left, below it beside the buttons, until the page changes.
+  void ShowRefusal(const QString& reason);
+  QString Refusal() const;
   void SetPageSkipped(int templateId, bool skip);
   void ClosePages();
 
@@ -83,6 +87,7 @@ class CTMDlgWizardFrame : public CTMDialog {
   QAbstractButton* cancel_ = nullptr;
   QAbstractButton* next_ = nullptr;
   QAbstractButton* back_ = nullptr;
+  QLabel* refusal_ = nullptr;
 };
 
 }  // namespace tvk::wizard

@@ -1,19 +1,22 @@
 #include "wizard/WizPageLogfileList.h"
 
 #include <QAbstractButton>
-#include <algorithm>
+#include <QTreeWidgetItemIterator>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "common/TextUtil.h"
-#include "common/Utf.h"
+#include "common/WorkingFolders.h"
 #include "controls/Images.h"
-#include "correction/LevelCorrector.h"
 #include "ui_WizPageLogfileList.h"
 #include "wizard/PageCommon.h"
-#include "wizard/SiteLogCatalog.h"
 #include "wizard/WizSheetPostCorrect.h"
 #include "wizard/WizardEvents.h"
 
 namespace tvk::wizard {
+
+namespace {
+constexpr int kPathRole = Qt::UserRole + 1;
+}
 
 CWizPageLogfileList::CWizPageLogfileList(CWizSheetPostCorrect& sheet)
     : CDlgWizardPage(kTemplateLogList), sheet_(sheet), ui_(std::make_unique<Ui::WizPageLogfileList>()) {
@@ -21,90 +24,88 @@ CWizPageLogfileList::CWizPageLogfileList(CWizSheetPostCorrect& sheet)
   NameControlsById(this);
   UsePageBackground(this, ImageId::PageBackgroundMode);
   ui_->logTree->SetIcons({ImageIcon(ImageId::TreeFolder), ImageIcon(ImageId::TreeSite), ImageIcon(ImageId::TreeLog)});
-  // The tree posts kTreeCheckChanged for mouse toggles; Next follows keyboard toggles as well.
-  connect(ui_->logTree, &CTMCheckTreeCtrl::checkToggled, this, [this] { UpdateNext(); });
+  ui_->empty->hide();
+  // Next follows every way a check changes: mouse, keyboard, assistive technology.
+  connect(ui_->logTree, &CTMCheckTreeCtrl::checkToggled, this, [this] { sheet_.UpdateButtons(); });
+  connect(&scan_, &QFutureWatcher<std::vector<SiteLog>>::finished, this, &CWizPageLogfileList::OnScanned);
 }
 
-CWizPageLogfileList::~CWizPageLogfileList() = default;
+CWizPageLogfileList::~CWizPageLogfileList() { stopScan_->store(true); }
 
 bool CWizPageLogfileList::OnSetActive(int) {
   setFocus();
-  if (!firstShown_) {
+  if (!scanned_ && !scan_.isRunning()) {
     ui_->loading->show();
-    sheet_.BeginBusy(1);
-    firstShown_ = true;
+    if (folder_.empty()) folder_ = GetSiteDataDir();
+    sheet_.SetBusy(true);
+    scan_.setFuture(QtConcurrent::run(
+        [folder = folder_, stop = stopScan_] { return ScanSiteFolder(folder, stop.get()); }));
   }
-  UpdateNext();
   return true;
 }
 
-void CWizPageLogfileList::customEvent(QEvent* event) {
-  if (event->type() == EventType(kCatalogReady)) {
-    BuildGroups();
-    FillTree();
-    ui_->loading->hide();
-    sheet_.EndBusy();
-  } else if (event->type() == EventType(kTreeCheckChanged)) {
-    UpdateNext();
+void CWizPageLogfileList::OnScanned() {
+  std::vector<SiteLog> logs;
+  try {
+    logs = scan_.future().takeResult();
+  } catch (const std::exception&) {
+    logs.clear();  // listed as an empty folder
   }
+  scanned_ = true;
+  FillTree(GroupBySite(logs));
+  ui_->loading->hide();
+  if (logs.empty()) {
+    ui_->empty->setText(
+        ToQString("No logs to correct were found in " + folder_ +
+                  ".\n\nThe wizard lists the logs of the \"Site Data\" folder in the host application's working "
+                  "folder (its WorkingDir setting, else \"Dovmark Data\" in your documents folder). Set the working "
+                  "folder in the host application, or open the logs from it."));
+    ui_->empty->show();
+  }
+  sheet_.SetBusy(false);
+  sheet_.UpdateButtons();
+  emit catalogReady();
 }
 
-void CWizPageLogfileList::BuildGroups() {
-  groups_.clear();
-  for (const SLogInfo& info : SiteLogCatalog()) {
-    if (CheckLogFile(info.filePath) != 1) continue;
-    LogEntry entry{info.siteName, info.filePath, nullptr};
-    auto group = std::find_if(groups_.begin(), groups_.end(), [&info](const SiteGroup& g) {
-      return Utf16Length(g.siteName) == Utf16Length(info.siteName) && EqualsIgnoreCase(g.siteName, info.siteName);
-    });
-    if (group == groups_.end()) {
-      groups_.push_back(SiteGroup{info.siteName, {}, nullptr});
-      group = groups_.end() - 1;
-    }
-    group->entries.push_back(std::move(entry));
-  }
-}
-
-void CWizPageLogfileList::FillTree() {
+void CWizPageLogfileList::FillTree(const std::vector<SiteGroup>& groups) {
   CAppTreeCtrl* tree = ui_->logTree;
   tree->clear();
   QTreeWidgetItem* root = tree->InsertItem(QStringLiteral("Site Data"), 0);
-  for (SiteGroup& group : groups_) {
+  root->setToolTip(0, ToQString(folder_));
+  for (const SiteGroup& group : groups) {
     const QString name = group.siteName.empty() ? QStringLiteral("NULL") : ToQString(group.siteName);
-    group.item = tree->InsertItem(name, 1, root, true);
-    for (LogEntry& entry : group.entries) {
-      entry.item = tree->InsertItem(ToQString(GetFileNamePart(entry.filePath)), 2, group.item, true);
-      entry.item->setToolTip(0, ToQString(entry.filePath));
+    QTreeWidgetItem* site = tree->InsertItem(name, 1, root, true);
+    for (const SiteLog& log : group.logs) {
+      QTreeWidgetItem* item = tree->InsertItem(ToQString(GetFileNamePart(log.filePath)), 2, site, true);
+      item->setToolTip(0, ToQString(log.filePath));
+      item->setData(0, kPathRole, ToQString(log.filePath));
     }
   }
   root->setExpanded(true);
 }
 
-void CWizPageLogfileList::UpdateNext() {
-  if (Frame() == nullptr || !Frame()->WindowCreated()) return;
-  bool anyChecked = false;
-  for (const SiteGroup& group : groups_) {
-    for (const LogEntry& entry : group.entries) {
-      if (entry.item != nullptr && CTMCheckTreeCtrl::GetCheck(entry.item)) anyChecked = true;
+// The checked logs as the tree shows them, top to bottom: the order of the passes.
+std::vector<std::string> CWizPageLogfileList::CheckedLogs() const {
+  std::vector<std::string> logs;
+  for (QTreeWidgetItemIterator it(ui_->logTree); *it != nullptr; ++it) {
+    const QTreeWidgetItem* item = *it;
+    if (item->childCount() == 0 && item->data(0, kPathRole).isValid() && CTMCheckTreeCtrl::GetCheck(item)) {
+      logs.push_back(item->data(0, kPathRole).toString().toStdString());
     }
   }
-  const bool last = Frame()->GetNextPageIndex() < 0;
-  Frame()->Button(kIdNext)->setEnabled(anyChecked && !last);
+  return logs;
+}
+
+void CWizPageLogfileList::AdjustButtons(CTMDlgWizardFrame& frame) {
+  if (frame.GetNextPageIndex() >= 0 && CheckedLogs().empty()) frame.Button(kIdNext)->setEnabled(false);
 }
 
 bool CWizPageLogfileList::OnKillActive(int direction) {
   if (direction != kIdNext) return true;
-  sheet_.FileList().clear();
-  int total = 0;
-  for (const SiteGroup& group : groups_) {
-    for (const LogEntry& entry : group.entries) {
-      if (entry.item != nullptr && CTMCheckTreeCtrl::GetCheck(entry.item)) {
-        ++total;
-        sheet_.FileList().push_back(entry.filePath);
-      }
-    }
-  }
-  sheet_.SetTotalLogCount(total);
+  const std::vector<std::string> logs = CheckedLogs();
+  if (logs.empty()) return false;
+  sheet_.FileList().assign(logs.begin(), logs.end());
+  sheet_.SetTotalLogCount(static_cast<int>(logs.size()));
   return true;
 }
 

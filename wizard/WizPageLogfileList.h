@@ -1,14 +1,16 @@
 #pragma once
-// First page when the host gave no logs: the logs of the "Site Data" folder as a tree grouped by site,
-// each with a check box; leaving with Next turns the checks into the sheet's list of logs.
+// First page when the host gave no logs: the logs of the "Site Data" folder, scanned off the
+// user-interface thread, as a tree grouped by site, each with a check box; leaving with Next turns the
+// checked logs, top to bottom, into the sheet's list of logs.
 
+#include <QFutureWatcher>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "correction/SiteDataScan.h"
 #include "wizard/DlgWizardPage.h"
-
-class QTreeWidgetItem;
 
 namespace Ui {
 class WizPageLogfileList;
@@ -29,30 +31,30 @@ class CWizPageLogfileList : public CDlgWizardPage {
 
   bool OnSetActive(int direction) override;
   bool OnKillActive(int direction) override;
+  void AdjustButtons(CTMDlgWizardFrame& frame) override;
 
- protected:
-  void customEvent(QEvent* event) override;
+  // The folder the page lists: set before the page first shows, else the working folder's "Site Data".
+  void SetFolder(const std::string& folder) { folder_ = folder; }
+  const std::string& Folder() const { return folder_; }
+  // Whether the scan has reported.
+  bool IsScanned() const { return scanned_; }
+
+ signals:
+  // The scan has reported and the tree is filled.
+  void catalogReady();
 
  private:
-  struct LogEntry {
-    std::string siteName;
-    std::string filePath;
-    QTreeWidgetItem* item = nullptr;
-  };
-  struct SiteGroup {
-    std::string siteName;
-    std::vector<LogEntry> entries;
-    QTreeWidgetItem* item = nullptr;
-  };
-
-  void BuildGroups();
-  void FillTree();
-  void UpdateNext();
+  void OnScanned();
+  void FillTree(const std::vector<SiteGroup>& groups);
+  std::vector<std::string> CheckedLogs() const;
 
   CWizSheetPostCorrect& sheet_;
   std::unique_ptr<Ui::WizPageLogfileList> ui_;
-  std::vector<SiteGroup> groups_;
-  bool firstShown_ = false;
+  std::string folder_;
+  bool scanned_ = false;
+  // Shared with the scan, which may outlive the page.
+  std::shared_ptr<std::atomic<bool>> stopScan_ = std::make_shared<std::atomic<bool>>(false);
+  QFutureWatcher<std::vector<SiteLog>> scan_;
 };
 
 }  // namespace tvk::wizard

@@ -1,13 +1,12 @@
 #include "wizard/WizPageProcessingFile.h"
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QCoreApplication>
-#include <system_error>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "common/ErrorLog.h"
-#include "controls/Images.h"
 #include "common/TextUtil.h"
+#include "controls/Images.h"
+#include "correction/CorrectionPass.h"
 #include "correction/LevelCorrector.h"
 #include "correction/OutputNaming.h"
 #include "ui_WizPageProcessingFile.h"
@@ -19,9 +18,6 @@
 namespace tvk::wizard {
 
 namespace {
-
-// Posted by the correction thread when it ends, so the page need not wait for the next tick.
-constexpr int kCorrectionEnded = 872;
 
 // The correction of one log: Correct, then SaveCorrected into `folder`. Empty when both succeeded,
 // else what went wrong.
@@ -41,33 +37,25 @@ CWizPageProcessingFile::CWizPageProcessingFile(CWizSheetPostCorrect& sheet)
   UsePageBackground(this, ImageId::PageBackgroundMode);
   ShowBulb(ui_->bulb);
   ui_->failure->hide();
+  ui_->output->hide();
   ui_->bulb->hide();
   ui_->hint->hide();
-  progressTimer_.setSingleShot(true);
+  progressTimer_.setInterval(500);
   connect(&progressTimer_, &QTimer::timeout, this, &CWizPageProcessingFile::OnProgressTimer);
+  connect(&correction_, &QFutureWatcher<std::string>::finished, this, &CWizPageProcessingFile::OnCorrectionEnded);
   connect(ui_->summary, &QPushButton::clicked, this, [this] {
-    CLevelCorrector* corrector = sheet_.Corrector();
-    if (corrector == nullptr) return;
-    ShowCorrectionSummary(ToQString(logFolder_), ToQString(corrector->GetOutputName()), ToQString(corrector->GetPath()),
-                          this);
+    if (corrector_ == nullptr) return;
+    ShowCorrectionSummary(ToQString(logFolder_), ToQString(corrector_->GetOutputName()),
+                          ToQString(corrector_->GetPath()), this);
   });
 }
 
-CWizPageProcessingFile::~CWizPageProcessingFile() { WaitForCorrection(); }
-
-void CWizPageProcessingFile::customEvent(QEvent* event) {
-  if (event->type() == EventType(kLogLoaded)) {
-    OnLogLoaded();
-  } else if (event->type() == EventType(kCorrectionEnded) && worker_.joinable()) {
-    progressTimer_.stop();
-    OnProgressTimer();
-  }
-}
+// A correction still running keeps its corrector alive by itself and was asked to stop by the sheet.
+CWizPageProcessingFile::~CWizPageProcessingFile() = default;
 
 void CWizPageProcessingFile::OnLogLoaded() {
   ShowPassInfo(this, sheet_);
   if (CLevelCorrector* corrector = sheet_.Corrector()) logFolder_ = GetFolderPart(corrector->GetPath());
-  sheet_.EndBusy();
 }
 
 bool CWizPageProcessingFile::OnSetActive(int) {
@@ -79,71 +67,87 @@ bool CWizPageProcessingFile::OnSetActive(int) {
   ui_->hint->hide();
   ui_->failure->clear();
   ui_->failure->hide();
+  ui_->output->clear();
+  ui_->output->hide();
   ui_->progress->setValue(0);
-  CLevelCorrector* corrector = sheet_.Corrector();
-  if (corrector != nullptr && !worker_.joinable()) {
-    ShowLogNames(this, corrector);
-    finished_ = false;
-    failure_.clear();
-    const std::string folder = DefaultOutputFolder(corrector->GetPath());
-    try {
-      worker_ = std::thread([this, folder] { CorrectLog(folder); });
-    } catch (const std::system_error&) {
-      return true;  // nothing runs; the buttons stay as the frame set them
-    }
-    for (int id : {kIdBack, kIdOk, kIdCancel}) sheet_.Button(id)->setEnabled(false);
-    progressTimer_.start(0);
+  state_ = State::Idle;
+  CCorrectionPass* pass = sheet_.Pass();
+  if (pass == nullptr) return true;
+  corrector_ = pass->SharedCorrector();
+  ShowLogNames(this, corrector_.get());
+  std::string reason;
+  if (pass->Apply(reason) != 1) {
+    state_ = State::Done;
+    ShowOutcome(reason.empty() ? corrector_->GetErrorText() : reason);
+    return true;
   }
+  state_ = State::Correcting;
+  const std::string folder = DefaultOutputFolder(corrector_->GetPath());
+  correction_.setFuture(QtConcurrent::run([corrector = corrector_, folder]() -> std::string {
+    try {
+      std::string failure = RunCorrection(*corrector, folder);
+      if (!failure.empty()) WriteErrorLog("Post-correction of " + corrector->GetPath() + " failed: " + failure);
+      return failure;
+    } catch (const std::exception& e) {
+      return e.what();
+    }
+  }));
+  progressTimer_.start();
+  sheet_.UpdateButtons();
   return true;
 }
 
-void CWizPageProcessingFile::CorrectLog(const std::string& folder) {
-  CLevelCorrector& corrector = *sheet_.Corrector();
-  failure_ = RunCorrection(corrector, folder);
-  if (!failure_.empty()) WriteErrorLog("Post-correction of " + corrector.GetPath() + " failed: " + failure_);
-  finished_ = true;
-  QCoreApplication::postEvent(this, new CWizardEvent(kCorrectionEnded));
+void CWizPageProcessingFile::AdjustButtons(CTMDlgWizardFrame& frame) {
+  // The pass cannot go back once its correction has begun; OK and Cancel wait for its end.
+  if (state_ == State::Idle) return;
+  frame.Button(kIdBack)->setEnabled(false);
+  frame.Button(kIdOk)->setEnabled(state_ == State::Done);
+  frame.Button(kIdCancel)->setEnabled(state_ == State::Done);
 }
 
 void CWizPageProcessingFile::OnProgressTimer() {
-  progressTimer_.stop();
-  CLevelCorrector* corrector = sheet_.Corrector();
-  if (corrector != nullptr) ui_->progress->setValue(corrector->GetProgress());
-  if (!worker_.joinable()) return;
-  // The thread says when it ends; the timer only refreshes the bar meanwhile.
-  if (!finished_) {
-    progressTimer_.start(500);
-    return;
-  }
-  worker_.join();
-  if (corrector != nullptr) ui_->progress->setValue(100);
-  ShowDone();
+  if (corrector_ != nullptr) ui_->progress->setValue(corrector_->GetProgress());
 }
 
-void CWizPageProcessingFile::ShowDone() {
-  ui_->status->setText(QStringLiteral("Post correction complete."));
+void CWizPageProcessingFile::StopCorrection() {
+  if (state_ != State::Correcting) return;
+  corrector_->RequestStop();
+  ui_->status->setText(QStringLiteral("Stopping the correction..."));
+}
+
+void CWizPageProcessingFile::OnCorrectionEnded() {
+  progressTimer_.stop();
+  std::string failure;
+  try {
+    failure = correction_.future().takeResult();
+  } catch (const std::exception& e) {
+    failure = e.what();
+  }
+  state_ = State::Done;
+  if (failure.empty()) ui_->progress->setValue(100);
+  ShowOutcome(failure);
+  emit correctionEnded();
+}
+
+void CWizPageProcessingFile::ShowOutcome(const std::string& failure) {
+  const bool done = failure.empty();
+  ui_->status->setText(done ? QStringLiteral("Post correction complete.") : QStringLiteral("Post correction failed."));
+  if (done) {
+    // Named, so the user can find it; the folder is the hover text.
+    const std::string folder = DefaultOutputFolder(corrector_->GetPath());
+    ui_->output->setText(QStringLiteral("Saved as: ") + ToQString(corrector_->GetOutputName()));
+    ui_->output->setToolTip(ToQString(folder));
+    ui_->output->show();
+  } else {
+    ui_->failure->setText(ToQString(failure));
+    ui_->failure->show();
+  }
   ui_->bulb->show();
   ui_->hint->setText(sheet_.FileList().empty() ? QStringLiteral("Click on the check box to end.")
                                                 : QStringLiteral("Click on the check box to continue."));
   ui_->hint->show();
-  ui_->summary->setEnabled(true);
-  if (!failure_.empty()) {
-    ui_->failure->setText(ToQString(failure_));
-    ui_->failure->show();
-  }
-  sheet_.Button(kIdOk)->setEnabled(true);
-  sheet_.Button(kIdCancel)->setEnabled(true);
-}
-
-void CWizPageProcessingFile::WaitForCorrection() {
-  progressTimer_.stop();
-  if (!worker_.joinable()) return;
-  const bool showWait = QApplication::instance() != nullptr && !finished_;
-  // The window is going: nothing of an unfinished correction is saved.
-  if (CLevelCorrector* corrector = sheet_.Corrector()) corrector->RequestStop();
-  if (showWait) QApplication::setOverrideCursor(Qt::WaitCursor);
-  worker_.join();
-  if (showWait) QApplication::restoreOverrideCursor();
+  ui_->summary->setEnabled(done);
+  sheet_.UpdateButtons();
 }
 
 }  // namespace tvk::wizard

@@ -1,17 +1,21 @@
 #pragma once
-// Last page of a log's pass: corrects the log on a worker thread, shows the progress, and when the
-// work has ended tells the user to press OK (the check mark) to go on or to end.
+// Last page of a log's pass: hands the pass's choices to the corrector, corrects the log off the
+// user-interface thread, shows the progress, and when the work has ended says how it went (the file
+// written, or why not) and tells the user to press OK (the check mark) to go on or to end.
 
+#include <QFutureWatcher>
 #include <QTimer>
-#include <atomic>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "wizard/DlgWizardPage.h"
 
 namespace Ui {
 class WizPageProcessingFile;
+}
+
+namespace tvk {
+class CLevelCorrector;
 }
 
 namespace tvk::wizard {
@@ -36,30 +40,33 @@ class CWizPageProcessingFile : public CDlgWizardPage {
   ~CWizPageProcessingFile() override;
 
   bool OnSetActive(int direction) override;
+  void OnLogLoaded() override;
+  void AdjustButtons(CTMDlgWizardFrame& frame) override;
 
-  // Whether a correction thread exists (running, or ended and not yet collected by the timer).
-  bool IsCorrecting() const { return worker_.joinable(); }
-  // Blocks until the correction thread has ended; the wizard calls it before the corrector goes.
-  void WaitForCorrection();
+  // Whether a correction runs (started and not yet reported back).
+  bool IsCorrecting() const { return state_ == State::Correcting; }
+  // Asks a running correction to stop; correctionEnded follows when it has.
+  void StopCorrection();
   const std::string& LogFolder() const { return logFolder_; }
 
- protected:
-  void customEvent(QEvent* event) override;
+ signals:
+  // A correction has ended (done, failed or stopped) and its outcome is shown.
+  void correctionEnded();
 
  private:
-  void OnLogLoaded();
+  enum class State { Idle, Correcting, Done };
   void OnProgressTimer();
-  void CorrectLog(const std::string& folder);
-  void ShowDone();
+  void OnCorrectionEnded();
+  void ShowOutcome(const std::string& failure);
 
   CWizSheetPostCorrect& sheet_;
   std::unique_ptr<Ui::WizPageProcessingFile> ui_;
   QTimer progressTimer_;
   std::string logFolder_;
-  std::thread worker_;
-  std::atomic<bool> finished_{false};
-  // Written by the worker before `finished_` is set, read after it is joined.
-  std::string failure_;
+  State state_ = State::Idle;
+  // The corrector the running correction works on; kept here for its progress and a stop request.
+  std::shared_ptr<CLevelCorrector> corrector_;
+  QFutureWatcher<std::string> correction_;
 };
 
 }  // namespace tvk::wizard

@@ -1,8 +1,9 @@
 #include "wizard/WizPageSelectMode.h"
 
-#include <QTimer>
+#include <QSignalBlocker>
 
 #include "controls/Images.h"
+#include "correction/CorrectionPass.h"
 #include "correction/LevelCorrector.h"
 #include "ui_WizPageSelectMode.h"
 #include "wizard/PageCommon.h"
@@ -11,37 +12,14 @@
 
 namespace tvk::wizard {
 
-namespace {
-
-constexpr int kPressureHead = 3;
-constexpr int kDepthToWater = 4;
-constexpr int kElevation = 5;
-
-// What the log says about its mode, read in one place.
-struct RecordedMode {
-  bool loaded = false;
-  int mode = 0;  // 0 when the log has none
-  bool canBecomePressureHead = false;
-};
-
-RecordedMode ReadRecordedMode(const CLevelCorrector& corrector) {
-  RecordedMode recorded;
-  recorded.loaded = corrector.IsLoaded();
-  recorded.mode = corrector.GetLevelMeasurementMode();
-  // A reference taken at the start of the test cannot be turned back into a pressure head.
-  recorded.canBecomePressureHead =
-      recorded.loaded && (recorded.mode == kPressureHead || corrector.GetLevelReferenceMode() != 1);
-  return recorded;
-}
-
-}  // namespace
-
 CWizPageSelectMode::CWizPageSelectMode(CWizSheetPostCorrect& sheet)
     : CDlgWizardPage(kTemplateSelectMode), sheet_(sheet), ui_(std::make_unique<Ui::WizPageSelectMode>()) {
   ui_->setupUi(this);
-  connect(ui_->pressureHead, &QRadioButton::clicked, this, [this] { ShowMode(kPressureHead); });
-  connect(ui_->depthToWater, &QRadioButton::clicked, this, [this] { ShowMode(kDepthToWater); });
-  connect(ui_->elevation, &QRadioButton::clicked, this, [this] { ShowMode(kElevation); });
+  for (const std::uint16_t mode : {kModeDepth, kModeDepthToWater, kModeSurfaceElevation}) {
+    connect(Radio(mode), &QAbstractButton::toggled, this, [this, mode](bool checked) {
+      if (checked) OnModeChecked(mode);
+    });
+  }
   UsePageBackground(this, ImageId::PageBackgroundMode);
   ShowBulb(ui_->upperBulb);
   ShowBulb(ui_->lowerBulb);
@@ -50,16 +28,32 @@ CWizPageSelectMode::CWizPageSelectMode(CWizSheetPostCorrect& sheet)
 
 CWizPageSelectMode::~CWizPageSelectMode() = default;
 
+QAbstractButton* CWizPageSelectMode::Radio(std::uint16_t mode) const {
+  switch (mode) {
+    case kModeDepth: return ui_->pressureHead;
+    case kModeDepthToWater: return ui_->depthToWater;
+    case kModeSurfaceElevation: return ui_->elevation;
+    default: return nullptr;
+  }
+}
+
+void CWizPageSelectMode::ClearChoice() {
+  const QSignalBlocker block(ui_->modeGroup);
+  ui_->modeGroup->setExclusive(false);
+  for (QAbstractButton* radio : ui_->modeGroup->buttons()) {
+    const QSignalBlocker blockRadio(radio);
+    radio->setChecked(false);
+  }
+  ui_->modeGroup->setExclusive(true);
+  HideModeViews();
+}
+
 bool CWizPageSelectMode::OnSetActive(int direction) {
   setFocus();
   if (direction == kIdNext) {
     // Every pass starts here: forget the last log and load the next one.
-    ui_->modeGroup->setExclusive(false);
-    for (QAbstractButton* radio : ui_->modeGroup->buttons()) radio->setChecked(false);
-    ui_->modeGroup->setExclusive(true);
+    ClearChoice();
     ShowLogNames(this, nullptr);
-    HideModeViews();
-    sheet_.BeginBusy(4);  // one count for each page that answers the loaded log
     sheet_.StartLoadNextLog();
   }
   return true;
@@ -67,52 +61,45 @@ bool CWizPageSelectMode::OnSetActive(int direction) {
 
 bool CWizPageSelectMode::OnKillActive(int direction) {
   if (direction != kIdNext) return true;
-  CLevelCorrector* corrector = sheet_.Corrector();
-  if (corrector == nullptr) return false;
-  int mode = 0;
-  if (ui_->pressureHead->isChecked()) {
-    mode = kPressureHead;
-  } else if (ui_->depthToWater->isChecked()) {
-    mode = kDepthToWater;
-  } else if (ui_->elevation->isChecked()) {
-    mode = kElevation;
+  CCorrectionPass* pass = sheet_.Pass();
+  std::string reason = "The log could not be loaded.";
+  if (pass == nullptr || !pass->CanLeaveMode(reason)) {
+    sheet_.ShowRefusal(ToQString(reason));
+    return false;
   }
-  // A log of none of the three modes stays here until the user picks one.
-  if (mode == 0) return false;
-  sheet_.SetChosenMode(mode);
-  corrector->SetNewLevelMeasurementMode(static_cast<std::uint16_t>(mode));
   return true;
 }
 
-void CWizPageSelectMode::customEvent(QEvent* event) {
-  if (event->type() == EventType(kLogLoaded)) OnLogLoaded();
+void CWizPageSelectMode::OnLogLoaded() {
+  ShowPassInfo(this, sheet_);
+  CCorrectionPass* pass = sheet_.Pass();
+  if (pass == nullptr) return;
+  for (const std::uint16_t mode : {kModeDepth, kModeDepthToWater, kModeSurfaceElevation}) {
+    Radio(mode)->setEnabled(pass->IsModeOffered(mode));
+  }
+  ShowLogNames(this, &pass->Corrector());
+  if (QAbstractButton* radio = Radio(pass->Mode())) {
+    {
+      const QSignalBlocker block(radio);
+      radio->setChecked(true);
+    }
+    OnModeChecked(pass->Mode());
+  } else {
+    ClearChoice();
+  }
 }
 
-void CWizPageSelectMode::OnLogLoaded() {
-  CLevelCorrector* corrector = sheet_.Corrector();
-  const RecordedMode recorded = corrector != nullptr ? ReadRecordedMode(*corrector) : RecordedMode{};
-  if (corrector != nullptr) ui_->pressureHead->setEnabled(recorded.canBecomePressureHead);
-  ShowPassInfo(this, sheet_);
-  if (corrector != nullptr) {
-    QAbstractButton* radio = nullptr;
-    switch (recorded.mode) {
-      case kPressureHead:
-        radio = ui_->pressureHead;
-        break;
-      case kDepthToWater:
-        radio = ui_->depthToWater;
-        break;
-      case kElevation:
-        radio = ui_->elevation;
-        break;
-      default:
-        break;
-    }
-    // Posted, so the click's handler runs after this message, as a user's click would.
-    if (radio != nullptr) QTimer::singleShot(0, radio, [radio] { radio->click(); });
-    ShowLogNames(this, corrector);
+void CWizPageSelectMode::OnModeChecked(std::uint16_t mode) {
+  CCorrectionPass* pass = sheet_.Pass();
+  if (pass == nullptr) return;
+  std::string reason;
+  if (!pass->ChooseMode(mode, reason)) {
+    sheet_.ShowRefusal(ToQString(reason));
+    return;
   }
-  sheet_.EndBusy();
+  sheet_.ShowRefusal({});
+  sheet_.SetPageSkipped(kTemplateReference, !pass->NeedsReference());
+  ShowMode(mode);
 }
 
 void CWizPageSelectMode::HideModeViews() {
@@ -124,21 +111,20 @@ void CWizPageSelectMode::HideModeViews() {
   for (QWidget* view : views) view->hide();
 }
 
-void CWizPageSelectMode::ShowMode(int mode) {
-  sheet_.SetPageSkipped(kTemplateReference, mode == kPressureHead);
+void CWizPageSelectMode::ShowMode(std::uint16_t mode) {
   HideModeViews();
   auto showPicture = [](CImageExt* picture, int image) {
     picture->SetBitmap(image);
     picture->show();
   };
   switch (mode) {
-    case kPressureHead:
+    case kModeDepth:
       showPicture(ui_->upperPicture, ImageId::ModeDepth);
       ui_->captionDepth->show();
       ui_->captionDepthWell->show();
       ui_->upperText->setText(QStringLiteral("Use to measure amount of head or water height over sensor."));
       break;
-    case kDepthToWater:
+    case kModeDepthToWater:
       showPicture(ui_->upperPicture, ImageId::ModeDepthToWater);
       ui_->captionDepthToWater->show();
       ui_->captionDtwWell->show();

@@ -2,9 +2,12 @@
 // First page of every log's pass: loads the next log, shows its site and name, preselects its recorded
 // level measurement mode and lets the user pick the new one.
 
+#include <cstdint>
 #include <memory>
 
 #include "wizard/DlgWizardPage.h"
+
+class QAbstractButton;
 
 namespace Ui {
 class WizPageSelectMode;
@@ -36,15 +39,16 @@ class CWizPageSelectMode : public CDlgWizardPage {
 
   bool OnSetActive(int direction) override;
   bool OnKillActive(int direction) override;
-
- protected:
-  void customEvent(QEvent* event) override;
+  void OnLogLoaded() override;
 
  private:
-  void OnLogLoaded();
-  // Shows the pictures and texts of `mode` (3, 4 or 5) and whether the reference page takes part.
-  void ShowMode(int mode);
+  // However a radio got checked (click, key, accessibility action, setChecked), the pass follows.
+  void OnModeChecked(std::uint16_t mode);
+  QAbstractButton* Radio(std::uint16_t mode) const;
+  // Shows the pictures and texts of `mode` (3, 4 or 5).
+  void ShowMode(std::uint16_t mode);
   void HideModeViews();
+  void ClearChoice();
 
   CWizSheetPostCorrect& sheet_;
   std::unique_ptr<Ui::WizPageSelectMode> ui_;

@@ -4,7 +4,6 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <optional>
 
 #include "common/Calendar.h"
@@ -13,6 +12,7 @@
 #include "common/StringTable.h"
 #include "controls/Images.h"
 #include "correction/CorrectionChoices.h"
+#include "correction/CorrectionPass.h"
 #include "correction/LevelCorrector.h"
 #include "ui_WizPageSetNewReference.h"
 #include "wizard/PageCommon.h"
@@ -52,15 +52,6 @@ class CRowTimesModel : public QAbstractListModel {
 };
 
 namespace {
-
-QString PressureHeadText(const CLevelCorrector& corrector) {
-  if (corrector.GetLevelReferenceMode() == kReferenceAtStartOfTest) {
-    return ToQString(StrFormat("%s %s", "Reference set with pressure head:", "Start of test"));
-  }
-  return ToQString(StrFormat("%s %g %s", "Reference set with pressure head:",
-                             static_cast<double>(corrector.GetLevelRefPressure()),
-                             GetUnitAbbreviation(corrector.GetLevelRefPressureUnitId()).c_str()));
-}
 
 // The display's picture as a picker's format, so the pickers read as the list does; empty (the
 // picker keeps its own) for a picture with a field a picker cannot show or edit.
@@ -103,8 +94,7 @@ CWizPageSetNewReference::CWizPageSetNewReference(CWizSheetPostCorrect& sheet)
   ui_->dataPoints->setUniformItemSizes(true);
   ui_->dataPoints->setSelectionMode(QAbstractItemView::SingleSelection);
   ui_->dataPoints->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  connect(ui_->atTestDefinition, &QRadioButton::clicked, this, [this] { UseTestDefinition(true); });
-  connect(ui_->atDataPoint, &QRadioButton::clicked, this, [this] { UseTestDefinition(false); });
+  connect(ui_->atTestDefinition, &QRadioButton::toggled, this, [this](bool on) { UseTestDefinition(on); });
   connect(ui_->dataPoints->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &CWizPageSetNewReference::OnDataPointChanged);
   connect(ui_->datePicker, &QDateEdit::dateChanged, this, &CWizPageSetNewReference::OnPickerChanged);
@@ -115,65 +105,46 @@ CWizPageSetNewReference::~CWizPageSetNewReference() = default;
 
 bool CWizPageSetNewReference::OnSetActive(int) {
   setFocus();
-  switch (sheet_.ChosenMode()) {
-    case kModeDepthToWater:
-      ui_->title->setText(QStringLiteral("Enter corrected level reference for \"Depth to water\""));
-      break;
-    case kModeSurfaceElevation:
-      ui_->title->setText(QStringLiteral("Enter corrected level reference for \"Elevation or gauge height/stage\""));
-      break;
-    default:
-      break;
-  }
+  if (const CCorrectionPass* pass = sheet_.Pass()) ui_->title->setText(ToQString(pass->ReferenceTitle()));
   return true;
-}
-
-void CWizPageSetNewReference::customEvent(QEvent* event) {
-  if (event->type() == EventType(kLogLoaded)) OnLogLoaded();
 }
 
 void CWizPageSetNewReference::OnLogLoaded() {
   ShowPassInfo(this, sheet_);
   ShowLogNames(this, nullptr);
   rows_->SetTimes(nullptr);
-  if (CLevelCorrector* corrector = sheet_.Corrector()) {
-    ui_->unit->setText(ToQString(GetUnitName(corrector->GetLevelUnitId())));
-    ui_->timeZone->setText(ToQString(StrFormat("%s %s", "Time zone:", TimeZoneLabel(CurrentUtcTime()).c_str())));
-    ui_->pressureHeadText->setText(PressureHeadText(*corrector));
-    ui_->value->setText(ToQString(StrFormat("%g", static_cast<double>(corrector->GetLevelReferenceVal()))));
-    ShowLogNames(this, corrector);
+  const CCorrectionPass* pass = sheet_.Pass();
+  if (pass == nullptr) return;
+  CLevelCorrector& corrector = pass->Corrector();
+  ui_->unit->setText(ToQString(GetUnitName(corrector.GetLevelUnitId())));
+  ui_->timeZone->setText(ToQString(StrFormat("%s %s", "Time zone:", TimeZoneLabel(CurrentUtcTime()).c_str())));
+  ui_->pressureHeadText->setText(ToQString(pass->RecordedReferenceText()));
+  ui_->value->setText(ToQString(pass->ReferenceText()));
+  ShowLogNames(this, &corrector);
 
-    rows_->SetTimes(corrector->ShareRowTimes());
-    const DisplaySnapshot snapshot = TakeDisplaySnapshot();
-    const QString dateFormat = PickerFormat(snapshot.datePicture, true);
-    const QString timeFormat = PickerFormat(snapshot.timePicture, false);
-    ui_->datePicker->setDisplayFormat(dateFormat.isEmpty() ? QLocale().dateFormat(QLocale::ShortFormat) : dateFormat);
-    ui_->timePicker->setDisplayFormat(timeFormat.isEmpty() ? QStringLiteral("HH:mm:ss") : timeFormat);
-    const auto& times = rows_->Times();
-    const bool hasRows = !times.empty();
-    if (hasRows) {
-      const DataPointDisplay& display = rows_->Display();
-      const SystemTime first = TMSystem::DeviceTimeToSystemTime(display.ReadBack(times.front()));
-      const SystemTime last = TMSystem::DeviceTimeToSystemTime(display.ReadBack(times.back()));
-      first_ = QDateTime(QDate(first.year, first.month, first.day), QTime(first.hour, first.minute, first.second));
-      last_ = QDateTime(QDate(last.year, last.month, last.day), QTime(last.hour, last.minute, last.second));
-      const QSignalBlocker blockDate(ui_->datePicker);
-      ui_->datePicker->setDateRange(first_.date(), last_.date());
-      ShowInPickers(times.front());
-    }
-    // Without rows there is no data point to pick: only the reference at test definition is left.
-    ui_->atDataPoint->setEnabled(hasRows);
-    QAbstractButton* radio = ui_->atTestDefinition;
-    if (hasRows && corrector->IsLoaded() && corrector->GetLevelMeasurementMode() == kModeDepth) {
-      ui_->atTestDefinition->setEnabled(false);
-      radio = ui_->atDataPoint;
-    } else {
-      ui_->atTestDefinition->setEnabled(true);
-    }
-    QTimer::singleShot(0, radio, [radio] { radio->click(); });
-    if (hasRows) ui_->dataPoints->setCurrentIndex(rows_->index(0));
+  rows_->SetTimes(corrector.ShareRowTimes());
+  const DisplaySnapshot snapshot = TakeDisplaySnapshot();
+  const QString dateFormat = PickerFormat(snapshot.datePicture, true);
+  const QString timeFormat = PickerFormat(snapshot.timePicture, false);
+  ui_->datePicker->setDisplayFormat(dateFormat.isEmpty() ? QLocale().dateFormat(QLocale::ShortFormat) : dateFormat);
+  ui_->timePicker->setDisplayFormat(timeFormat.isEmpty() ? QStringLiteral("HH:mm:ss") : timeFormat);
+  const auto& times = rows_->Times();
+  if (!times.empty()) {
+    const DataPointDisplay& display = rows_->Display();
+    const SystemTime first = TMSystem::DeviceTimeToSystemTime(display.ReadBack(times.front()));
+    const SystemTime last = TMSystem::DeviceTimeToSystemTime(display.ReadBack(times.back()));
+    first_ = QDateTime(QDate(first.year, first.month, first.day), QTime(first.hour, first.minute, first.second));
+    last_ = QDateTime(QDate(last.year, last.month, last.day), QTime(last.hour, last.minute, last.second));
+    const QSignalBlocker blockDate(ui_->datePicker);
+    ui_->datePicker->setDateRange(first_.date(), last_.date());
+    ShowInPickers(times.front());
   }
-  sheet_.EndBusy();
+  ui_->atDataPoint->setEnabled(pass->CanReferenceAtDataPoint());
+  ui_->atTestDefinition->setEnabled(pass->CanReferenceAtTestDefinition());
+  const bool atDataPoint = pass->ReferenceAtDataPoint();
+  (atDataPoint ? ui_->atDataPoint : ui_->atTestDefinition)->setChecked(true);
+  UseTestDefinition(!atDataPoint);
+  if (!times.empty()) ui_->dataPoints->setCurrentIndex(rows_->index(std::max(pass->ReferenceRow(), 0)));
 }
 
 void CWizPageSetNewReference::UseTestDefinition(bool atTestDefinition) {
@@ -232,15 +203,17 @@ void CWizPageSetNewReference::OnPickerChanged() {
 
 bool CWizPageSetNewReference::OnKillActive(int direction) {
   if (direction != kIdNext && direction != kIdBack) return true;
-  CLevelCorrector* corrector = sheet_.Corrector();
-  if (corrector == nullptr) return false;
-  int row = -1;
-  if (!ui_->atTestDefinition->isChecked()) {
-    row = SelectedRow();
-    if (row < 0) return false;
+  CCorrectionPass* pass = sheet_.Pass();
+  if (pass == nullptr) return false;
+  // Going back keeps what the fields hold; only going on needs a reference the pass accepts.
+  std::string reason = "Choose the data point of the reference.";
+  const int row = ui_->atTestDefinition->isChecked() ? -1 : SelectedRow();
+  const bool accepted = (row >= 0 || ui_->atTestDefinition->isChecked()) &&
+                        pass->SetReferenceText(row, ui_->value->text().toStdString(), reason);
+  if (!accepted && direction == kIdNext) {
+    sheet_.ShowRefusal(ToQString(reason));
+    return false;
   }
-  std::string error;
-  ApplyReference(*corrector, row, static_cast<float>(LeadingNumber(ui_->value->text())), error);
   return true;
 }
 

@@ -43,15 +43,12 @@ class CWizPageSetNewReference : public CDlgWizardPage {
 
   bool OnSetActive(int direction) override;
   bool OnKillActive(int direction) override;
+  void OnLogLoaded() override;
 
   // The selected list line, which is the index of its data row; -1 when none is.
   int SelectedRow() const;
 
- protected:
-  void customEvent(QEvent* event) override;
-
  private:
-  void OnLogLoaded();
   void UseTestDefinition(bool atTestDefinition);
   void OnDataPointChanged();
   void OnPickerChanged();

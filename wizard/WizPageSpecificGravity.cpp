@@ -1,11 +1,9 @@
 #include "wizard/WizPageSpecificGravity.h"
 
-#include <QTimer>
+#include <QSignalBlocker>
 
-#include "common/Format.h"
 #include "controls/Images.h"
-#include "correction/CorrectionChoices.h"
-#include "correction/LevelCorrector.h"
+#include "correction/CorrectionPass.h"
 #include "ui_WizPageSpecificGravity.h"
 #include "wizard/PageCommon.h"
 #include "wizard/WizSheetPostCorrect.h"
@@ -14,30 +12,33 @@
 namespace tvk::wizard {
 
 namespace {
-
-QString GravityText(float value) { return ToQString(StrFormat("%1.6f", static_cast<double>(value))); }
-
-// Shown as determined by dynamic density: a positive factor, or automatic density correction. Storing
-// (ShouldStoreSpecificGravity) also refuses a negative factor, which the page still offers.
-bool UsesDynamicDensity(const CLevelCorrector& corrector) {
-  return corrector.GetDynamicSpecificGravityFactor() > 0.0f ||
-         (corrector.IsLoaded() && corrector.GetAutomaticDensityCorrection() != 0);
+constexpr SpecificGravityPreset kPresets[] = {SpecificGravityPreset::Fresh, SpecificGravityPreset::Brackish,
+                                              SpecificGravityPreset::Sea, SpecificGravityPreset::Custom};
 }
-
-}  // namespace
 
 CWizPageSpecificGravity::CWizPageSpecificGravity(CWizSheetPostCorrect& sheet)
     : CDlgWizardPage(kTemplateSpecificGravity), sheet_(sheet), ui_(std::make_unique<Ui::WizPageSpecificGravity>()) {
   ui_->setupUi(this);
   NameControlsById(this);
   UsePageBackground(this, ImageId::PageBackgroundMode);
-  connect(ui_->freshWater, &QRadioButton::clicked, this, [this] { UsePreset(kFreshWaterSpecificGravity); });
-  connect(ui_->brackishWater, &QRadioButton::clicked, this, [this] { UsePreset(kBrackishWaterSpecificGravity); });
-  connect(ui_->seaWater, &QRadioButton::clicked, this, [this] { UsePreset(kSeaWaterSpecificGravity); });
-  connect(ui_->custom, &QRadioButton::clicked, this, &CWizPageSpecificGravity::UseCustom);
+  for (const SpecificGravityPreset preset : kPresets) {
+    connect(Radio(preset), &QAbstractButton::toggled, this, [this, preset](bool checked) {
+      if (checked) OnPresetChecked(preset);
+    });
+  }
 }
 
 CWizPageSpecificGravity::~CWizPageSpecificGravity() = default;
+
+QAbstractButton* CWizPageSpecificGravity::Radio(SpecificGravityPreset preset) const {
+  switch (preset) {
+    case SpecificGravityPreset::Fresh: return ui_->freshWater;
+    case SpecificGravityPreset::Brackish: return ui_->brackishWater;
+    case SpecificGravityPreset::Sea: return ui_->seaWater;
+    case SpecificGravityPreset::Custom: break;
+  }
+  return ui_->custom;
+}
 
 bool CWizPageSpecificGravity::OnSetActive(int) {
   setFocus();
@@ -45,56 +46,47 @@ bool CWizPageSpecificGravity::OnSetActive(int) {
   return true;
 }
 
-void CWizPageSpecificGravity::customEvent(QEvent* event) {
-  if (event->type() == EventType(kLogLoaded)) OnLogLoaded();
-}
-
 void CWizPageSpecificGravity::OnLogLoaded() {
   ShowPassInfo(this, sheet_);
-  if (CLevelCorrector* corrector = sheet_.Corrector()) {
-    const bool dynamic = UsesDynamicDensity(*corrector);
-    const float recorded = corrector->GetSpecificGravity();
-    const QList<QAbstractButton*> radios = ui_->gravityGroup->buttons();
-    if (dynamic) {
-      ui_->valueLabel->setText(QStringLiteral("Specific Gravity (Determined by dynamic density)"));
-      for (QAbstractButton* radio : radios) radio->setEnabled(false);
-      ui_->value->setEnabled(false);
-      ui_->value->setReadOnly(true);
-    } else {
-      ui_->valueLabel->setText(QStringLiteral("Specific gravity"));
-      for (QAbstractButton* radio : radios) radio->setEnabled(true);
-      ui_->value->setEnabled(ui_->custom->isChecked());
-      ui_->value->setReadOnly(!ui_->custom->isChecked());
-      QAbstractButton* radio = ui_->custom;
-      switch (PresetOf(recorded)) {
-        case SpecificGravityPreset::Fresh: radio = ui_->freshWater; break;
-        case SpecificGravityPreset::Brackish: radio = ui_->brackishWater; break;
-        case SpecificGravityPreset::Sea: radio = ui_->seaWater; break;
-        case SpecificGravityPreset::Custom: ui_->value->setText(GravityText(recorded)); break;
-      }
-      QTimer::singleShot(0, radio, [radio] { radio->click(); });
-    }
+  const CCorrectionPass* pass = sheet_.Pass();
+  if (pass == nullptr) return;
+  const bool dynamic = pass->UsesDynamicDensity();
+  ui_->valueLabel->setText(dynamic ? QStringLiteral("Specific Gravity (Determined by dynamic density)")
+                                   : QStringLiteral("Specific gravity"));
+  for (QAbstractButton* radio : ui_->gravityGroup->buttons()) radio->setEnabled(!dynamic);
+  ui_->value->setText(ToQString(pass->GravityText()));
+  QAbstractButton* radio = Radio(pass->GravityPreset());
+  {
+    const QSignalBlocker block(radio);
+    radio->setChecked(true);
   }
-  sheet_.EndBusy();
+  OnPresetChecked(pass->GravityPreset());
+  ui_->value->setEnabled(!dynamic && pass->GravityPreset() == SpecificGravityPreset::Custom);
 }
 
-void CWizPageSpecificGravity::UsePreset(float value) {
-  ui_->value->setText(GravityText(value));
-  ui_->value->setEnabled(false);
-  ui_->value->setReadOnly(true);
-}
-
-void CWizPageSpecificGravity::UseCustom() {
-  ui_->value->setEnabled(true);
-  ui_->value->setReadOnly(false);
+void CWizPageSpecificGravity::OnPresetChecked(SpecificGravityPreset preset) {
+  CCorrectionPass* pass = sheet_.Pass();
+  if (pass == nullptr) return;
+  const bool custom = preset == SpecificGravityPreset::Custom;
+  if (!custom) {
+    pass->ChooseGravityPreset(preset);
+    ui_->value->setText(ToQString(pass->GravityText()));
+  }
+  ui_->value->setEnabled(custom);
+  ui_->value->setReadOnly(!custom);
 }
 
 bool CWizPageSpecificGravity::OnKillActive(int direction) {
   if (direction != kIdNext && direction != kIdBack) return true;
-  CLevelCorrector* corrector = sheet_.Corrector();
-  if (corrector == nullptr) return false;
-  std::string error;
-  ApplySpecificGravity(*corrector, static_cast<float>(LeadingNumber(ui_->value->text())), error);
+  CCorrectionPass* pass = sheet_.Pass();
+  if (pass == nullptr) return false;
+  if (pass->UsesDynamicDensity() || !ui_->custom->isChecked()) return true;
+  // Going back keeps what the field holds; only going on needs a value the pass accepts.
+  std::string reason;
+  if (!pass->SetCustomGravityText(ui_->value->text().toStdString(), reason) && direction == kIdNext) {
+    sheet_.ShowRefusal(ToQString(reason));
+    return false;
+  }
   return true;
 }
 

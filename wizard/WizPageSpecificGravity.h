@@ -4,7 +4,10 @@
 
 #include <memory>
 
+#include "correction/CorrectionChoices.h"
 #include "wizard/DlgWizardPage.h"
+
+class QAbstractButton;
 
 namespace Ui {
 class WizPageSpecificGravity;
@@ -33,14 +36,12 @@ class CWizPageSpecificGravity : public CDlgWizardPage {
 
   bool OnSetActive(int direction) override;
   bool OnKillActive(int direction) override;
-
- protected:
-  void customEvent(QEvent* event) override;
+  void OnLogLoaded() override;
 
  private:
-  void OnLogLoaded();
-  void UsePreset(float value);
-  void UseCustom();
+  // However a radio got checked (click, key, accessibility action, setChecked), the pass follows.
+  void OnPresetChecked(SpecificGravityPreset preset);
+  QAbstractButton* Radio(SpecificGravityPreset preset) const;
 
   CWizSheetPostCorrect& sheet_;
   std::unique_ptr<Ui::WizPageSpecificGravity> ui_;

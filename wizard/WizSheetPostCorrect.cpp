@@ -2,13 +2,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCoreApplication>
 #include <QKeyEvent>
-#include <system_error>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "common/Format.h"
-#include "common/StringTable.h"
-#include "common/TextUtil.h"
+#include "correction/CorrectionPass.h"
 #include "correction/LevelCorrector.h"
 #include "wizard/PageCommon.h"
 #include "wizard/WizardEvents.h"
@@ -32,35 +30,6 @@ bool IsUserInput(QEvent::Type type) {
   }
 }
 
-// The text of the tooltip that describes a log's recorded settings.
-std::string DescribeLog(const CLevelCorrector& corrector, const std::string& path) {
-  const int mode = corrector.GetLevelMeasurementMode();
-  std::string modeText;
-  if (mode == 3) modeText = "Pressure head (Depth)";
-  if (mode == 4) modeText = "Depth to water";
-  if (mode == 5) modeText = "Elevation or gauge height/stage";
-
-  std::string referenceText = "N/A";
-  if (mode != 3) {
-    const double value = corrector.GetLevelReferenceVal();
-    if (corrector.GetLevelReferenceMode() == 1) {
-      referenceText = StrFormat("%0.3f %s", value, "Start of test");
-    } else {
-      referenceText = StrFormat("%0.3f %s, Pressure head:  %g %s", value,
-                                GetUnitAbbreviation(corrector.GetLevelUnitId()).c_str(),
-                                static_cast<double>(corrector.GetLevelRefPressure()),
-                                GetUnitAbbreviation(corrector.GetLevelRefPressureUnitId()).c_str());
-    }
-  }
-  const std::string gravityText = corrector.IsDynamicDensityUsed()
-                                      ? std::string("Determined by dynamic density")
-                                      : StrFormat("%1.3f", static_cast<double>(corrector.GetSpecificGravity()));
-  return StrFormat(
-      "File information\r\n        %s: %s\r\n        %s: %s\r\n        %s: %s\r\n        %s: %s", "File name",
-      GetFileNamePart(path).c_str(), "Level measurement option", modeText.c_str(), "Level reference",
-      referenceText.c_str(), "Specific gravity", gravityText.c_str());
-}
-
 }  // namespace
 
 CWizSheetPostCorrect::CWizSheetPostCorrect(QWidget* parent)
@@ -81,14 +50,25 @@ CWizSheetPostCorrect::CWizSheetPostCorrect(QWidget* parent)
     page->setAccessibleName(QString::fromLatin1(name));
     AddPage(page);
   }
+  connect(&load_, &QFutureWatcher<std::unique_ptr<CLevelCorrector>>::finished, this,
+          &CWizSheetPostCorrect::OnLogLoaded);
+  // The mode page answers last: its choice decides whether the reference page takes part.
+  for (CDlgWizardPage* page : std::initializer_list<CDlgWizardPage*>{&processingPage_, &gravityPage_, &referencePage_,
+                                                                      &modePage_}) {
+    connect(this, &CWizSheetPostCorrect::logLoaded, page, [page] { page->OnLogLoaded(); });
+  }
+  connect(&processingPage_, &CWizPageProcessingFile::correctionEnded, this, [this] {
+    if (pendingDone_) done(*pendingDone_);
+  });
 }
 
 CWizSheetPostCorrect::~CWizSheetPostCorrect() {
-  StopWorkers();
-  SetBusyLook(false);
+  SetBusy(false);
   // The pages are members and go before the frame does.
   DetachPages();
 }
+
+CLevelCorrector* CWizSheetPostCorrect::Corrector() const { return pass_ ? &pass_->Corrector() : nullptr; }
 
 QString CWizSheetPostCorrect::PassCaption() const {
   const int left = static_cast<int>(fileList_.size());
@@ -96,36 +76,9 @@ QString CWizSheetPostCorrect::PassCaption() const {
       StrFormat("%s (%d of %d)", "Current log being processed", totalLogCount_ - left, totalLogCount_));
 }
 
-void CWizSheetPostCorrect::BeginBusy(int count) {
-  {
-    std::lock_guard lock(busyLock_);
-    if (busyCount_ == 0) {
-      busyCount_ = count;
-    } else if (--busyCount_ <= 0) {
-      busyCount_ = 0;
-    }
-  }
-  busyChanged_.notify_all();
-  SetBusyLook(IsBusy() != 0);
-}
-
-void CWizSheetPostCorrect::EndBusy() {
-  {
-    std::lock_guard lock(busyLock_);
-    if (--busyCount_ <= 0) busyCount_ = 0;
-  }
-  busyChanged_.notify_all();
-  SetBusyLook(IsBusy() != 0);
-}
-
-int CWizSheetPostCorrect::IsBusy() const {
-  std::lock_guard lock(busyLock_);
-  return busyCount_;
-}
-
-void CWizSheetPostCorrect::SetBusyLook(bool busy) {
-  if (busy == busyLook_ || QCoreApplication::instance() == nullptr) return;
-  busyLook_ = busy;
+void CWizSheetPostCorrect::SetBusy(bool busy) {
+  if (busy == busy_ || QCoreApplication::instance() == nullptr) return;
+  busy_ = busy;
   if (busy) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     qApp->installEventFilter(this);
@@ -137,7 +90,7 @@ void CWizSheetPostCorrect::SetBusyLook(bool busy) {
 
 bool CWizSheetPostCorrect::eventFilter(QObject* watched, QEvent* event) {
   // While busy the wizard's windows take no input: the pages are being filled.
-  if (busyLook_ && IsUserInput(event->type()) && watched->isWidgetType() &&
+  if (busy_ && IsUserInput(event->type()) && watched->isWidgetType() &&
       static_cast<QWidget*>(watched)->window() == this) {
     return true;
   }
@@ -145,67 +98,48 @@ bool CWizSheetPostCorrect::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CWizSheetPostCorrect::StartLoadNextLog() {
-  JoinLoadThread();
-  if (stopping_) return;
-  try {
-    loadThread_ = std::thread([this] { LoadNextLog(); });
-  } catch (const std::system_error&) {
-    // No thread, no log: the pages still answer, so the busy state ends.
-    corrector_.reset();
-    QCoreApplication::postEvent(this, new CWizardEvent(kLogLoaded));
-  }
+  if (load_.isRunning()) return;
+  pass_.reset();
+  fileInfoText_.clear();
+  SetBusy(true);
+  std::string path = fileList_.empty() ? std::string() : fileList_.front();
+  // The worker gets its own copy of the path and shares nothing with the window, which may close first.
+  load_.setFuture(QtConcurrent::run([path = std::move(path)]() -> std::unique_ptr<CLevelCorrector> {
+    if (path.empty()) return nullptr;
+    try {
+      auto corrector = std::make_unique<CLevelCorrector>();
+      corrector->Open(path);  // a log that fails to open still walks the pages and fails with its reason
+      return corrector;
+    } catch (const std::exception&) {
+      return nullptr;
+    }
+  }));
 }
 
-void CWizSheetPostCorrect::JoinLoadThread() {
-  if (loadThread_.joinable()) loadThread_.join();
-}
-
-void CWizSheetPostCorrect::LoadNextLog() {
+void CWizSheetPostCorrect::OnLogLoaded() {
+  std::unique_ptr<CLevelCorrector> loaded = load_.future().takeResult();
+  if (!isVisible()) return;  // closed while loading: the log is let go
   if (!fileList_.empty()) {
-    // A fresh corrector for every log; the last one is not in use (its pass has ended).
-    corrector_ = std::make_unique<CLevelCorrector>();
-    corrector_->Open(fileList_.front());
-    BuildFileInfoText();
+    if (loaded != nullptr) {
+      pass_ = std::make_unique<CCorrectionPass>(std::shared_ptr<CLevelCorrector>(std::move(loaded)));
+      fileInfoText_ = pass_->DescribeLog();
+    }
     fileList_.pop_front();
-  } else {
-    corrector_.reset();
   }
-  QCoreApplication::postEvent(this, new CWizardEvent(kLogLoaded));
-  // The pages read the corrector while they answer; keep still until they all have.
-  std::unique_lock lock(busyLock_);
-  busyChanged_.wait(lock, [this] { return busyCount_ == 0 || stopping_; });
-}
-
-void CWizSheetPostCorrect::BuildFileInfoText() {
-  if (corrector_ == nullptr || fileList_.empty()) return;
-  fileInfoText_ = DescribeLog(*corrector_, fileList_.front());
-}
-
-void CWizSheetPostCorrect::StopWorkers() {
-  {
-    std::lock_guard lock(busyLock_);
-    stopping_ = true;
-  }
-  busyChanged_.notify_all();
-  const bool waiting = loadThread_.joinable() || processingPage_.IsCorrecting();
-  if (waiting && QCoreApplication::instance() != nullptr) QApplication::setOverrideCursor(Qt::WaitCursor);
-  JoinLoadThread();
-  processingPage_.WaitForCorrection();
-  if (waiting && QCoreApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
+  emit logLoaded();
+  SetBusy(false);
 }
 
 void CWizSheetPostCorrect::done(int result) {
-  // No worker may use the corrector once the wizard has closed.
-  StopWorkers();
-  {
-    std::lock_guard lock(busyLock_);
-    busyCount_ = 0;
+  // A correction still running is asked to stop; the window closes when it has reported, so nothing
+  // of it is written after the user has seen the window go.
+  if (processingPage_.IsCorrecting()) {
+    pendingDone_ = result;
+    processingPage_.StopCorrection();
+    return;
   }
-  SetBusyLook(false);
-  for (QObject* receiver : std::initializer_list<QObject*>{this, &logList_, &modePage_, &referencePage_,
-                                                           &gravityPage_, &processingPage_}) {
-    QCoreApplication::removePostedEvents(receiver, EventType(kLogLoaded));
-  }
+  pendingDone_.reset();
+  SetBusy(false);
   CTMDlgWizardFrame::done(result);
 }
 
@@ -217,26 +151,6 @@ void CWizSheetPostCorrect::OkAction() {
     return;
   }
   SetActivePage(&modePage_, kIdNext);
-}
-
-void CWizSheetPostCorrect::customEvent(QEvent* event) {
-  if (event->type() == EventType(kCatalogReady)) {
-    QCoreApplication::postEvent(&logList_, new CWizardEvent(kCatalogReady));
-  } else if (event->type() == EventType(kLogLoaded)) {
-    for (QObject* page : std::initializer_list<QObject*>{&processingPage_, &gravityPage_, &referencePage_, &modePage_}) {
-      QCoreApplication::postEvent(page, new CWizardEvent(kLogLoaded));
-    }
-  }
-}
-
-void CWizSheetPostCorrect::showEvent(QShowEvent* event) {
-  CTMDlgWizardFrame::showEvent(event);
-  shown_ = true;
-}
-
-void CWizSheetPostCorrect::hideEvent(QHideEvent* event) {
-  shown_ = false;
-  CTMDlgWizardFrame::hideEvent(event);
 }
 
 }  // namespace tvk::wizard

@@ -1,16 +1,14 @@
 #pragma once
-// The correction wizard: the frame with its five pages, the logs still to correct, the corrector of
-// the log being worked on and the text that describes that log's recorded settings. Logs are loaded
-// one after another on a worker thread that tells the pages when a log is ready.
+// The correction wizard: the frame with its five pages, the logs still to correct and the pass of the
+// log being worked on. Logs are loaded one after another off the user-interface thread; the loaded log
+// arrives back on it, where alone the pass is swapped in and the pages are told.
 
+#include <QFutureWatcher>
 #include <QString>
-#include <atomic>
-#include <condition_variable>
 #include <deque>
 #include <memory>
-#include <mutex>
+#include <optional>
 #include <string>
-#include <thread>
 
 #include "wizard/TMDlgWizardFrame.h"
 #include "wizard/WizPageLogfileList.h"
@@ -20,6 +18,7 @@
 #include "wizard/WizPageSpecificGravity.h"
 
 namespace tvk {
+class CCorrectionPass;
 class CLevelCorrector;
 }
 
@@ -38,46 +37,39 @@ class CWizSheetPostCorrect : public CTMDlgWizardFrame {
   CWizPageSpecificGravity& SpecificGravityPage() { return gravityPage_; }
   CWizPageProcessingFile& ProcessingPage() { return processingPage_; }
 
-  // The logs still to load, in order. Only the user-interface thread edits it, except while a load
-  // runs (the sheet is busy then).
+  // The logs still to load, in order.
   std::deque<std::string>& FileList() { return fileList_; }
   int TotalLogCount() const { return totalLogCount_; }
   void SetTotalLogCount(int count) { totalLogCount_ = count; }
-  // The corrector of the current log, or null.
-  CLevelCorrector* Corrector() const { return corrector_.get(); }
+  // The pass of the current log and its corrector, or null.
+  CCorrectionPass* Pass() const { return pass_.get(); }
+  CLevelCorrector* Corrector() const;
+  // The current log's recorded settings as its name's hover text.
   const std::string& FileInfoText() const { return fileInfoText_; }
-  int ChosenMode() const { return chosenMode_; }
-  void SetChosenMode(int mode) { chosenMode_ = mode; }
 
   // "Current log being processed (n of m)" for the pages' group boxes.
   QString PassCaption() const;
 
-  // While busy the wizard ignores the mouse and keyboard and shows the wait cursor.
-  void BeginBusy(int count);
-  void EndBusy();
-  int IsBusy() const;
+  // While busy (a log or the site folder loading) the wizard ignores the mouse and keyboard and shows
+  // the wait cursor.
+  void SetBusy(bool busy);
+  bool IsBusy() const { return busy_; }
 
-  // Starts LoadNextLogThread (the mode page does, each time a pass starts).
+  // Loads the next log of FileList (the mode page does, each time a pass starts); logLoaded follows.
   void StartLoadNextLog();
-  void BuildFileInfoText();
-
-  // Whether the window is shown; safe to ask from any thread (the site-data scan waits for it).
-  bool IsShownForWorkers() const { return shown_.load(); }
 
   void done(int result) override;
 
+ signals:
+  // The next log's pass is in place (Pass() is null when the list had none left); the pages fill in.
+  void logLoaded();
+
  protected:
   void OkAction() override;
-  void customEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
 
  private:
-  void LoadNextLog();
-  void JoinLoadThread();
-  void StopWorkers();
-  void SetBusyLook(bool busy);
+  void OnLogLoaded();
 
   CWizPageLogfileList logList_;
   CWizPageSelectMode modePage_;
@@ -85,20 +77,14 @@ class CWizSheetPostCorrect : public CTMDlgWizardFrame {
   CWizPageSpecificGravity gravityPage_;
   CWizPageProcessingFile processingPage_;
 
-  std::unique_ptr<CLevelCorrector> corrector_;
+  std::unique_ptr<CCorrectionPass> pass_;
   std::deque<std::string> fileList_;
   std::string fileInfoText_;
-  int chosenMode_ = 0;
   int totalLogCount_ = 0;
-
-  mutable std::mutex busyLock_;
-  std::condition_variable busyChanged_;
-  int busyCount_ = 0;
-  bool busyLook_ = false;  // only the user-interface thread reads and writes it
-
-  std::thread loadThread_;
-  std::atomic<bool> stopping_{false};
-  std::atomic<bool> shown_{false};
+  bool busy_ = false;
+  QFutureWatcher<std::unique_ptr<CLevelCorrector>> load_;
+  // The result a close asked for while a correction was stopping.
+  std::optional<int> pendingDone_;
 };
 
 }  // namespace tvk::wizard

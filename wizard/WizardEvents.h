@@ -8,20 +8,6 @@
 
 namespace tvk::wizard {
 
-// Message numbers: the catalogue of the site-data scan, a log loaded into the corrector, a check
-// changed in the log tree.
-constexpr int kCatalogReady = 29;
-constexpr int kLogLoaded = 41;
-constexpr int kTreeCheckChanged = 1183;
-
-constexpr QEvent::Type EventType(int message) { return static_cast<QEvent::Type>(QEvent::User + message); }
-
-// A private message without parameters.
-class CWizardEvent : public QEvent {
- public:
-  explicit CWizardEvent(int message) : QEvent(EventType(message)) {}
-};
-
 // Ids of the frame's buttons; the direction of a page change is the id of the button that caused it.
 using tvk::kIdOk;
 using tvk::kIdCancel;

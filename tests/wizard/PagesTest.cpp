@@ -17,7 +17,6 @@
 #include "correction/OutputNaming.h"
 #include "support/RunTavisko.h"
 #include "tests/wizard/WizardTestSupport.h"
-#include "wizard/SiteLogCatalog.h"
 
 namespace tvk::test {
 namespace {
@@ -124,6 +123,13 @@ TEST(ReferencePage, PickersSelectTheNearestRowAndTheEarlierOnATie) {
   }
 }
 
+// What the pass hands the corrector when the correction starts.
+const LevelSettings& Applied(wizard::CWizSheetPostCorrect& sheet) {
+  std::string reason;
+  EXPECT_EQ(sheet.Pass()->Apply(reason), 1) << reason;
+  return sheet.Corrector()->GetNewSettings();
+}
+
 TEST(ReferencePage, LeavingStoresTheValueBothWaysAndNeedsADataPoint) {
   struct Row {
     const char* name;
@@ -140,22 +146,40 @@ TEST(ReferencePage, LeavingStoresTheValueBothWaysAndNeedsADataPoint) {
     auto& page = sheet->ReferencePage();
     EXPECT_TRUE(Ctl<QRadioButton>(page, CWizPageSetNewReference::kIdAtTestDefinition)->isChecked());
     EXPECT_EQ(Ctl<QLineEdit>(page, CWizPageSetNewReference::kIdValue)->text(), "10");
-    TypeInto(page, CWizPageSetNewReference::kIdValue, "12.5 m");
+    TypeInto(page, CWizPageSetNewReference::kIdValue, " 12.5 ");
     ClickControl(page, CWizPageSetNewReference::kIdAtDataPoint);
     ClickLine(page, 3);
 
     Click(*sheet, kIdBack);
     ASSERT_EQ(sheet->CurrentPage(), &sheet->ModePage());
-    const CLevelCorrector& corrector = *sheet->Corrector();
-    EXPECT_EQ(corrector.GetReferenceRowIndex(), 3);
-    EXPECT_EQ(corrector.GetNewSettings().GetFloat(LevelField::kLevelReferenceVal), 12.5f);
-    EXPECT_EQ(corrector.GetNewSettings().GetFloat(LevelField::kLevelOffset) == 12.5f, row.offsetToo);
+    EXPECT_EQ(Applied(*sheet).GetFloat(LevelField::kLevelReferenceVal), 12.5f);
+    EXPECT_EQ(sheet->Corrector()->GetReferenceRowIndex(), 3);
+    EXPECT_EQ(sheet->Corrector()->GetNewSettings().GetFloat(LevelField::kLevelOffset) == 12.5f, row.offsetToo);
 
     Click(*sheet, kIdNext);
     Ctl<QListView>(page, CWizPageSetNewReference::kIdDataPoints)->selectionModel()->clear();
-    Click(*sheet, kIdBack);
+    Click(*sheet, kIdNext);
     EXPECT_EQ(sheet->CurrentPage(), &page) << "no data point selected";
+    EXPECT_EQ(sheet->Refusal(), "Choose the data point of the reference.");
   }
+}
+
+TEST(ReferencePage, AValueThatIsNotANumberKeepsThePageWithTheReason) {
+  TempFolder dir;
+  auto sheet = OnReferencePage(dir, AcceptedLog(5));
+  auto& page = sheet->ReferencePage();
+  for (const char* typed : {"abc", "12.5 m", "", "nan", "1e39", "0x10"}) {
+    SCOPED_TRACE(typed);
+    TypeInto(page, CWizPageSetNewReference::kIdValue, typed);
+    Click(*sheet, kIdNext);
+    EXPECT_EQ(sheet->CurrentPage(), &page);
+    EXPECT_EQ(sheet->Refusal(), "The level reference must be a decimal number, such as 12.5.");
+  }
+  TypeInto(page, CWizPageSetNewReference::kIdValue, "-3.25");
+  Click(*sheet, kIdNext);
+  EXPECT_EQ(sheet->CurrentPage(), &sheet->SpecificGravityPage());
+  EXPECT_EQ(sheet->Refusal(), "") << "a new page starts without the old reason";
+  EXPECT_EQ(sheet->Pass()->Choices().referenceValue, -3.25f);
 }
 
 TEST(ReferencePage, LogWithoutRowsOffersOnlyTheTestDefinition) {
@@ -203,30 +227,72 @@ TEST(SpecificGravityPage, RecordedValueChoosesThePreset) {
     ClickControl(page, CWizPageSpecificGravity::kIdCustom);
     TypeInto(page, CWizPageSpecificGravity::kIdValue, "1.005");
     Click(*sheet, kIdBack);
-    const float stored = sheet->Corrector()->GetNewSettings().GetFloat(LevelField::kSpecificGravity);
+    const float stored = Applied(*sheet).GetFloat(LevelField::kSpecificGravity);
     EXPECT_EQ(stored == 1.005f, !row.dynamicFactor) << stored;
   }
 }
 
-TEST(LogListPage, GroupsBySiteIgnoringCaseAndListsInCatalogueOrder) {
+TEST(SpecificGravityPage, DynamicDensityOffersNoChoiceAndBadValuesAreRefused) {
   TempFolder dir;
-  const std::pair<const char*, const char*> catalogue[] = {
-      {"Lake", "a.vxl"}, {"river", "b.vxl"}, {"LAKE", "c.vxl"}, {"", "d.vxl"}, {"apple", "e.vxl"}};
-  wizard::SiteLogCatalog().clear();
-  for (const auto& [site, file] : catalogue) {
-    WriteLevelLog(AcceptedLog(2), dir.File(file));
-    wizard::SiteLogCatalog().push_back({site, dir.File(file)});
+  LevelLogLayout dynamic = AcceptedLog(3);
+  SetEntry(dynamic.entries, "DynamicSpecificGravityFactor", CTMVariant(0.5f));
+  auto sheet = OnReferencePage(dir, dynamic);
+  Click(*sheet, kIdNext);
+  auto& page = sheet->SpecificGravityPage();
+  ASSERT_EQ(sheet->CurrentPage(), &page);
+  for (int id : {CWizPageSpecificGravity::kIdFreshWater, CWizPageSpecificGravity::kIdBrackishWater,
+                 CWizPageSpecificGravity::kIdSeaWater, CWizPageSpecificGravity::kIdCustom,
+                 CWizPageSpecificGravity::kIdValue}) {
+    EXPECT_FALSE(Ctl<QWidget>(page, id)->isEnabled()) << id;
   }
-  wizard::SiteLogCatalog().push_back({"Lake", dir.File("missing.vxl")});
+  EXPECT_EQ(Ctl<QLabel>(page, CWizPageSpecificGravity::kIdValueLabel)->text(),
+            "Specific Gravity (Determined by dynamic density)");
+
+  TempFolder plainDir;
+  sheet = OnReferencePage(plainDir, AcceptedLog(3));
+  Click(*sheet, kIdNext);
+  ClickControl(sheet->SpecificGravityPage(), CWizPageSpecificGravity::kIdCustom);
+  const std::pair<const char*, const char*> refused[] = {
+      {"abc", "The specific gravity must be a decimal number, such as 1.000."},
+      {"0", "The specific gravity must be above 0."},
+      {"-1.0", "The specific gravity must be above 0."},
+  };
+  for (const auto& [typed, reason] : refused) {
+    SCOPED_TRACE(typed);
+    TypeInto(sheet->SpecificGravityPage(), CWizPageSpecificGravity::kIdValue, typed);
+    Click(*sheet, kIdNext);
+    EXPECT_EQ(sheet->CurrentPage(), &sheet->SpecificGravityPage());
+    EXPECT_EQ(sheet->Refusal(), reason);
+  }
+}
+
+void WriteSiteLog(const std::string& site, const std::string& path) {
+  TMSystem::CTMLogFile log;
+  BuildLevelLog(AcceptedLog(2), log);
+  TMSystem::CTMSiteHeader header;
+  ASSERT_EQ(log.GetSiteHeader(header), kOk);
+  header.siteName = site;
+  ASSERT_EQ(log.SetSiteHeader(header), kOk);
+  ASSERT_EQ(log.SaveAs(path), kOk);
+}
+
+TEST(LogListPage, GroupsBySiteIgnoringCaseAndPassesFollowTheTree) {
+  TempFolder dir;
+  // Created in an order unlike the sorted one; the first file name in order names a group.
+  const std::pair<const char*, const char*> logs[] = {
+      {"LAKE", "c.vxl"}, {"river", "b.vxl"}, {"Lake", "a.vxl"}, {"", "d.vxl"}, {"apple", "e.vxl"}};
+  for (const auto& [site, file] : logs) WriteSiteLog(site, dir.File(file));
+  WriteWholeFile(dir.Path() / "broken.vxl", "not a log");
 
   auto sheet = std::make_unique<wizard::CWizSheetPostCorrect>();
-  sheet->open();
   auto& page = sheet->LogListPage();
+  page.SetFolder(dir.Path().string());
+  sheet->open();
   ASSERT_EQ(sheet->CurrentPage(), &page);
   EXPECT_TRUE(Ctl<QLabel>(page, wizard::CWizPageLogfileList::kIdLoading)->isVisible());
-  EXPECT_NE(sheet->IsBusy(), 0);
-  QCoreApplication::postEvent(sheet.get(), new wizard::CWizardEvent(wizard::kCatalogReady));
-  ASSERT_TRUE(WaitFor([&sheet] { return sheet->IsBusy() == 0; }));
+  EXPECT_TRUE(sheet->IsBusy());
+  ASSERT_TRUE(WaitFor([&page] { return page.IsScanned(); }));
+  EXPECT_FALSE(sheet->IsBusy());
   EXPECT_FALSE(Ctl<QLabel>(page, wizard::CWizPageLogfileList::kIdLoading)->isVisible());
 
   auto* tree = Ctl<CTMCheckTreeCtrl>(page, wizard::CWizPageLogfileList::kIdTree);
@@ -234,9 +300,9 @@ TEST(LogListPage, GroupsBySiteIgnoringCaseAndListsInCatalogueOrder) {
   ASSERT_EQ(root->childCount(), 4);
   QStringList shown;
   for (int i = 0; i < root->childCount(); ++i) {
-    QStringList logs;
-    for (int j = 0; j < root->child(i)->childCount(); ++j) logs << root->child(i)->child(j)->text(0);
-    shown << root->child(i)->text(0) + ": " + logs.join(' ');
+    QStringList names;
+    for (int j = 0; j < root->child(i)->childCount(); ++j) names << root->child(i)->child(j)->text(0);
+    shown << root->child(i)->text(0) + ": " + names.join(' ');
   }
   EXPECT_EQ(shown.join(" | "), "apple: e.vxl | Lake: a.vxl c.vxl | NULL: d.vxl | river: b.vxl");
   EXPECT_FALSE(sheet->Button(kIdNext)->isEnabled());
@@ -245,20 +311,31 @@ TEST(LogListPage, GroupsBySiteIgnoringCaseAndListsInCatalogueOrder) {
   tree->setFocus();
   tree->setCurrentItem(root->child(3)->child(0));
   QTest::keyClick(tree, Qt::Key_Space);
-  EXPECT_TRUE(WaitFor([&sheet] { return sheet->Button(kIdNext)->isEnabled(); }, 2000));
+  EXPECT_TRUE(sheet->Button(kIdNext)->isEnabled());
   QTest::keyClick(tree, Qt::Key_Space);
-  EXPECT_TRUE(WaitFor([&sheet] { return !sheet->Button(kIdNext)->isEnabled(); }, 2000));
+  EXPECT_FALSE(sheet->Button(kIdNext)->isEnabled());
 
   QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->CheckBoxRect(root).center());
-  EXPECT_TRUE(WaitFor([&sheet] { return sheet->Button(kIdNext)->isEnabled(); }, 2000));
-  EXPECT_TRUE(CTMCheckTreeCtrl::GetCheck(root->child(1)->child(1)));
+  EXPECT_TRUE(sheet->Button(kIdNext)->isEnabled());
   EXPECT_TRUE(page.OnKillActive(kIdNext));
-  const std::deque<std::string> expected = {dir.File("a.vxl"), dir.File("c.vxl"), dir.File("b.vxl"), dir.File("d.vxl"),
-                                            dir.File("e.vxl")};
+  const std::deque<std::string> expected = {dir.File("e.vxl"), dir.File("a.vxl"), dir.File("c.vxl"), dir.File("d.vxl"),
+                                            dir.File("b.vxl")};
   EXPECT_EQ(sheet->FileList(), expected);
   EXPECT_EQ(sheet->TotalLogCount(), 5);
   sheet->FileList().clear();
-  wizard::SiteLogCatalog().clear();
+}
+
+TEST(LogListPage, AnEmptyFolderSaysWhereItLooked) {
+  TempFolder dir;
+  auto sheet = std::make_unique<wizard::CWizSheetPostCorrect>();
+  sheet->LogListPage().SetFolder(dir.Path().string());
+  sheet->open();
+  ASSERT_TRUE(WaitFor([&sheet] { return sheet->LogListPage().IsScanned(); }));
+  auto* empty = sheet->LogListPage().findChild<QLabel*>("empty");
+  ASSERT_NE(empty, nullptr);
+  EXPECT_TRUE(empty->isVisible());
+  EXPECT_TRUE(empty->text().contains(QString::fromStdString(dir.Path().string()))) << empty->text().toStdString();
+  EXPECT_TRUE(empty->text().contains("WorkingDir"));
 }
 
 // What two corrected logs hold, but the time of the correction.

@@ -7,7 +7,6 @@
 #include "common/Utf.h"
 #include "controls/TMCheckTreeCtrl.h"
 #include "plugin/Session.h"
-#include "plugin/SiteDataScan.h"
 #include "plugin/Tavisko.h"
 #include "tests/wizard/WizardTestSupport.h"
 
@@ -58,17 +57,6 @@ TEST(PluginSession, RefusedFilesChangeNothingAndAcceptedOnesQueueInOrder) {
             (std::vector<std::string>{good, good}));
   session.Uninitialize();
   EXPECT_EQ(session.Sheet(), nullptr);
-}
-
-TEST(PluginSession, SiteScanListsTheFolderItselfOnly) {
-  TempFolder dir;
-  WriteLevelLog(AcceptedLog(), dir.File("top.vxl"));
-  std::filesystem::create_directories(dir.Path() / "sub");
-  WriteLevelLog(AcceptedLog(), (dir.Path() / "sub" / "nested.vxl").string());
-  WriteWholeFile(dir.Path() / "broken.vxl", "no log");
-  const auto found = plugin::ScanSiteFolder(dir.Path().string());
-  ASSERT_EQ(found.size(), 1u);
-  EXPECT_EQ(found[0].filePath, dir.File("top.vxl"));
 }
 
 TEST(PluginSession, LaunchWithoutFilesListsTheSiteDataLogs) {

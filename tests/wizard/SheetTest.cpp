@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QLabel>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <filesystem>
 
@@ -18,6 +20,16 @@ using wizard::kIdBack;
 using wizard::kIdCancel;
 using wizard::kIdNext;
 using wizard::kIdOk;
+
+// The processing page after a correction that wrote nothing: it says so, and offers no summary.
+void ExpectFailedOutcome(wizard::CWizSheetPostCorrect& sheet) {
+  auto& page = sheet.ProcessingPage();
+  EXPECT_EQ(wizard::Control<QLabel>(&page, 1042)->text(), "Post correction failed.");
+  EXPECT_LT(wizard::Control<QProgressBar>(&page, 1041)->value(), 100);
+  EXPECT_FALSE(wizard::Control<QWidget>(&page, 1072)->isEnabled());
+  EXPECT_FALSE(page.findChild<QLabel*>("failure")->text().isEmpty());
+  EXPECT_TRUE(page.findChild<QLabel*>("output")->isHidden());
+}
 
 std::vector<std::string> CorrectedFiles(const TempFolder& dir) {
   std::vector<std::string> names;
@@ -65,6 +77,45 @@ TEST(WizardSheet, PressureHeadSkipsTheReferencePageBothWays) {
       Click(*sheet, kIdBack);
     }
     EXPECT_EQ(sheet->CurrentPage(), &mode);
+  }
+}
+
+// An assistive tool checks a radio through its toggle action, without a click.
+void ToggleByAccessibility(QAbstractButton* radio) {
+  QAccessibleInterface* face = QAccessible::queryAccessibleInterface(radio);
+  ASSERT_NE(face, nullptr);
+  ASSERT_NE(face->actionInterface(), nullptr);
+  face->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
+
+TEST(WizardSheet, EveryWayOfCheckingAModeGivesTheSamePass) {
+  TempFolder dir;
+  const std::string log = dir.File("well.vxl");
+  WriteLevelLog(AcceptedLog(), log);
+  struct Way {
+    const char* name;
+    std::function<void(QAbstractButton*)> check;
+  };
+  const Way ways[] = {
+      {"click", [](QAbstractButton* r) { QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(8, r->height() / 2)); }},
+      {"setChecked", [](QAbstractButton* r) { r->setChecked(true); }},
+      {"accessibility", ToggleByAccessibility},
+      {"keyboard", [](QAbstractButton* r) {
+         r->setFocus();
+         QTest::keyClick(r, Qt::Key_Space);
+       }},
+  };
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    auto sheet = OpenSheet({log});
+    auto* pressureHead = wizard::Control<QAbstractButton>(&sheet->ModePage(), CWizPageSelectMode::kIdPressureHead);
+    way.check(pressureHead);
+    EXPECT_TRUE(pressureHead->isChecked());
+    EXPECT_EQ(sheet->Pass()->Mode(), 3);
+    EXPECT_TRUE(sheet->ReferencePage().IsSkipped());
+    EXPECT_TRUE(wizard::Control<QWidget>(&sheet->ModePage(), CWizPageSelectMode::kIdUpperPicture)->isVisible());
+    Click(*sheet, kIdNext);
+    EXPECT_EQ(sheet->CurrentPage(), &sheet->SpecificGravityPage());
   }
 }
 
@@ -126,7 +177,7 @@ TEST(WizardSheet, OkWithLogsLeftStartsTheNextPassAndOkOnTheLastCloses) {
     auto* hint = wizard::Control<QLabel>(&sheet->ProcessingPage(), 1049);
     EXPECT_EQ(hint->text(), pass < 3 ? "Click on the check box to continue." : "Click on the check box to end.");
     Click(*sheet, kIdOk);
-    WaitFor([&sheet] { return sheet->IsBusy() == 0; });
+    WaitFor([&sheet] { return !sheet->IsBusy(); });
   }
   EXPECT_FALSE(sheet->isVisible());
   EXPECT_EQ(sheet->result(), QDialog::Accepted);
@@ -148,12 +199,74 @@ TEST(WizardSheet, ALogThatCannotBeOpenedPassesThroughThePages) {
 
   Click(*sheet, kIdNext);
   EXPECT_EQ(sheet->CurrentPage(), &sheet->ModePage()) << "no mode chosen yet";
+  EXPECT_EQ(sheet->Refusal(), "Choose a level measurement mode.");
   ClickControl(sheet->ModePage(), CWizPageSelectMode::kIdDepthToWater);
   for (int i = 0; i < 3; ++i) Click(*sheet, kIdNext);
   ASSERT_EQ(sheet->CurrentPage(), &sheet->ProcessingPage());
   ASSERT_TRUE(WaitForDone(*sheet));
-  EXPECT_FALSE(sheet->ProcessingPage().findChild<QLabel*>("failure")->text().isEmpty());
+  ExpectFailedOutcome(*sheet);
   EXPECT_TRUE(CorrectedFiles(dir).empty());
+}
+
+TEST(WizardSheet, AFailedSaveReadsAsAFailure) {
+  TempFolder dir;
+  const std::string log = dir.File("well.vxl");
+  WriteLevelLog(AcceptedLog(), log);
+  WriteWholeFile(dir.Path() / kCorrectedFolderName, "a file where the folder goes");
+  auto sheet = OpenSheet({log});
+  ClickControl(sheet->ModePage(), CWizPageSelectMode::kIdPressureHead);
+  Click(*sheet, kIdNext);
+  Click(*sheet, kIdNext);
+  ASSERT_TRUE(WaitForDone(*sheet));
+  ExpectFailedOutcome(*sheet);
+}
+
+TEST(WizardSheet, ADoneCorrectionNamesItsFile) {
+  TempFolder dir;
+  const std::string log = dir.File("well.vxl");
+  WriteLevelLog(AcceptedLog(), log);
+  auto sheet = OpenSheet({log});
+  ClickControl(sheet->ModePage(), CWizPageSelectMode::kIdPressureHead);
+  Click(*sheet, kIdNext);
+  Click(*sheet, kIdNext);
+  ASSERT_TRUE(WaitForDone(*sheet));
+  auto& page = sheet->ProcessingPage();
+  const std::vector<std::string> written = CorrectedFiles(dir);
+  ASSERT_EQ(written.size(), 1u);
+  auto* output = page.findChild<QLabel*>("output");
+  EXPECT_EQ(output->text(), QString::fromStdString("Saved as: " + written.front()));
+  EXPECT_EQ(output->toolTip(), QString::fromStdString((dir.Path() / kCorrectedFolderName).string()));
+  EXPECT_EQ(wizard::Control<QLabel>(&page, 1042)->text(), "Post correction complete.");
+  EXPECT_EQ(wizard::Control<QProgressBar>(&page, 1041)->value(), 100);
+  EXPECT_TRUE(wizard::Control<QWidget>(&page, 1072)->isEnabled());
+}
+
+TEST(WizardSheet, WhileALogLoadsInputIsIgnoredAndClosingLetsItGo) {
+  TempFolder dir;
+  const std::string log = dir.File("well.vxl");
+  WriteLevelLog(AcceptedLog(200000), log);
+  for (const bool closeWhileLoading : {false, true}) {
+    SCOPED_TRACE(closeWhileLoading);
+    auto sheet = std::make_unique<wizard::CWizSheetPostCorrect>();
+    sheet->FileList().push_back(log);
+    sheet->SetTotalLogCount(1);
+    sheet->RemovePage(0);
+    sheet->open();
+    ASSERT_TRUE(sheet->IsBusy()) << "the load reports through the event loop, which has not run yet";
+    if (closeWhileLoading) {
+      sheet->close();
+      EXPECT_FALSE(sheet->isVisible());
+      EXPECT_FALSE(sheet->IsBusy());
+      QTest::qWait(300);  // the load ends into a closed window
+      EXPECT_EQ(sheet->Pass(), nullptr);
+      continue;
+    }
+    auto* pressureHead = wizard::Control<QAbstractButton>(&sheet->ModePage(), CWizPageSelectMode::kIdPressureHead);
+    QTest::mouseClick(pressureHead, Qt::LeftButton, {}, QPoint(8, pressureHead->height() / 2));
+    ASSERT_TRUE(WaitFor([&sheet] { return !sheet->IsBusy(); }));
+    EXPECT_FALSE(pressureHead->isChecked()) << "the click while loading was ignored";
+    EXPECT_TRUE(wizard::Control<QAbstractButton>(&sheet->ModePage(), CWizPageSelectMode::kIdDepthToWater)->isChecked());
+  }
 }
 
 TEST(WizardSheet, ClosingDuringACorrectionLeavesACompleteFileOrNone) {
@@ -168,7 +281,8 @@ TEST(WizardSheet, ClosingDuringACorrectionLeavesACompleteFileOrNone) {
     Click(*sheet, kIdNext);
     QTest::qWait(delayMs);
     sheet->close();  // the window's close box stays usable during a correction
-    EXPECT_FALSE(sheet->isVisible());
+    // It closes once the stopped correction has reported, without holding up the window meanwhile.
+    EXPECT_TRUE(WaitFor([&sheet] { return !sheet->isVisible(); }, 5000));
     EXPECT_FALSE(sheet->ProcessingPage().IsCorrecting());
     sheet.reset();
     for (const std::string& name : CorrectedFiles(dir)) {

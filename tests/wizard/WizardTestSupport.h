@@ -15,6 +15,7 @@
 #include "support/ScopedEnvironment.h"
 #include "wizard/WizSheetPostCorrect.h"
 #include "wizard/WizardEvents.h"
+#include "correction/CorrectionPass.h"
 
 namespace tvk::test {
 
@@ -48,8 +49,7 @@ inline std::unique_ptr<wizard::CWizSheetPostCorrect> OpenSheet(const std::vector
   sheet->SetTotalLogCount(static_cast<int>(files.size()));
   sheet->RemovePage(0);
   sheet->open();
-  WaitFor([&sheet] { return sheet->IsBusy() == 0; });
-  QTest::qWait(1);  // the posted radio clicks
+  WaitFor([&sheet] { return !sheet->IsBusy(); });
   return sheet;
 }
 

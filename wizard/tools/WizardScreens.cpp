@@ -20,7 +20,6 @@
 #include "logfile/LogFile.h"
 #include "correction/LevelCorrector.h"
 #include "wizard/DlgSummary.h"
-#include "wizard/SiteLogCatalog.h"
 #include "wizard/WizSheetPostCorrect.h"
 #include "wizard/WizardEvents.h"
 
@@ -52,28 +51,16 @@ bool Save(QWidget& window, const QString& folder, const QString& name) {
 
 // The log list page with the logs of `folder` listed, every site open and the first site checked.
 int SaveLogList(const std::string& folder, const QString& output) {
-  auto& catalog = tvk::wizard::SiteLogCatalog();
-  catalog.clear();
-  std::error_code ec;
-  for (std::filesystem::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string path = it->path().string();
-    if (!tvk::EqualsIgnoreCase(tvk::GetExtension(path), "vxl")) continue;
-    TMSystem::CTMLogFile log;
-    TMSystem::CTMSiteHeader header;
-    if (tvk::Failed(log.Load(path, TMSystem::kLoadOnDemand)) || tvk::Failed(log.GetSiteHeader(header))) continue;
-    catalog.push_back({header.siteName, path});
-  }
   CWizSheetPostCorrect sheet;
+  sheet.LogListPage().SetFolder(folder);
   sheet.show();
-  QTest::qWait(20);
   bool ok = Save(sheet, output, QStringLiteral("0-logs-loading"));
-  QCoreApplication::postEvent(&sheet, new tvk::wizard::CWizardEvent(tvk::wizard::kCatalogReady));
-  if (!WaitFor([&sheet] { return sheet.IsBusy() == 0; })) return 1;
-  if (auto* tree = tvk::wizard::Control<QTreeWidget>(&sheet.LogListPage(), 1000)) {
+  if (!WaitFor([&sheet] { return sheet.LogListPage().IsScanned(); })) return 1;
+  if (auto* tree = tvk::wizard::Control<tvk::CTMCheckTreeCtrl>(&sheet.LogListPage(), 1000)) {
     tree->expandAll();
     if (QTreeWidgetItem* root = tree->topLevelItem(0); root != nullptr && root->childCount() > 0) {
-      static_cast<tvk::CTMCheckTreeCtrl*>(tree)->ToggleCheck(root->child(0));
-      QCoreApplication::postEvent(&sheet.LogListPage(), new tvk::wizard::CWizardEvent(tvk::wizard::kTreeCheckChanged));
+      tree->ToggleCheck(root->child(0));
+      sheet.UpdateButtons();
     }
   }
   ok = Save(sheet, output, QStringLiteral("0-logs")) && ok;
