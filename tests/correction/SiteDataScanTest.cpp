@@ -4,26 +4,11 @@
 
 #include <filesystem>
 
-#include "logfile/LogFile.h"
 #include "support/SampleLogs.h"
 #include "support/ScopedEnvironment.h"
 
 namespace tvk::test {
 namespace {
-
-void WriteSiteLog(const std::string& site, const std::string& path) {
-  LevelLogLayout sample;
-  sample.entries = DepthToWaterSettings();
-  sample.levels = Levels({1.0f, 1.5f});
-  sample.notes = {UserNoteRecord(20)};
-  TMSystem::CTMLogFile log;
-  BuildLevelLog(sample, log);
-  TMSystem::CTMSiteHeader header;
-  ASSERT_EQ(log.GetSiteHeader(header), kOk);
-  header.siteName = site;
-  ASSERT_EQ(log.SetSiteHeader(header), kOk);
-  ASSERT_EQ(log.SaveAs(path), kOk);
-}
 
 TEST(SiteDataScan, ListsTheFolderItselfInFileNameOrderAndGroupsBySite) {
   TempFolder dir;

@@ -54,6 +54,16 @@ LevelLogLayout AcceptedLevelLog(const std::vector<float>& levels) {
   return sample;
 }
 
+void WriteSiteLog(const std::string& site, const std::string& path) {
+  TMSystem::CTMLogFile log;
+  BuildLevelLog(AcceptedLevelLog(), log);
+  TMSystem::CTMSiteHeader header;
+  ASSERT_EQ(log.GetSiteHeader(header), kOk);
+  header.siteName = site;
+  ASSERT_EQ(log.SetSiteHeader(header), kOk);
+  ASSERT_EQ(log.SaveAs(path), kOk);
+}
+
 TMSystem::CTMDeviceTime RowTime(const LevelLogLayout& sample, std::size_t index) {
   return TMSystem::DeviceTimeFromParts(sample.firstTime.seconds + static_cast<std::uint32_t>(60 * index), 0);
 }

@@ -45,6 +45,9 @@ std::vector<TMSystem::CTMDataValue> Levels(const std::vector<float>& values);
 // the corrector accepts.
 LevelLogLayout AcceptedLevelLog(const std::vector<float>& levels = {1.0f, 2.0f, 3.0f});
 
+// An accepted log (AcceptedLevelLog) whose data block names the site `site`, written to `path`.
+void WriteSiteLog(const std::string& site, const std::string& path);
+
 // The time of row `index` of a sample.
 TMSystem::CTMDeviceTime RowTime(const LevelLogLayout& sample, std::size_t index);
 

@@ -266,16 +266,6 @@ TEST(SpecificGravityPage, DynamicDensityOffersNoChoiceAndBadValuesAreRefused) {
   }
 }
 
-void WriteSiteLog(const std::string& site, const std::string& path) {
-  TMSystem::CTMLogFile log;
-  BuildLevelLog(AcceptedLog(2), log);
-  TMSystem::CTMSiteHeader header;
-  ASSERT_EQ(log.GetSiteHeader(header), kOk);
-  header.siteName = site;
-  ASSERT_EQ(log.SetSiteHeader(header), kOk);
-  ASSERT_EQ(log.SaveAs(path), kOk);
-}
-
 TEST(LogListPage, GroupsBySiteIgnoringCaseAndPassesFollowTheTree) {
   TempFolder dir;
   // Created in an order unlike the sorted one; the first file name in order names a group.
