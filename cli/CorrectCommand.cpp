@@ -19,12 +19,15 @@
 #include "correction/CorrectionPass.h"
 #include "correction/LevelCorrector.h"
 #include "correction/OutputNaming.h"
+#include "cli/ReadingsTable.h"
+#include "common/Format.h"
+#include "common/StringTable.h"
 
 namespace tvk::cli {
 namespace {
 
 // The wizard's steps in their order, each option taking the place of what the step preselects.
-bool ApplyOptions(CCorrectionPass& pass, const CorrectOptions& options, std::string& reason) {
+bool ApplyOptions(CCorrectionPass& pass, const std::string& file, const CorrectOptions& options, std::string& reason) {
   if (options.mode && !pass.ChooseMode(*options.mode, reason)) return false;
   if (!pass.CanLeaveMode(reason)) {
     reason = "the log has no level measurement mode; give one with --mode";
@@ -52,6 +55,10 @@ bool ApplyOptions(CCorrectionPass& pass, const CorrectOptions& options, std::str
     return false;
   }
   if (options.specificGravity && !pass.SetGravity(*options.specificGravity, reason)) return false;
+  if (const auto readings = options.readings.find(file); readings != options.readings.end()) {
+    const DataPointDisplay display(TakeDisplaySnapshot());
+    if (!pass.SetReadings(readings->second, display, reason)) return false;
+  }
   return pass.Apply(reason) != 0;
 }
 
@@ -63,6 +70,20 @@ int CorrectWithProgress(CLevelCorrector& corrector, const std::string& file, boo
   }
   std::fprintf(stderr, "\r%s: %3d%%\n", file.c_str(), 100);
   return done.get();
+}
+
+// The lines that follow an output path: one per manual reading, at its row's time as displayed.
+std::string DescribeReadings(const CLevelCorrector& corrector) {
+  const DataPointDisplay display(TakeDisplaySnapshot());
+  const std::string unit = GetUnitAbbreviation(corrector.GetNewSettings().GetUInt16(LevelField::kLevelUnitId));
+  std::string lines;
+  for (const ReadingOutcome& reading : corrector.GetReadingOutcomes()) {
+    lines += StrFormat("\n  manual reading at %s: %g %s, logged %g %s, drift correction %+g %s",
+                       display.Text(corrector.GetRowTimes()[static_cast<std::size_t>(reading.row)]).c_str(),
+                       static_cast<double>(reading.manual), unit.c_str(), static_cast<double>(reading.logged),
+                       unit.c_str(), reading.drift, unit.c_str());
+  }
+  return lines;
 }
 
 bool CorrectOne(const std::string& file, const CorrectOptions& options, std::string& result) {
@@ -78,7 +99,7 @@ bool CorrectOne(const std::string& file, const CorrectOptions& options, std::str
     return false;
   }
   CCorrectionPass pass(shared);
-  if (!ApplyOptions(pass, options, reason) || !CorrectWithProgress(corrector, file, options.progress)) {
+  if (!ApplyOptions(pass, file, options, reason) || !CorrectWithProgress(corrector, file, options.progress)) {
     result = reason.empty() ? corrector.GetErrorText() : reason;
     return false;
   }
@@ -92,7 +113,7 @@ bool CorrectOne(const std::string& file, const CorrectOptions& options, std::str
     result = "cannot write the corrected log into " + folder + ": " + corrector.GetErrorText();
     return false;
   }
-  result = CombinePath(TrimTrailingSeparators(folder), corrector.GetOutputName());
+  result = CombinePath(TrimTrailingSeparators(folder), corrector.GetOutputName()) + DescribeReadings(corrector);
   return true;
 }
 
@@ -119,6 +140,9 @@ int RunCorrect(const std::vector<std::string>& files, const CorrectOptions& opti
                std::ostream& err) {
   int status = 0;
   for (const std::string& file : files) {
+    if (!options.readingsTable.empty() && !options.readings.contains(file)) {
+      err << file << ": no manual readings in " << options.readingsTable << "; corrected without them\n";
+    }
     std::string result;
     if (CorrectOne(file, options, result)) {
       out << result << "\n";
@@ -136,6 +160,8 @@ void AddCorrectCommand(CLI::App& app, int& status) {
     std::string mode, sg, at, reference;
     long long atRow = -1;
     std::string outputDir;
+    std::vector<std::string> readings;
+    std::string readingsTable;
   };
   auto in = std::make_shared<Inputs>();
   CLI::App* command = app.add_subcommand("correct", "Post-correct logs into \"Post Corrected Files\"");
@@ -163,8 +189,19 @@ void AddCorrectCommand(CLI::App& app, int& status) {
                    ? std::string()
                    : "specific gravity must be fresh, brackish, sea or a positive decimal number: " + text;
       });
+  auto* readings = command->add_option("--reading", in->readings,
+                                       "A manual reading TIME=VALUE (ISO 8601 UTC, level unit); repeat for more")
+                       ->check([](const std::string& text) {
+                         ManualReading reading;
+                         std::string reason;
+                         return ParseReadingOption(text, reading, reason) ? std::string() : reason;
+                       });
+  auto* table = command->add_option("--readings", in->readingsTable,
+                                    "CSV of manual readings for the FILEs: file,time,value");
+  for (CLI::Option* manual : {readings, table}) manual->excludes(at)->excludes(atRow)->excludes(reference);
+  readings->excludes(table);
   command->add_option("--output-dir", in->outputDir, "Folder for the corrected logs");
-  command->callback([in, reference, atRow, at, &status] {
+  command->callback([in, reference, atRow, at, readings, table, &status] {
     CorrectOptions options;
     if (!in->mode.empty()) {
       options.mode = in->mode == "pressure-head" ? kModeDepth : in->mode == "depth-to-water" ? kModeDepthToWater
@@ -185,6 +222,23 @@ void AddCorrectCommand(CLI::App& app, int& status) {
       if (IsUnusualSpecificGravity(value)) {
         std::cerr << "warning: specific gravity " << in->sg << " is outside 0.9 to 1.3\n";
       }
+    }
+    if (readings->count() > 0 || table->count() > 0) {
+      if (options.mode == kModeDepth) {
+        throw CLI::ValidationError("--reading", "manual readings need --mode depth-to-water or elevation");
+      }
+      if (readings->count() > 0 && in->files.size() != 1) {
+        throw CLI::ValidationError("--reading", "takes exactly one FILE; give several logs their readings with --readings");
+      }
+      std::string reason;
+      for (const std::string& text : in->readings) {
+        ManualReading reading;
+        if (ParseReadingOption(text, reading, reason)) options.readings[in->files.front()].push_back(reading);
+      }
+      if (table->count() > 0 && !ReadReadingsTable(in->readingsTable, in->files, options.readings, reason)) {
+        throw CLI::ValidationError("--readings", reason);
+      }
+      options.readingsTable = in->readingsTable;
     }
     options.outputDir = in->outputDir;
     options.progress = ::isatty(STDERR_FILENO) != 0;

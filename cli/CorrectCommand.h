@@ -3,10 +3,13 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "correction/ManualReadings.h"
 
 namespace CLI {
 class App;
@@ -20,6 +23,10 @@ struct CorrectOptions {
   std::optional<long long> atRow;          // the reference data point by row
   std::optional<std::string> at;           // ... or by time (ISO 8601, UTC)
   std::optional<float> specificGravity;    // the log's own when absent
+  // Manual readings per FILE as given, in place of the reference options; `readingsTable` names the
+  // table they came from (a FILE it leaves out is corrected without readings, and told so).
+  std::map<std::string, std::vector<ManualReading>> readings;
+  std::string readingsTable;
   std::string outputDir;                   // "Post Corrected Files" beside each log when empty
   bool progress = false;                   // report progress on standard error
 };

@@ -155,6 +155,7 @@ bool CCorrectionPass::SetReference(int row, float value, std::string& reason) {
   choices_.referenceRow = row < 0 ? -1 : row;
   choices_.referenceValue = value;
   referenceText_ = StrFormat("%g", static_cast<double>(value));
+  readings_.clear();  // one reference replaces the readings
   return true;
 }
 
@@ -167,6 +168,23 @@ bool CCorrectionPass::SetReferenceText(int row, const std::string& valueText, st
   }
   if (!SetReference(row, value, reason)) return false;
   referenceText_ = text;
+  return true;
+}
+
+bool CCorrectionPass::SetReadings(const std::vector<ManualReading>& readings, const DataPointDisplay& display,
+                                  std::string& reason) {
+  if (readings.empty()) {
+    readings_.clear();
+    return true;
+  }
+  if (!NeedsReference()) {
+    reason = "Manual readings need the mode depth to water or elevation.";
+    return false;
+  }
+  std::vector<PlacedReading> placed;
+  if (!PlaceReadings(readings, corrector_->GetRowTimes(), display, placed, reason)) return false;
+  if (!SetReference(placed.front().row, placed.front().manual, reason)) return false;
+  readings_ = std::move(placed);
   return true;
 }
 
@@ -208,6 +226,12 @@ bool CCorrectionPass::SetCustomGravityText(const std::string& valueText, std::st
 
 std::string CCorrectionPass::FormatGravity(float value) { return StrFormat("%1.6f", static_cast<double>(value)); }
 
-int CCorrectionPass::Apply(std::string& reason) { return ApplyChoices(*corrector_, choices_, reason); }
+int CCorrectionPass::Apply(std::string& reason) {
+  if (!ApplyChoices(*corrector_, choices_, reason)) return 0;
+  // Readings go with the reference they start from; a pass without one corrects without them.
+  if (corrector_->SetManualReadings(NeedsReference() ? readings_ : std::vector<PlacedReading>{})) return 1;
+  reason = corrector_->GetErrorText();
+  return 0;
+}
 
 }  // namespace tvk

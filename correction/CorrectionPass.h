@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "correction/CorrectionChoices.h"
+#include "correction/ManualReadings.h"
 
 namespace tvk {
 
@@ -67,12 +68,20 @@ class CCorrectionPass {
   int ReferenceRow() const { return choices_.referenceRow; }
   // The reference value as the user last gave it (or as recorded, "%g").
   const std::string& ReferenceText() const { return referenceText_; }
-  // Sets the reference: at test definition (`row` -1) or at a data point. False, with the reason and
-  // nothing changed, for a row outside the log or a way the log does not offer.
+  // Sets the reference, in place of any manual readings: at test definition (`row` -1) or at a data
+  // point. False, with the reason and nothing changed, for a row outside the log or a way the log does
+  // not offer.
   bool SetReference(int row, float value, std::string& reason);
   // The same with the value as typed; also refused when it is not a decimal number a float holds. The
   // text as last shown stands for the value behind it, which "%g" may have rounded.
   bool SetReferenceText(int row, const std::string& valueText, std::string& reason);
+
+  // Manual readings instead of a single reference: sorted by time and placed on their nearest rows (as
+  // `display` shows row times), the first becoming the reference data point with its value. An empty
+  // list goes back to the single reference. False with the reason, nothing changed, when the mode has no
+  // reference or a reading cannot be placed (see PlaceReadings).
+  bool SetReadings(const std::vector<ManualReading>& readings, const DataPointDisplay& display, std::string& reason);
+  const std::vector<PlacedReading>& Readings() const { return readings_; }
 
   // --- Specific gravity -------------------------------------------------------------------------------
   // A log recorded with a dynamic density keeps its own: the step shows it and offers no choice.
@@ -98,6 +107,7 @@ class CCorrectionPass {
   std::size_t rowCount_ = 0;
   CorrectionChoices choices_;
   std::string referenceText_;
+  std::vector<PlacedReading> readings_;
   SpecificGravityPreset gravityPreset_ = SpecificGravityPreset::Custom;
   std::string gravityText_;
 };

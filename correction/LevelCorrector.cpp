@@ -12,10 +12,13 @@
 #include "common/LocalTime.h"
 #include "common/ResultCodes.h"
 #include "common/ResultMessages.h"
+#include "common/StringTable.h"
 #include "common/TextUtil.h"
+#include "correction/CorrectionChoices.h"
 #include "correction/OutputNaming.h"
 #include "logfile/ConfigKeys.h"
 #include "logfile/notes/LevelNotes.h"
+#include "logfile/notes/UserNotes.h"
 #include "platform/SystemInfo.h"
 
 namespace tvk {
@@ -165,6 +168,8 @@ int CLevelCorrector::OpenLog(const std::string& path) {
   if (path.empty()) return Fail("File path empty");
   newValues_.clear();
   levelRefNotes_.clear();
+  readings_.clear();
+  readingOutcomes_.clear();
   PublishRowTimes(std::make_shared<const RowTimes>());
 
   const ResultCode loadCode = log_.Load(path, TMSystem::kLoadAll);
@@ -230,6 +235,7 @@ int CLevelCorrector::CorrectLog() {
   if (ReadLevelColumn() == 0) return Fail("Failed to get level data from log.");
   if (StopRequested()) return Fail(kStoppedMessage);
   if (ConvertColumn() == 0) return 0;
+  if (CorrectDriftBetweenReadings() == 0) return 0;
   if (StopRequested()) return Fail(kStoppedMessage);
   if (WriteOriginalSettings(log_, original_, errorText_) == 0) return 0;
   return WriteNewData();
@@ -283,6 +289,21 @@ int CLevelCorrector::ConvertColumn() {
   return 1;
 }
 
+int CLevelCorrector::CorrectDriftBetweenReadings() {
+  readingOutcomes_.clear();
+  if (readings_.empty()) return 1;
+  if (!NeedsReference(updated_.GetUInt16(LevelField::kLevelMeasurementMode))) {
+    newValues_.clear();
+    return Fail("Manual readings need the mode depth to water or elevation.");
+  }
+  std::string reason;
+  if (!CorrectDrift(readings_, *rowTimes_, newValues_, readingOutcomes_, reason)) {
+    newValues_.clear();
+    return Fail("The " + reason + ".");
+  }
+  return 1;
+}
+
 // ---- Writing the new data --------------------------------------------------------------------------
 
 int CLevelCorrector::WriteNewData() {
@@ -327,6 +348,16 @@ int CLevelCorrector::WriteNotes() {
                              updated_.GetFloat(LevelField::kLevelReferenceVal),
                              updated_.GetUInt16(LevelField::kLevelUnitId));
   if (Failed(rc)) return FailCode(rc);
+  // Each manual reading at its row, in time order, before the post-correction note that stays last.
+  const std::string unit = GetUnitAbbreviation(updated_.GetUInt16(LevelField::kLevelUnitId));
+  for (std::size_t i = 0; i < readingOutcomes_.size(); ++i) {
+    TMSystem::CTMUserNote_Text reading;
+    rc = reading.Build(ReadingNoteText(i + 1, readingOutcomes_.size(), readingOutcomes_[i], unit));
+    if (Failed(rc)) return FailCode(rc);
+    CTMLogNotesRecord record = reading.GetRecord();
+    record.time = rowTimes[static_cast<std::size_t>(readingOutcomes_[i].row)];
+    notes.push_back(std::move(record));
+  }
   notes.push_back(note.GetRecord());
   rc = log_.SetNotes(notes);
   if (Failed(rc)) return FailCode(rc);
@@ -384,6 +415,13 @@ int CLevelCorrector::SetSetting(int (*setter)(TMSystem::CTMLogFileCfg&, LevelSet
   std::unique_lock operation(operationLock_, std::try_to_lock);
   if (!operation.owns_lock()) return 0;
   return setter(log_, updated_, value, errorText_);
+}
+
+int CLevelCorrector::SetManualReadings(std::vector<PlacedReading> readings) {
+  std::unique_lock operation(operationLock_, std::try_to_lock);
+  if (!operation.owns_lock()) return 0;
+  readings_ = std::move(readings);
+  return 1;
 }
 
 int CLevelCorrector::SetReferenceRowIndex(int index) {

@@ -19,6 +19,7 @@
 #include "common/DeviceTime.h"
 #include "correction/LevelConversion.h"
 #include "correction/LevelSettings.h"
+#include "correction/ManualReadings.h"
 #include "logfile/LogFile.h"
 
 namespace tvk {
@@ -66,6 +67,12 @@ class CLevelCorrector {
   int SetNewLevelOffset(float value);
   int SetNewSpecificGravity(float value);
   int SetReferenceRowIndex(int index);
+  // Manual readings beyond the reference data point, in row order, the first on the reference row: the
+  // correction then spreads the drift between them (see ManualReadings.h) and records each in a note.
+  // An empty list corrects without them.
+  int SetManualReadings(std::vector<PlacedReading> readings);
+  // What the last Correct made of each manual reading.
+  const std::vector<ReadingOutcome>& GetReadingOutcomes() const { return readingOutcomes_; }
   int GetReferenceRowIndex() const { return referenceRowIndex_; }
 
   // Queries of the recorded settings; 0 when no log is loaded or the field is absent.
@@ -100,6 +107,7 @@ class CLevelCorrector {
   int CheckTimestamps();
   int ReadLevelColumn();
   int ConvertColumn();
+  int CorrectDriftBetweenReadings();
   int WriteNewData();
   int WriteApplicationKeys();
   int WriteNotes();
@@ -135,6 +143,8 @@ class CLevelCorrector {
   // needs one column in memory, not three.
   std::vector<TMSystem::CTMDataValue> newValues_;
   std::vector<LevelReferenceChange> levelRefNotes_;
+  std::vector<PlacedReading> readings_;
+  std::vector<ReadingOutcome> readingOutcomes_;
   // Never changed once shared: Open puts new times behind a new pointer.
   std::shared_ptr<const std::vector<TMSystem::CTMDeviceTime>> rowTimes_;
 };
