@@ -2,10 +2,13 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QTreeWidget>
 
+#include "controls/Snapshot.h"
 #include "controls/TMCheckTreeCtrl.h"
 #include "tests/wizard/WizardTestSupport.h"
 #include "wizard/SiteLogCatalog.h"
@@ -80,6 +83,28 @@ TEST(WizardAccessibility, PageControlsTabTopToBottomLeftToRight) {
       w = w->nextInFocusChain();
     } while (w != wizard::Control(page, expected.front()));
     EXPECT_EQ(order, expected);
+  }
+}
+
+// The reference page's title names the mode in quotes on one line (or breaks before the quote), at 100 %
+// and 200 %; the images are kept for looking at.
+TEST(WizardLayout, TheReferenceTitleKeepsTheQuotedModeOnOneLine) {
+  TempFolder dir;
+  const std::string log = dir.File("well.vxl");
+  WriteLevelLog(AcceptedLog(), log);
+  auto sheet = OpenSheet({log});
+  ClickControl(sheet->ModePage(), 1002);  // elevation or gauge height/stage: the longest name
+  Click(*sheet, wizard::kIdNext);
+  ASSERT_EQ(sheet->CurrentPage(), &sheet->ReferencePage());
+  auto* title = wizard::Control<QLabel>(&sheet->ReferencePage(), 1062);
+  ASSERT_NE(title, nullptr);
+  const QString text = title->text();
+  ASSERT_TRUE(text.contains(QStringLiteral("\"Elevation or gauge height/stage\""))) << text.toStdString();
+  const QFontMetrics metrics(title->font());
+  EXPECT_LE(metrics.horizontalAdvance(text), title->contentsRect().width()) << text.toStdString();
+  QDir().mkpath(QStringLiteral(TAVISKO_TEST_OUTPUT_DIR));
+  for (const qreal ratio : {1.0, 2.0}) {
+    SaveSnapshot(*sheet, QStringLiteral(TAVISKO_TEST_OUTPUT_DIR "/reference-title@%1x.png").arg(ratio), ratio);
   }
 }
 

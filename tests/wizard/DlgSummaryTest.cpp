@@ -100,12 +100,19 @@ TEST(CorrectionSummaryDialog, ReadsTheCorrectedFileOffTheUiThreadAndChartsBothLo
     const std::unique_ptr<CDlgSummary> dialog = MakeCorrectionSummary(folder, name, {}, nullptr);
     ASSERT_TRUE(WaitFor([&dialog] { return !dialog->IsLoading(); }));
     EXPECT_TRUE(dialog->Status().contains(QLatin1String(reason))) << dialog->Status().toStdString();
+    dialog->show();
+    QDir().mkpath(QStringLiteral(TAVISKO_TEST_OUTPUT_DIR));
+    for (const qreal ratio : {1.0, 2.0}) {
+      SaveSnapshot(*dialog, QStringLiteral(TAVISKO_TEST_OUTPUT_DIR "/summary-failed-%1@%2x.png").arg(name.isEmpty()).arg(ratio), ratio);
+    }
   }
 
   const std::unique_ptr<CDlgSummary> dialog = MakeCorrectionSummary(folder, output, QString::fromStdString(source), nullptr);
   EXPECT_TRUE(dialog->IsLoading());
   EXPECT_EQ(dialog->Status(), QStringLiteral("Loading..."));
   EXPECT_EQ(dialog->Chart().Message(), QStringLiteral("Loading..."));
+  dialog->show();
+  SaveSnapshot(*dialog, QStringLiteral(TAVISKO_TEST_OUTPUT_DIR "/summary-loading.png"), 1);
   ASSERT_TRUE(WaitFor([&dialog] { return !dialog->IsLoading(); }));
   EXPECT_TRUE(dialog->Status().isEmpty());
   EXPECT_EQ(ValueOf(*dialog, CDlgSummary::kIdFileName), output);
