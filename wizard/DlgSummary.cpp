@@ -149,7 +149,9 @@ void CDlgSummary::ShowReading(const SummaryReading& reading) {
     status_->show();
     values_->hide();
     chart_->hide();
-    resize(QSize(520, 0).expandedTo(minimumSizeHint()));
+    // Only the reason is left: as tall as its wrapped lines at a readable width.
+    const int width = 560;
+    resize(width, layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width) : sizeHint().height());
   } else {
     status_->clear();
     status_->hide();
