@@ -3,12 +3,33 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 
+#include "controls/CheckTreeAccessible.h"
+
 namespace tvk {
 
+// Sees a check state set from outside, so it propagates as a user toggle does.
+class CheckTreeItem : public QTreeWidgetItem {
+ public:
+  using QTreeWidgetItem::QTreeWidgetItem;
+
+  void setData(int column, int role, const QVariant& value) override {
+    const Qt::CheckState was = checkState(0);
+    QTreeWidgetItem::setData(column, role, value);
+    auto* tree = qobject_cast<CTMCheckTreeCtrl*>(treeWidget());
+    if (role != Qt::CheckStateRole || column != 0 || tree == nullptr || was == checkState(0)) return;
+    NotifyCheckStateChanged(*tree, *this);
+    if (!tree->settingChecks_ && (was == Qt::Checked) != CTMCheckTreeCtrl::GetCheck(this)) {
+      tree->CheckStateSet(this);
+    }
+  }
+};
+
 CTMCheckTreeCtrl::CTMCheckTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
+  InstallCheckTreeAccessibility();
   setHeaderHidden(true);
   setColumnCount(1);
   setRootIsDecorated(true);
@@ -22,7 +43,7 @@ void CTMCheckTreeCtrl::SetIcons(const QList<QIcon>& icons) { icons_ = icons; }
 
 QTreeWidgetItem* CTMCheckTreeCtrl::InsertItem(const QString& text, int image, QTreeWidgetItem* parent,
                                               bool sorted) {
-  auto* item = new QTreeWidgetItem(QStringList(text));
+  auto* item = new CheckTreeItem(QStringList(text));
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
   item->setCheckState(0, Qt::Unchecked);
   if (image >= 0 && image < icons_.size()) {
@@ -43,9 +64,14 @@ QTreeWidgetItem* CTMCheckTreeCtrl::InsertItem(const QString& text, int image, QT
 }
 
 void CTMCheckTreeCtrl::SetCheck(QTreeWidgetItem* item, bool checked) {
-  if (item != nullptr) {
+  if (item == nullptr) return;
+  auto* tree = qobject_cast<CTMCheckTreeCtrl*>(item->treeWidget());
+  if (tree == nullptr) {
     item->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+    return;
   }
+  const QScopedValueRollback quiet(tree->settingChecks_, true);
+  item->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
 }
 
 bool CTMCheckTreeCtrl::GetCheck(const QTreeWidgetItem* item) {
@@ -60,7 +86,19 @@ void CTMCheckTreeCtrl::ToggleCheck(QTreeWidgetItem* item) {
   Propagate(item);
 }
 
+void CTMCheckTreeCtrl::UserToggle(QTreeWidgetItem* item, Trigger trigger) {
+  if (item == nullptr) return;
+  ToggleCheck(item);
+  Toggled(item, trigger);
+}
+
+void CTMCheckTreeCtrl::CheckStateSet(QTreeWidgetItem* item) {
+  Propagate(item);
+  Toggled(item, Trigger::Data);
+}
+
 void CTMCheckTreeCtrl::Propagate(QTreeWidgetItem* item) {
+  const QScopedValueRollback quiet(settingChecks_, true);
   const bool checked = GetCheck(item);
   if (exclusive_) {
     if (checked) {
@@ -132,8 +170,7 @@ void CTMCheckTreeCtrl::mouseReleaseEvent(QMouseEvent* event) {
   event->accept();
   const QPoint pos = event->position().toPoint();
   if (event->button() == Qt::LeftButton && itemAt(pos) == pressed && OnCheckBox(pressed, pos)) {
-    ToggleCheck(pressed);
-    Toggled(pressed, Trigger::Click);
+    UserToggle(pressed, Trigger::Click);
   }
 }
 
@@ -147,8 +184,7 @@ void CTMCheckTreeCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
     return;
   }
   if (event->button() == Qt::LeftButton && item != nullptr && item->childCount() == 0) {
-    ToggleCheck(item);
-    Toggled(item, Trigger::DoubleClick);
+    UserToggle(item, Trigger::DoubleClick);
     emit itemDoubleClicked(item, 0);
     event->accept();
     return;
@@ -158,9 +194,7 @@ void CTMCheckTreeCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CTMCheckTreeCtrl::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && currentItem() != nullptr) {
-    QTreeWidgetItem* item = currentItem();
-    ToggleCheck(item);
-    Toggled(item, Trigger::Key);
+    UserToggle(currentItem(), Trigger::Key);
     event->accept();
     return;
   }
@@ -168,7 +202,8 @@ void CTMCheckTreeCtrl::keyPressEvent(QKeyEvent* event) {
 }
 
 void CAppTreeCtrl::OnCheckToggled(QTreeWidgetItem*, Trigger trigger) {
-  if (trigger != Trigger::Key && parentWidget() != nullptr) {
+  const bool told = trigger == Trigger::Click || trigger == Trigger::DoubleClick || trigger == Trigger::Action;
+  if (told && parentWidget() != nullptr) {
     QCoreApplication::postEvent(parentWidget(), new QEvent(kCheckChangedEvent));
   }
 }

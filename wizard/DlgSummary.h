@@ -1,55 +1,92 @@
 #pragma once
 // The correction summary: what the corrected file records about its correction (file, level option,
 // new level reference, specific gravity), and the level of the source and of the corrected log over
-// time.
+// time. The files are read on a worker thread; the dialog says it is loading until they are.
 
+#include <QFutureWatcher>
 #include <QString>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 #include "controls/TMDialog.h"
+#include "correction/CorrectionSummary.h"
+#include "correction/LevelChartData.h"
 
 namespace tvk {
 
 class CLabel;
 class CLevelChart;
 
+// What the worker reads for the summary.
+struct SummaryReading {
+  QString failure;  // why there is nothing to show; empty when `summary` holds the values
+  CorrectionSummary summary;
+  std::optional<LevelSeries> source;
+  std::optional<LevelSeries> corrected;
+};
+
+// Reads the summary of the corrected log at `correctedPath` and the level columns of it and of
+// `sourcePath` (Qt-free engine calls only, so any thread may run it).
+SummaryReading ReadSummary(const std::string& correctedPath, const std::string& sourcePath);
+
 class CDlgSummary : public CTMDialog {
   Q_OBJECT
 
  public:
   static constexpr int kTemplateId = 1017;
-  // Control ids of the values and the chart; Done is kIdOk.
+  // Control ids of the values, the chart and the loading or failure text; Done is kIdOk.
   enum ControlIds {
     kIdFileName = 1101,
     kIdLevelOption = 1102,
     kIdLevelReference = 1103,
     kIdSpecificGravity = 1104,
     kIdChart = 1105,
+    kIdStatus = 1106,
   };
 
-  // The file name shows the part of `filePath` after its last separator, with the whole path as its
-  // hover text. The chart stays empty until LoadChart.
+  // The values known: the file name shows the part of `filePath` after its last separator, with the
+  // whole path as its hover text. The chart stays empty.
   CDlgSummary(const QString& filePath, const QString& levelOption, const QString& levelReference,
               const QString& specificGravity, QWidget* parent = nullptr);
+  // Says it is loading until Load's reading arrives.
+  explicit CDlgSummary(QWidget* parent = nullptr);
+  ~CDlgSummary() override;
 
-  // Reads the level columns of the source and the corrected log into the chart.
-  void LoadChart(const QString& sourcePath);
+  // Reads ReadSummary(correctedPath, sourcePath) on a worker thread and shows it when it arrives, on
+  // this thread. Closing or deleting the dialog before then discards the reading.
+  void Load(const QString& correctedPath, const QString& sourcePath);
+  [[nodiscard]] bool IsLoading() const { return loading_; }
+  // Shows a reading: the values and chart, or the reason there are none.
+  void ShowReading(const SummaryReading& reading);
+
+  // The loading note, the reason nothing can be shown, or empty.
+  [[nodiscard]] QString Status() const;
   CLevelChart& Chart() { return *chart_; }
 
+ signals:
+  // The reading arrived and is shown.
+  void loaded();
+
  private:
-  QString filePath_;
+  void SetValues(const QString& filePath, const QString& levelOption, const QString& levelReference,
+                 const QString& specificGravity);
+
+  CLabel* status_ = nullptr;
+  QWidget* values_ = nullptr;
   CLevelChart* chart_ = nullptr;
+  std::unique_ptr<QFutureWatcher<SummaryReading>> watcher_;
+  bool loading_ = false;
 };
 
 // The summary of the log corrected from `sourcePath` into `logFolder`/Post Corrected Files/
-// `outputName`, ready to be run; null when there is nothing to show (no such file, its notes
-// unreadable, its post-correction note damaged).
+// `outputName`, loading (see CDlgSummary::Load).
 std::unique_ptr<CDlgSummary> MakeCorrectionSummary(const QString& logFolder, const QString& outputName,
                                                    const QString& sourcePath, QWidget* parent);
 
-// The processing page's Summary button: runs that summary modally, or shows nothing.
+// The processing page's Summary button: opens that summary without blocking; it deletes itself when
+// closed.
 void ShowCorrectionSummary(const QString& logFolder, const QString& outputName, const QString& sourcePath,
                            QWidget* parent);
 

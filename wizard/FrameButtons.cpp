@@ -34,8 +34,10 @@ QAbstractButton* MakeFrameButton(QWidget* parent, int id) {
   for (const ButtonLook& look : kLooks) {
     if (look.id != id) continue;
     button->LoadBitmaps(look.normal, look.hot, look.pressed, look.disabled);
-    // The image is the caption; assistive technology reads the name.
-    button->setAccessibleName(QString::fromLatin1(look.name));
+    // The image is the caption: assistive technology reads the name, the pointer shows it.
+    const QString name = QString::fromLatin1(look.name);
+    button->setAccessibleName(name);
+    button->SetToolTipText(name);
   }
   button->setAutoDefault(false);
   return button;

@@ -104,16 +104,16 @@ CLevelChart::CLevelChart(QWidget* parent) : QWidget(parent) {
   UpdateRangesAndTexts();
 }
 
-void CLevelChart::LoadLogs(const QString& sourcePath, const QString& correctedPath) {
-  const auto load = [](const QString& path) -> std::optional<LevelSeries> {
-    LevelSeries series;
-    if (path.isEmpty() || !LoadLevelSeries(path.toStdString(), series)) return std::nullopt;
-    return series;
-  };
-  SetSeries(load(sourcePath), load(correctedPath));
+void CLevelChart::ShowLoading() {
+  source_ = Line{};
+  corrected_ = Line{};
+  loading_ = true;
+  UpdateRangesAndTexts();
+  update();
 }
 
 void CLevelChart::SetSeries(std::optional<LevelSeries> source, std::optional<LevelSeries> corrected) {
+  loading_ = false;
   source_ = Line{};
   source_.series = std::move(source);
   corrected_ = Line{};
@@ -141,7 +141,9 @@ void CLevelChart::UpdateRangesAndTexts() {
     end_ += 60;
   }
 
-  if (!source_.series && !corrected_.series) {
+  if (loading_) {
+    message_ = tr("Loading...");
+  } else if (!source_.series && !corrected_.series) {
     message_ = tr("Neither the source log nor the corrected log can be read.");
   } else if (!source_.series) {
     message_ = tr("The source log cannot be read; only the corrected log is shown.");
@@ -166,8 +168,12 @@ void CLevelChart::UpdateRangesAndTexts() {
                               DisplayTimeText(line.series->times.front()), DisplayTimeText(line.series->times.back()));
     }
   };
-  describe(tr("Source"), source_);
-  describe(tr("Corrected"), corrected_);
+  if (loading_) {
+    description << message_;
+  } else {
+    describe(tr("Source"), source_);
+    describe(tr("Corrected"), corrected_);
+  }
   setAccessibleDescription(description.join(QLatin1Char(' ')));
 }
 

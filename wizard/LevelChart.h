@@ -20,10 +20,11 @@ class CLevelChart : public QWidget {
  public:
   explicit CLevelChart(QWidget* parent = nullptr);
 
-  // Reads the level columns of both logs; a log that cannot be read is said so in the chart.
-  void LoadLogs(const QString& sourcePath, const QString& correctedPath);
-  // The same with series already read; std::nullopt for a log that could not be read.
+  // The level columns of both logs, read elsewhere (LoadLevelSeries); std::nullopt for a log that could
+  // not be read, which the chart says.
   void SetSeries(std::optional<LevelSeries> source, std::optional<LevelSeries> corrected);
+  // No lines, and a note that they are being read, until SetSeries.
+  void ShowLoading();
 
   // What the chart says instead of a line, or empty.
   QString Message() const { return message_; }
@@ -52,6 +53,7 @@ class CLevelChart : public QWidget {
   double end_ = 0;
   int cachedColumns_ = -1;
   QString message_;
+  bool loading_ = false;
 };
 
 // "Level Depth To Water (ft)": the mode's name and the unit's abbreviation.

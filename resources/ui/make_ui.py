@@ -64,6 +64,8 @@ CUSTOM = {
     "tvk::CTMListBox": ("QListView", "controls/TMListBox.h"),
     "tvk::CImageExt": ("QWidget", "controls/ImageExt.h"),
     "tvk::CAppTreeCtrl": ("QTreeWidget", "controls/TMCheckTreeCtrl.h"),
+    "tvk::CDateEdit": ("QDateEdit", "controls/DateTimeEdits.h"),
+    "tvk::CTimeEdit": ("QTimeEdit", "controls/DateTimeEdits.h"),
 }
 
 
@@ -135,7 +137,8 @@ write_ui("WizPageSelectMode", "Level measurement mode", [
 
 # Level reference page (template 1003).
 write_ui("WizPageSetNewReference", "Level reference", [
-    w("QLabel", "title", 1062, (X0, 16, W, 40), "", bold=BOLD, wrap=True),
+    # The title names the chosen mode in quotes; the page's full width keeps the longest name on one line.
+    w("QLabel", "title", 1062, (16, 16, PAGE_W - 32, 40), "", bold=BOLD, wrap=True),
     w("QRadioButton", "atTestDefinition", 1001, (X0 + 8, 58, W - 8, 38),
       "Set level reference\n(Reference set at test definition)", group="referenceGroup",
       access="Set level reference (Reference set at test definition)"),
@@ -145,9 +148,9 @@ write_ui("WizPageSetNewReference", "Level reference", [
       access="Set level reference (Specify date/time of manual level reference measurement)"),
     w("QLabel", "timeZone", 1061, (X0 + 30, 158, 190, 18), ""),
     w("QLabel", "dateLabel", 1034, (X0 + 30, 182, 44, 24), "Date:", buddy="datePicker"),
-    w("QDateEdit", "datePicker", 1003, (X0 + 76, 182, 136, 24), extra={"calendarPopup": "<bool>true</bool>"}),
+    w("tvk::CDateEdit", "datePicker", 1003, (X0 + 76, 182, 136, 24), extra={"calendarPopup": "<bool>true</bool>"}),
     w("QLabel", "timeLabel", 1035, (X0 + 30, 212, 44, 24), "Time:", buddy="timePicker"),
-    w("QTimeEdit", "timePicker", 1004, (X0 + 76, 212, 136, 24), extra={"displayFormat": "<string>HH:mm:ss</string>"}),
+    w("tvk::CTimeEdit", "timePicker", 1004, (X0 + 76, 212, 136, 24), extra={"displayFormat": "<string>HH:mm:ss</string>"}),
     w("QLabel", "dataPointsLabel", None, (X0 + 226, 158, W - 226, 18), "Data points:", buddy="dataPoints"),
     # A list view does not take its name from a buddy label: it carries the label's text itself.
     w("QListView", "dataPoints", 1032, (X0 + 226, 178, W - 226, 72), access="Data points:"),

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QTest>
 #include <string>
+#include <vector>
 
 #include "controls/TMCheckTreeCtrl.h"
 
@@ -143,6 +145,97 @@ TEST(CheckTree, MouseAndKeyToggleAndOnlyMouseTellsTheParent) {
     EXPECT_EQ(t.States(), c.after);
     EXPECT_EQ(events, c.events);
   }
+}
+
+// The cell of `item` as assistive technology finds it: among the children of the view's interface.
+QAccessibleInterface* CellOf(CTMCheckTreeCtrl* tree, const QTreeWidgetItem* item) {
+  QAccessibleInterface* view = QAccessible::queryAccessibleInterface(tree);
+  for (int i = 0; view != nullptr && i < view->childCount(); ++i) {
+    QAccessibleInterface* cell = view->child(i);
+    if (cell != nullptr && cell->role() == QAccessible::TreeItem && cell->text(QAccessible::Name) == item->text(0)) {
+      return cell;
+    }
+  }
+  return nullptr;
+}
+
+// Every way of ticking an item, on a root, a site and a log, gives the propagated state a click gives,
+// as assistive technology reads it too, with one notification.
+TEST(CheckTree, EveryWayOfTickingGivesTheSameStateAndAssistiveTechnologySeesIt) {
+  enum Way { kClick, kSpace, kDoubleClick, kAction, kSetData };
+  struct Case {
+    const char* item;
+    const char* after;
+  };
+  const Case items[] = {{"root", "xxxxxx"}, {"siteA", ".xxx.."}, {"a1", "..x..."}};
+  const std::pair<Way, int> ways[] = {{kClick, 1}, {kSpace, 0}, {kDoubleClick, 1}, {kAction, 1}, {kSetData, 0}};
+  for (const Case& c : items) {
+    for (const auto& [way, events] : ways) {
+      SCOPED_TRACE(std::string(c.item) + " way " + std::to_string(way));
+      Tree t;
+      QTreeWidgetItem* item = t.ByName(c.item);
+      if (way == kDoubleClick && item->childCount() > 0) continue;  // expands instead
+      for (QTreeWidgetItem* each : {t.root, t.siteA, t.a1, t.a2, t.siteB, t.b1}) {
+        QAccessibleInterface* cell = CellOf(t.tree, each);
+        ASSERT_NE(cell, nullptr);
+        EXPECT_TRUE(cell->state().checkable);  // also before any tick, so "not checked" is said
+        EXPECT_FALSE(cell->state().checked);
+      }
+      std::vector<QTreeWidgetItem*> toggled;
+      QObject::connect(t.tree, &CTMCheckTreeCtrl::checkToggled, [&toggled](QTreeWidgetItem* i) { toggled.push_back(i); });
+      int posted = 0;
+      struct Counter : QObject {
+        int* count;
+        explicit Counter(int* c) : count(c) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+          *count += e->type() == CAppTreeCtrl::kCheckChangedEvent;
+          return false;
+        }
+      } counter(&posted);
+      t.parent.installEventFilter(&counter);
+      QWidget* viewport = t.tree->viewport();
+      switch (way) {
+        case kClick:
+          QTest::mouseClick(viewport, Qt::LeftButton, {}, t.tree->CheckBoxRect(item).center());
+          break;
+        case kSpace:
+          t.tree->setCurrentItem(item);
+          QTest::keyClick(t.tree, Qt::Key_Space);
+          break;
+        case kDoubleClick:
+          DoubleClick(viewport, t.tree->visualItemRect(item).center());
+          break;
+        case kAction: {
+          QAccessibleActionInterface* actions = CellOf(t.tree, item)->actionInterface();
+          ASSERT_NE(actions, nullptr);
+          ASSERT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+          actions->doAction(QAccessibleActionInterface::toggleAction());
+          break;
+        }
+        case kSetData:
+          t.tree->model()->setData(t.tree->IndexOf(item), Qt::Checked, Qt::CheckStateRole);
+          break;
+      }
+      QCoreApplication::processEvents();
+      EXPECT_EQ(t.States(), c.after);
+      std::string seen;
+      for (QTreeWidgetItem* each : {t.root, t.siteA, t.a1, t.a2, t.siteB, t.b1}) {
+        seen += CellOf(t.tree, each)->state().checked ? 'x' : '.';
+      }
+      EXPECT_EQ(seen, c.after);
+      EXPECT_EQ(toggled, std::vector<QTreeWidgetItem*>{item});
+      EXPECT_EQ(posted, events);
+    }
+  }
+}
+
+TEST(CheckTree, SetCheckNeitherPropagatesNorTells) {
+  Tree t;
+  int toggled = 0;
+  QObject::connect(t.tree, &CTMCheckTreeCtrl::checkToggled, [&toggled] { ++toggled; });
+  CTMCheckTreeCtrl::SetCheck(t.siteA, true);
+  EXPECT_EQ(t.States(), ".x....");
+  EXPECT_EQ(toggled, 0);
 }
 
 TEST(CheckTree, DoubleClickOnAParentCollapsesIt) {

@@ -2,11 +2,17 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QTreeWidget>
 
+#include "controls/Snapshot.h"
+#include "controls/TMCheckTreeCtrl.h"
 #include "tests/wizard/WizardTestSupport.h"
+#include "wizard/SiteLogCatalog.h"
+#include "wizard/WizPageLogfileList.h"
 
 namespace tvk::test {
 namespace {
@@ -24,7 +30,10 @@ TEST(WizardAccessibility, ButtonsFieldsAndListsCarryNames) {
 
   const std::pair<int, const char*> buttons[] = {
       {wizard::kIdOk, "OK"}, {wizard::kIdCancel, "Cancel"}, {wizard::kIdNext, "Next"}, {wizard::kIdBack, "Back"}};
-  for (const auto& [id, name] : buttons) EXPECT_EQ(AccessibleName(sheet->Button(id)), name);
+  for (const auto& [id, name] : buttons) {
+    EXPECT_EQ(AccessibleName(sheet->Button(id)), name);
+    EXPECT_EQ(sheet->Button(id)->toolTip(), name);  // the image alone says nothing to a sighted user either
+  }
   EXPECT_EQ(AccessibleName(&sheet->ModePage()), "Level measurement mode");
 
   // Every field a user types into or picks from is named, by its label or its own name.
@@ -75,6 +84,58 @@ TEST(WizardAccessibility, PageControlsTabTopToBottomLeftToRight) {
     } while (w != wizard::Control(page, expected.front()));
     EXPECT_EQ(order, expected);
   }
+}
+
+// The reference page's title names the mode in quotes on one line (or breaks before the quote), at 100 %
+// and 200 %; the images are kept for looking at.
+TEST(WizardLayout, TheReferenceTitleKeepsTheQuotedModeOnOneLine) {
+  TempFolder dir;
+  const std::string log = dir.File("well.vxl");
+  WriteLevelLog(AcceptedLog(), log);
+  auto sheet = OpenSheet({log});
+  ClickControl(sheet->ModePage(), 1002);  // elevation or gauge height/stage: the longest name
+  Click(*sheet, wizard::kIdNext);
+  ASSERT_EQ(sheet->CurrentPage(), &sheet->ReferencePage());
+  auto* title = wizard::Control<QLabel>(&sheet->ReferencePage(), 1062);
+  ASSERT_NE(title, nullptr);
+  const QString text = title->text();
+  ASSERT_TRUE(text.contains(QStringLiteral("\"Elevation or gauge height/stage\""))) << text.toStdString();
+  const QFontMetrics metrics(title->font());
+  EXPECT_LE(metrics.horizontalAdvance(text), title->contentsRect().width()) << text.toStdString();
+  QDir().mkpath(QStringLiteral(TAVISKO_TEST_OUTPUT_DIR));
+  for (const qreal ratio : {1.0, 2.0}) {
+    SaveSnapshot(*sheet, QStringLiteral(TAVISKO_TEST_OUTPUT_DIR "/reference-title@%1x.png").arg(ratio), ratio);
+  }
+}
+
+// A reader ticks a log with the item's toggle action and Next follows, as it does for a click.
+TEST(WizardAccessibility, TheLogTreesToggleActionTicksALogAndNextFollows) {
+  TempFolder dir;
+  wizard::SiteLogCatalog().clear();
+  WriteLevelLog(AcceptedLog(2), dir.File("a.vxl"));
+  wizard::SiteLogCatalog().push_back({"Lake", dir.File("a.vxl")});
+  auto sheet = std::make_unique<wizard::CWizSheetPostCorrect>();
+  sheet->open();
+  QCoreApplication::postEvent(sheet.get(), new wizard::CWizardEvent(wizard::kCatalogReady));
+  ASSERT_TRUE(WaitFor([&sheet] { return sheet->IsBusy() == 0; }));
+  auto* tree = wizard::Control<CTMCheckTreeCtrl>(&sheet->LogListPage(), wizard::CWizPageLogfileList::kIdTree);
+  ASSERT_NE(tree, nullptr);
+  tree->expandAll();
+  QAccessibleInterface* view = QAccessible::queryAccessibleInterface(tree);
+  QAccessibleInterface* log = nullptr;
+  for (int i = 0; i < view->childCount() && log == nullptr; ++i) {
+    if (view->child(i)->text(QAccessible::Name) == "a.vxl") log = view->child(i);
+  }
+  ASSERT_NE(log, nullptr);
+  EXPECT_TRUE(log->state().checkable);
+  EXPECT_FALSE(log->state().checked);
+  EXPECT_FALSE(sheet->Button(wizard::kIdNext)->isEnabled());
+  log->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  EXPECT_TRUE(log->state().checked);
+  EXPECT_TRUE(WaitFor([&sheet] { return sheet->Button(wizard::kIdNext)->isEnabled(); }, 2000));
+  log->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  EXPECT_TRUE(WaitFor([&sheet] { return !sheet->Button(wizard::kIdNext)->isEnabled(); }, 2000));
+  wizard::SiteLogCatalog().clear();
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QDir>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -17,12 +19,14 @@
 #include "correction/OutputNaming.h"
 #include "support/SampleLogs.h"
 #include "support/ScopedEnvironment.h"
+#include "tests/wizard/WizardTestSupport.h"
 #include "wizard/LevelChart.h"
 
 namespace tvk {
 namespace {
 
-constexpr std::uint32_t kAllLogNotes = 20;
+using test::kAllLogNotes;
+using test::WaitFor;
 
 // A day and a half of depth to water falling and recovering, with a one-row spike and a gap, corrected
 // to pressure head in `dir`/Post Corrected Files. The corrected file's name.
@@ -63,6 +67,18 @@ TEST(DlgSummary, ShowsTheFourValuesWithTheFileNameOnlyAndDoneCloses) {
   EXPECT_EQ(ValueOf(dialog, CDlgSummary::kIdLevelReference), QStringLiteral("N/A"));
   EXPECT_EQ(ValueOf(dialog, CDlgSummary::kIdSpecificGravity), QStringLiteral("1.024"));
 
+  // A screen reader says each value, labelled by its caption.
+  for (const int id : {CDlgSummary::kIdFileName, CDlgSummary::kIdLevelOption, CDlgSummary::kIdLevelReference,
+                       CDlgSummary::kIdSpecificGravity}) {
+    SCOPED_TRACE(id);
+    CLabel* value = FindControl<CLabel>(dialog, id);
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(value);
+    EXPECT_EQ(face->text(QAccessible::Name), value->text());
+    const auto labels = face->relations(QAccessible::Label);  // labelled by
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_TRUE(labels[0].first->text(QAccessible::Name).endsWith(':')) << labels[0].first->text(QAccessible::Name).toStdString();
+  }
+
   auto* done = FindControl<QPushButton>(dialog, kIdOk);
   ASSERT_NE(done, nullptr);
   EXPECT_EQ(done->text(), QStringLiteral("Done"));
@@ -71,23 +87,52 @@ TEST(DlgSummary, ShowsTheFourValuesWithTheFileNameOnlyAndDoneCloses) {
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
-TEST(CorrectionSummaryDialog, ReadsTheCorrectedFileAndChartsBothLogs) {
+TEST(CorrectionSummaryDialog, ReadsTheCorrectedFileOffTheUiThreadAndChartsBothLogs) {
   test::TempFolder dir;
   const std::string source = dir.File("Well.vxl");
   const QString output = QString::fromStdString(WriteCorrectedLog(dir, source));
   const QString folder = QString::fromStdString(dir.Path().string());
 
-  EXPECT_EQ(MakeCorrectionSummary(folder, QStringLiteral("missing.vxl"), {}, nullptr), nullptr);
-  EXPECT_EQ(MakeCorrectionSummary(folder, {}, {}, nullptr), nullptr);
+  // Nothing to show is said, not left blank.
+  const std::pair<QString, const char*> failures[] = {{QStringLiteral("missing.vxl"), "cannot be found"},
+                                                      {QString(), "The correction wrote no file."}};
+  for (const auto& [name, reason] : failures) {
+    const std::unique_ptr<CDlgSummary> dialog = MakeCorrectionSummary(folder, name, {}, nullptr);
+    ASSERT_TRUE(WaitFor([&dialog] { return !dialog->IsLoading(); }));
+    EXPECT_TRUE(dialog->Status().contains(QLatin1String(reason))) << dialog->Status().toStdString();
+    dialog->show();
+    QDir().mkpath(QStringLiteral(TAVISKO_TEST_OUTPUT_DIR));
+    for (const qreal ratio : {1.0, 2.0}) {
+      SaveSnapshot(*dialog, QStringLiteral(TAVISKO_TEST_OUTPUT_DIR "/summary-failed-%1@%2x.png").arg(name.isEmpty()).arg(ratio), ratio);
+    }
+  }
 
   const std::unique_ptr<CDlgSummary> dialog = MakeCorrectionSummary(folder, output, QString::fromStdString(source), nullptr);
-  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(dialog->IsLoading());
+  EXPECT_EQ(dialog->Status(), QStringLiteral("Loading..."));
+  EXPECT_EQ(dialog->Chart().Message(), QStringLiteral("Loading..."));
+  dialog->show();
+  SaveSnapshot(*dialog, QStringLiteral(TAVISKO_TEST_OUTPUT_DIR "/summary-loading.png"), 1);
+  ASSERT_TRUE(WaitFor([&dialog] { return !dialog->IsLoading(); }));
+  EXPECT_TRUE(dialog->Status().isEmpty());
   EXPECT_EQ(ValueOf(*dialog, CDlgSummary::kIdFileName), output);
   EXPECT_EQ(ValueOf(*dialog, CDlgSummary::kIdLevelReference), QStringLiteral("N/A"));
   EXPECT_EQ(ValueOf(*dialog, CDlgSummary::kIdSpecificGravity), QStringLiteral("1.024"));
   EXPECT_TRUE(dialog->Chart().Message().isEmpty()) << dialog->Chart().Message().toStdString();
-  EXPECT_FALSE(dialog->Chart().accessibleName().isEmpty());
-  EXPECT_TRUE(dialog->Chart().accessibleDescription().contains(QStringLiteral("2000 rows")));
+
+  // The chart tells a reader what it shows: both series with mode and unit, their rows' time span and range.
+  QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(&dialog->Chart());
+  EXPECT_FALSE(chart->text(QAccessible::Name).isEmpty());
+  const QString description = chart->text(QAccessible::Description);
+  LevelSeries sourceSeries, correctedSeries;
+  ASSERT_TRUE(LoadLevelSeries(source, sourceSeries));
+  ASSERT_TRUE(LoadLevelSeries(CorrectedFilePath(folder.toStdString(), output.toStdString()), correctedSeries));
+  float low = 0, high = 0;
+  ASSERT_TRUE(ValueRange(sourceSeries.values, low, high));
+  for (const QString& part : {LevelAxisTitle(sourceSeries), LevelAxisTitle(correctedSeries), QStringLiteral("2000 rows"),
+                              QString::number(low, 'g', 6), QString::number(high, 'g', 6)}) {
+    EXPECT_TRUE(description.contains(part)) << part.toStdString() << " in " << description.toStdString();
+  }
 
   // Both lines are drawn in their colours, at 100 % and 200 %; the images are kept for looking at.
   dialog->resize(760, 560);
@@ -119,13 +164,36 @@ TEST(CorrectionSummaryDialog, AGoneSourceIsSaidInTheChartAndTheValuesStillShow) 
 
   const std::unique_ptr<CDlgSummary> dialog =
       MakeCorrectionSummary(QString::fromStdString(dir.Path().string()), output, QString::fromStdString(source), nullptr);
-  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(WaitFor([&dialog] { return !dialog->IsLoading(); }));
   EXPECT_EQ(ValueOf(*dialog, CDlgSummary::kIdLevelOption), QStringLiteral("Depth"));
   EXPECT_EQ(dialog->Chart().Message(), QStringLiteral("The source log cannot be read; only the corrected log is shown."));
   EXPECT_TRUE(dialog->Chart().accessibleDescription().contains(QStringLiteral("Source log: cannot be read.")));
   dialog->resize(760, 560);
   dialog->show();
   SaveSnapshot(*dialog, QStringLiteral(TAVISKO_TEST_OUTPUT_DIR "/summary-no-source.png"), 1);
+}
+
+// The Summary button's dialog opens without blocking and may be closed while it still reads: it is
+// deleted and the reading that arrives later is dropped.
+TEST(CorrectionSummaryDialog, ClosingWhileReadingIsSafe) {
+  test::TempFolder dir;
+  const std::string source = dir.File("Well.vxl");
+  const QString output = QString::fromStdString(WriteCorrectedLog(dir, source));
+  const QString folder = QString::fromStdString(dir.Path().string());
+  QWidget page;
+  for (int round = 0; round < 3; ++round) {
+    ShowCorrectionSummary(folder, output, QString::fromStdString(source), &page);
+    QPointer<CDlgSummary> dialog = page.findChild<CDlgSummary*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    if (round == 0) {
+      ASSERT_TRUE(WaitFor([&dialog] { return !dialog->IsLoading(); }));
+      EXPECT_EQ(ValueOf(*dialog, CDlgSummary::kIdSpecificGravity), QStringLiteral("1.024"));
+    }
+    QTest::mouseClick(FindControl<QPushButton>(*dialog, kIdOk), Qt::LeftButton);
+    EXPECT_TRUE(WaitFor([&dialog] { return dialog.isNull(); }));
+  }
+  QTest::qWait(200);  // any reading still running arrives with no dialog left
 }
 
 }  // namespace

@@ -113,7 +113,8 @@ int main(int argc, char** argv) {
     const std::string source = corrector->GetPath();
     if (auto summary = tvk::MakeCorrectionSummary(QString::fromStdString(tvk::GetFolderPart(source)),
                                                   QString::fromStdString(corrector->GetOutputName()),
-                                                  QString::fromStdString(source), &sheet)) {
+                                                  QString::fromStdString(source), &sheet);
+        WaitFor([&summary] { return !summary->IsLoading(); }) && summary->Status().isEmpty()) {
       summary->show();
       ok = Save(*summary, folder, QStringLiteral("5-summary")) && ok;
     } else {
