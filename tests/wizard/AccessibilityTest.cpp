@@ -11,7 +11,6 @@
 #include "controls/Snapshot.h"
 #include "controls/TMCheckTreeCtrl.h"
 #include "tests/wizard/WizardTestSupport.h"
-#include "wizard/SiteLogCatalog.h"
 #include "wizard/WizPageLogfileList.h"
 
 namespace tvk::test {
@@ -111,13 +110,11 @@ TEST(WizardLayout, TheReferenceTitleKeepsTheQuotedModeOnOneLine) {
 // A reader ticks a log with the item's toggle action and Next follows, as it does for a click.
 TEST(WizardAccessibility, TheLogTreesToggleActionTicksALogAndNextFollows) {
   TempFolder dir;
-  wizard::SiteLogCatalog().clear();
-  WriteLevelLog(AcceptedLog(2), dir.File("a.vxl"));
-  wizard::SiteLogCatalog().push_back({"Lake", dir.File("a.vxl")});
+  WriteSiteLog("Lake", dir.File("a.vxl"));
   auto sheet = std::make_unique<wizard::CWizSheetPostCorrect>();
+  sheet->LogListPage().SetFolder(dir.Path().string());
   sheet->open();
-  QCoreApplication::postEvent(sheet.get(), new wizard::CWizardEvent(wizard::kCatalogReady));
-  ASSERT_TRUE(WaitFor([&sheet] { return sheet->IsBusy() == 0; }));
+  ASSERT_TRUE(WaitFor([&sheet] { return sheet->LogListPage().IsScanned(); }));
   auto* tree = wizard::Control<CTMCheckTreeCtrl>(&sheet->LogListPage(), wizard::CWizPageLogfileList::kIdTree);
   ASSERT_NE(tree, nullptr);
   tree->expandAll();
@@ -135,7 +132,6 @@ TEST(WizardAccessibility, TheLogTreesToggleActionTicksALogAndNextFollows) {
   EXPECT_TRUE(WaitFor([&sheet] { return sheet->Button(wizard::kIdNext)->isEnabled(); }, 2000));
   log->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
   EXPECT_TRUE(WaitFor([&sheet] { return !sheet->Button(wizard::kIdNext)->isEnabled(); }, 2000));
-  wizard::SiteLogCatalog().clear();
 }
 
 }  // namespace
