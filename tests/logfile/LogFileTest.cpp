@@ -62,12 +62,21 @@ class LogFileTest : public testing::Test {
 };
 
 TEST_F(LogFileTest, LoadThenSaveAsReproducesEverySection) {
-  WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
-  for (const int mode : {kLoadAll, kLoadOnDemand}) {
-    SCOPED_TRACE(mode);
+  // Also rows enough to be written in several chunks.
+  tvk::test::DataBlockLayout large = SmallData();
+  for (std::uint32_t i = 2; i < 400'000; ++i) large.rows.push_back({{300 + i, 0}, {{i * 0.5f, 0}, {-1.0f * i, 0}}});
+  struct Case {
+    int mode;
+    const tvk::test::DataBlockLayout& data;
+  };
+  const tvk::test::DataBlockLayout small = SmallData();
+  for (const Case& c : {Case{kLoadAll, small}, Case{kLoadOnDemand, small}, Case{kLoadAll, large}}) {
+    const int mode = c.mode;
+    SCOPED_TRACE(testing::Message() << mode << ", " << c.data.rows.size() << " rows");
+    WriteSource(notes_, tvk::test::MakeDataBlock(c.data));
     CTMLogFile log;
     ASSERT_EQ(log.Load(source_, mode), tvk::kOk);
-    EXPECT_EQ(log.GetRowCount(), 2u);
+    EXPECT_EQ(log.GetRowCount(), c.data.rows.size());
     EXPECT_EQ(log.GetNoteCount(), 2u);
     EXPECT_TRUE(log.HasData());
     const std::string copy = dir_.File("copy" + std::to_string(mode) + ".vxl");
