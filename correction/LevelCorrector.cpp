@@ -391,13 +391,15 @@ std::string CLevelCorrector::DescribeSourceChange() const {
   if (const int error = platform::ReadFileIdentity(path_.c_str(), now); error == ENOENT || error == ENOTDIR) {
     change = "deleted";
   } else if (error != 0) {
-    return StrFormat("The source log cannot be checked: %s: %s", path_.c_str(), std::generic_category().message(error).c_str());
+    return StrFormat("The source log cannot be checked: %s: %s", path_.c_str(),
+                     std::generic_category().message(error).c_str());
   } else if (!now.SameFile(sourceIdentity_)) {
     change = "replaced";
   } else if (now != sourceIdentity_) {
     change = "modified";
   }
-  return change == nullptr ? std::string() : StrFormat("The source log was %s after it was read: %s", change, path_.c_str());
+  if (change == nullptr) return {};
+  return StrFormat("The source log was %s after it was read: %s", change, path_.c_str());
 }
 
 // ---- Settings and queries --------------------------------------------------------------------------
