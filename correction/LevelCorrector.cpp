@@ -19,6 +19,7 @@
 #include "logfile/ConfigKeys.h"
 #include "logfile/notes/LevelNotes.h"
 #include "logfile/notes/UserNotes.h"
+#include "platform/File.h"
 #include "platform/SystemInfo.h"
 
 namespace tvk {
@@ -32,6 +33,7 @@ using TMSystem::CTMLogNotesRecord;
 constexpr std::uint32_t kUserNoteType = 0;
 constexpr std::uint32_t kAllLogNotesSubType = 20;
 constexpr std::uint16_t kPressureParameter = 2;
+constexpr ResultCode kWriteFailed = Code(0x8102000B);  // "Failure to write log file."
 
 bool IsUserNote(const CTMLogNotesRecord& note, std::uint32_t subType) {
   return note.type == kUserNoteType && note.subType == subType;
@@ -172,6 +174,9 @@ int CLevelCorrector::OpenLog(const std::string& path) {
   readingOutcomes_.clear();
   PublishRowTimes(std::make_shared<const RowTimes>());
 
+  // Taken before reading, so that a change while it is read also counts.
+  sourceIdentity_ = platform::FileIdentity();
+  platform::ReadFileIdentity(path.c_str(), sourceIdentity_);
   const ResultCode loadCode = log_.Load(path, TMSystem::kLoadAll);
   if (Failed(loadCode)) return UnloadWithFailure(loadCode);
 
@@ -378,28 +383,54 @@ int CLevelCorrector::SaveCorrected(const std::string& folder) {
     outputName_.clear();
     TMSystem::CTMVariant baro;
     const bool baroAdjusted = Succeeded(log_.GetValueById(TMSystem::kKeyBaroAdjustedValues, baro));
+    // Asked between chunks of the rows and just before the file takes its name.
+    std::string abandonReason;
+    const auto abandon = [this, &abandonReason] {
+      abandonReason = StopRequested() ? std::string(kStoppedMessage) : DescribeSourceChange();
+      return !abandonReason.empty();
+    };
     for (int attempt = 1;; ++attempt) {
       const SystemTime utc = CurrentUtcTime();
       const std::string name = MakeCorrectedFileName(log_.GetLogName(), path_, baroAdjusted, UtcToLocal(utc, false));
-      const ResultCode rc = log_.SaveAsNew(MakeCorrectedFilePath(folder, name));
+      const ResultCode rc = log_.SaveAsNew(MakeCorrectedFilePath(folder, name), abandon);
       if (Succeeded(rc)) {
         outputName_ = name;
         return 1;
       }
+      if (!abandonReason.empty()) return Fail(abandonReason);
       const int error = log_.GetLastWriteError();
       if (error != EEXIST || attempt == kOutputNameAttempts) {
-        std::string message = GetResultCodeMessage(rc);
-        if (error != 0) {
-          if (message.ends_with('.')) message.pop_back();
-          message += ": " + std::generic_category().message(error);
-        }
-        return Fail(message);
+        if (error != 0) return Fail(std::generic_category().message(error));
+        return FailCode(rc == kFail ? kWriteFailed : rc);
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(1000 - std::min<int>(utc.milliseconds, 999)));
+      // The next second, in slices short enough for a stop to be heard.
+      const auto next = std::chrono::steady_clock::now() +
+                        std::chrono::milliseconds(1000 - std::min<int>(utc.milliseconds, 999));
+      while (std::chrono::steady_clock::now() < next && !StopRequested()) {
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+            std::chrono::milliseconds(20), next - std::chrono::steady_clock::now()));
+      }
     }
   } catch (const std::exception&) {
     return FailCode(kUnexpected);
   }
+}
+
+std::string CLevelCorrector::DescribeSourceChange() const {
+  platform::FileIdentity now;
+  const char* change = nullptr;
+  if (const int error = platform::ReadFileIdentity(path_.c_str(), now); error == ENOENT || error == ENOTDIR) {
+    change = "deleted";
+  } else if (error != 0) {
+    return StrFormat("The source log cannot be checked: %s: %s", path_.c_str(),
+                     std::generic_category().message(error).c_str());
+  } else if (!now.SameFile(sourceIdentity_)) {
+    change = "replaced";
+  } else if (now != sourceIdentity_) {
+    change = "modified";
+  }
+  if (change == nullptr) return {};
+  return StrFormat("The source log was %s after it was read: %s", change, path_.c_str());
 }
 
 // ---- Settings and queries --------------------------------------------------------------------------

@@ -46,13 +46,17 @@ class CLevelCorrector {
   int Correct();
   // Saves the corrected log into `folder` under a new name (see OutputNaming.h), never replacing a
   // file; a name that is taken is tried again with the next second, up to kOutputNameAttempts names.
-  // 1 when written; 0 with the reason (the system's, where it has one) in the error text.
-  // Refused after a stop request.
+  // 1 when written; 0 with the reason in the error text: for a failed system call the system's own
+  // words ("No space left on device"), to follow the caller's "could not be written: ".
+  // A stop request, before or while the file is written, makes it 0 with kStoppedMessage and nothing
+  // left in the folder; once the file has its name it stays and the save succeeded. Refused, nothing
+  // written, when the source file is no longer what Open read (deleted, replaced, modified).
   int SaveCorrected(const std::string& folder);
   static constexpr int kOutputNameAttempts = 10;
 
-  // Any thread: asks a running (or the next) Correct to stop between rows. It stays requested for the
-  // life of the object, so nothing of a stopped correction is ever saved.
+  // Any thread: asks a running (or the next) Correct to stop between rows, or a running SaveCorrected
+  // to drop its unfinished file. It stays requested for the life of the object, so nothing of a stopped
+  // correction is ever saved.
   void RequestStop() { stopRequested_.store(true, std::memory_order_relaxed); }
   bool IsCorrecting() const { return correcting_.load(std::memory_order_acquire); }
   int GetProgress() const;
@@ -112,6 +116,8 @@ class CLevelCorrector {
   int WriteApplicationKeys();
   int WriteNotes();
   std::uint16_t ChannelUnit(bool level) const;
+  // Why the source file is no longer the one Open read; empty when it still is.
+  std::string DescribeSourceChange() const;
   int Fail(const std::string& message);
   int FailCode(ResultCode code);
   bool StopRequested() const { return stopRequested_.load(std::memory_order_relaxed); }
@@ -125,6 +131,7 @@ class CLevelCorrector {
   TMSystem::CTMLogFile log_;
   std::string path_;
   std::string outputName_;
+  platform::FileIdentity sourceIdentity_;  // as Open found the source before reading it
   int referenceRowIndex_ = -1;
   // Held by Open, Correct, SaveCorrected and the setters: an overlapping call is refused, not raced.
   mutable std::mutex operationLock_;

@@ -34,6 +34,8 @@ std::string SafeNamePart(std::string_view text, std::size_t budget) {
     }
   }
   if (name == "..") name = "_";
+  // A leading dot hides the file from file managers; Windows refuses trailing dots and blanks.
+  name.erase(0, name.find_first_not_of(". "));
   if (name.size() > budget) {
     std::size_t end = budget;
     while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;

@@ -18,9 +18,10 @@ std::string DefaultOutputFolder(std::string_view sourcePath);
 // "<log name><suffix>_Tavisko_<yyyymmdd>_<hhmmss>.vxl"; the suffix marks a log whose values were
 // barometrically adjusted. `localTime` is the local time of the correction.
 // The log name comes from the file and must not choose the folder: separators, ".." as the whole name,
-// control characters and the characters Windows refuses in names become "_", trailing dots and blanks
-// go, and the name is cut (on a character boundary) so that the file name fits in 255 bytes. When
-// nothing is left, the name of `sourcePath` without ".vxl" stands in. Other names are kept as they are.
+// control characters and the characters Windows refuses in names become "_", leading dots and blanks
+// (a hidden file) and trailing ones go, and the name is cut (on a character boundary) so that the file
+// name fits in 255 bytes. When nothing is left, the name of `sourcePath` without ".vxl", treated the
+// same way, stands in. Other names are kept as they are.
 std::string MakeCorrectedFileName(std::string_view logName, std::string_view sourcePath, bool baroAdjusted,
                                   const SystemTime& localTime);
 

@@ -1,5 +1,7 @@
 #include "logfile/LogFile.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
 #include "common/Guid.h"
@@ -18,6 +20,8 @@ using tvk::kSaveInCursorMode;
 using tvk::platform::Placement;
 
 namespace {
+
+constexpr std::size_t kRowChunkBytes = std::size_t{4} << 20;
 
 // Whether the two paths name one file: the file system decides, not the spelling.
 bool SameFile(const std::string& a, const std::string& b) {
@@ -97,8 +101,14 @@ ResultCode CTMLogFile::SerializeAll(bool forSave, CTMByteBuffer& configuration, 
   return rc;
 }
 
-ResultCode CTMLogFile::WriteFile(const std::string& target, bool forSave, Placement placement) {
+ResultCode CTMLogFile::WriteFile(const std::string& target, bool forSave, Placement placement,
+                                 const std::function<bool()>& abandon) {
   lastWriteError_ = 0;
+  const auto abandoned = [&abandon] { return abandon && abandon(); };
+  if (abandoned()) {
+    lastWriteError_ = ECANCELED;
+    return tvk::kFail;
+  }
   CTMByteBuffer configuration;
   CTMByteBuffer notes;
   CTMByteBuffer data;
@@ -111,15 +121,24 @@ ResultCode CTMLogFile::WriteFile(const std::string& target, bool forSave, Placem
   if (tvk::Succeeded(rc)) rc = writer.WriteConfiguration(configuration);
   if (tvk::Succeeded(rc)) rc = writer.AppendNotes(notes);
   if (tvk::Succeeded(rc) && writeData) rc = writer.AppendLogData(data);
-  if (const std::span<const std::uint8_t> rows = data_.HeldRowBytes(); tvk::Succeeded(rc) && writeData && !rows.empty()) {
-    rc = writer.AppendLogData(rows.data(), static_cast<std::uint32_t>(rows.size()));
+  // The rows go in chunks, so that a caller giving up on a large log is heard within a chunk.
+  bool cancelled = false;
+  const std::span<const std::uint8_t> rows = writeData ? data_.HeldRowBytes() : std::span<const std::uint8_t>();
+  for (std::size_t at = 0; tvk::Succeeded(rc) && at < rows.size(); at += kRowChunkBytes) {
+    if (abandoned()) {
+      cancelled = true;
+      rc = tvk::kFail;
+      break;
+    }
+    const std::size_t count = std::min(kRowChunkBytes, rows.size() - at);
+    rc = writer.AppendLogData(rows.data() + at, static_cast<std::uint32_t>(count));
   }
   if (tvk::Succeeded(rc)) {
-    rc = writer.Close();
+    rc = writer.Close(abandon);
   } else {
     writer.Discard();
   }
-  if (tvk::Failed(rc)) lastWriteError_ = writer.LastError();
+  if (tvk::Failed(rc)) lastWriteError_ = cancelled ? ECANCELED : writer.LastError();
   return rc;
 }
 
@@ -141,10 +160,10 @@ ResultCode CTMLogFile::SaveAs(const std::string& newPath) {
   });
 }
 
-ResultCode CTMLogFile::SaveAsNew(const std::string& newPath) {
+ResultCode CTMLogFile::SaveAsNew(const std::string& newPath, const std::function<bool()>& abandon) {
   return Guarded(mutex_, [&] {
     if (newPath.empty()) return kInvalidPath;
-    const ResultCode rc = WriteFile(newPath, false, Placement::kNoReplace);
+    const ResultCode rc = WriteFile(newPath, false, Placement::kNoReplace, abandon);
     if (tvk::Succeeded(rc)) path_ = newPath;
     return rc;
   });

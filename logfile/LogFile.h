@@ -3,6 +3,7 @@
 // the engine edit it, and saves it without ever leaving a partial file under the final name.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,10 @@ class CTMLogFile : public CTMLogFileDataAndCfg {
   // Writes a new file at `newPath` and makes it the log's path, never replacing anything: a name that
   // is taken, by the log's own file, a link, a FIFO or anything else, fails with kOpenFailed and
   // GetLastWriteError() EEXIST.
-  ResultCode SaveAsNew(const std::string& newPath);
+  // `abandon`, when given, is asked before the file is started, between chunks of the rows (a few MB
+  // apart) and once more just before the complete file takes its name: true drops the file (nothing
+  // appears, nothing is left behind) and the save fails with kFail and GetLastWriteError() ECANCELED.
+  ResultCode SaveAsNew(const std::string& newPath, const std::function<bool()>& abandon = nullptr);
   // errno of the last failed Save, SaveAs or SaveAsNew; 0 when it succeeded or failed before the file.
   int GetLastWriteError() const;
   // The system calls new files are written through; null for the real ones. Tests inject failures.
@@ -69,7 +73,8 @@ class CTMLogFile : public CTMLogFileDataAndCfg {
  private:
   ResultCode SerializeAll(bool forSave, CTMByteBuffer& configuration, CTMByteBuffer& notes, CTMByteBuffer& data,
                           bool& writeData);
-  ResultCode WriteFile(const std::string& target, bool forSave, tvk::platform::Placement placement);
+  ResultCode WriteFile(const std::string& target, bool forSave, tvk::platform::Placement placement,
+                       const std::function<bool()>& abandon = nullptr);
   void ResetFileFields();
 
   std::vector<CTMLogNotesRecord> notes_;

@@ -148,7 +148,7 @@ ResultCode CTMLogFileWriter::AppendLogData(const std::uint8_t* data, std::uint32
   }
 }
 
-ResultCode CTMLogFileWriter::Close() {
+ResultCode CTMLogFileWriter::Close(const std::function<bool()>& abandon) {
   if (!IsOpen()) return kOk;
   bool ok = !failed_;
   try {
@@ -166,7 +166,7 @@ ResultCode CTMLogFileWriter::Close() {
     ok = false;
   }
   if (ok) {
-    ok = file_.Close();
+    ok = file_.Close(abandon);
   } else {
     file_.Discard();
   }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "common/Calendar.h"
@@ -48,8 +49,9 @@ class CTMLogFileWriter {
 
   // Rewrites the section table and the section sizes, flushes the file and gives it its name; kFail
   // when any of that failed (nothing is then left at the path, see LastError()). Nothing open: does
-  // nothing.
-  ResultCode Close();
+  // nothing. `abandon`, when given, is asked just before the flushed file takes its name: true discards
+  // it (kFail, LastError() ECANCELED).
+  ResultCode Close(const std::function<bool()>& abandon = nullptr);
   // Drops the unfinished file: nothing appears at the path.
   void Discard();
 

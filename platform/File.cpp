@@ -156,8 +156,9 @@ int CFile::ReplaceTarget() {
   return error;
 }
 
-int CFile::Place() {
+int CFile::Place(const std::function<bool()>& abandon) {
   if (int error = Ops().Sync(fd_); error != 0) return error;
+  if (abandon && abandon()) return ECANCELED;
   int error = 0;
   if (placement_ == Placement::kNoReplace) {
     error = temporaryName_.empty() ? Ops().LinkUnnamed(fd_, folderFd_, name_.c_str())
@@ -193,13 +194,15 @@ void CFile::Release() {
   std::vector<std::uint8_t>().swap(buffer_);
 }
 
-bool CFile::Close() {
+bool CFile::Close() { return Close(nullptr); }
+
+bool CFile::Close(const std::function<bool()>& abandon) {
   if (!IsOpen()) return true;
   bool ok = true;
   if (writing_) {
     // Place flushes the file before it gets its name; what close reports after that changes nothing.
     if (!FlushWrites()) ok = false;
-    else if (const int error = Place(); error != 0) ok = Fail(error);
+    else if (const int error = Place(abandon); error != 0) ok = Fail(error);
   } else {
     if (::close(fd_) != 0) ok = Fail(errno);
     fd_ = -1;
@@ -320,6 +323,17 @@ bool CFile::Write(const void* source, std::size_t count) {
   buffer_.insert(buffer_.end(), bytes, bytes + count);
   position_ += count;
   return true;
+}
+
+int ReadFileIdentity(const char* path, FileIdentity& identity) {
+  struct stat info {};
+  if (::stat(path, &info) != 0) return errno;
+  identity.device = static_cast<std::uint64_t>(info.st_dev);
+  identity.inode = static_cast<std::uint64_t>(info.st_ino);
+  identity.size = static_cast<std::uint64_t>(info.st_size);
+  identity.modifiedSeconds = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+  identity.modifiedNanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
+  return 0;
 }
 
 int MakeFolder(const char* path) { return ::mkdir(path, 0777) == 0 ? 0 : errno; }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ class CFile {
   // the folder; false when a step failed (see LastError()), and then the new file is gone unless it had
   // already replaced the old one.
   bool Close();
+  // Writing: the same, but `abandon` is asked once the file is flushed, just before it takes its name;
+  // true discards it (nothing appears) and Close fails with ECANCELED. Reading: closes.
+  bool Close(const std::function<bool()>& abandon);
   // Writing: drops the new file, nothing appears. Reading: closes.
   void Discard();
   bool IsOpen() const { return fd_ >= 0; }
@@ -69,7 +73,7 @@ class CFile {
   bool Fail(int error);
   FileOps& Ops() const { return ops_ != nullptr ? *ops_ : SystemFileOps(); }
   int CreateTemporaryName(bool linkUnnamed);
-  int Place();
+  int Place(const std::function<bool()>& abandon);
   int ReplaceTarget();
   void Release();
   bool FillBuffer();
@@ -91,6 +95,20 @@ class CFile {
   std::vector<std::uint8_t> buffer_;
   std::uint64_t bufferStart_ = 0;
 };
+
+// What tells one file's version from another: the file a name leads to, its size and when its content
+// last changed (to the nanosecond where the file system keeps it).
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::uint64_t size = 0;
+  std::int64_t modifiedSeconds = 0;
+  std::int64_t modifiedNanoseconds = 0;
+  bool SameFile(const FileIdentity& other) const { return device == other.device && inode == other.inode; }
+  bool operator==(const FileIdentity&) const = default;
+};
+// The identity of what `path` names (links followed): 0, or the errno.
+int ReadFileIdentity(const char* path, FileIdentity& identity);
 
 // Makes the folder `path` (its parent must exist): 0, EEXIST when the name is taken, or the errno.
 int MakeFolder(const char* path);

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "common/TextUtil.h"
 #include "logfile/LogFile.h"
@@ -108,10 +112,28 @@ TEST_F(CorrectCommandTest, OutputsStayInTheFolderAndNeverReplaceEachOther) {
   ASSERT_EQ(outputs.size(), 3u) << run.out;
   for (const std::string& output : outputs) {
     EXPECT_EQ(GetFolderPart(output), out);
-    EXPECT_EQ(GetFileNamePart(output).rfind(".._.._.._escaped_Tavisko_", 0), 0u) << output;
+    EXPECT_EQ(GetFileNamePart(output).rfind("_.._.._escaped_Tavisko_", 0), 0u) << output;
     EXPECT_EQ(std::count(outputs.begin(), outputs.end(), output), 1);
   }
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 3);
+}
+
+// A real full file system, mounted in a private namespace where that is allowed (root); skipped elsewhere.
+TEST_F(CorrectCommandTest, AFullDiskIsReportedInTheSystemsWords) {
+  const std::string source = Sample("Slug Test");
+  const std::string out = (folder_.Path() / "full").string();
+  const std::string errPath = (folder_.Path() / "err.txt").string();
+  std::filesystem::create_directories(out);
+  const std::string script = "mount -t tmpfs -o size=64k tmpfs '" + out + "' || exit 99; head -c 1M /dev/zero >'" +
+                             out + "/fill' 2>/dev/null; exec '" + TAVISKO_EXE_PATH + "' correct '" + source +
+                             "' --output-dir '" + out + "' 2>'" + errPath + "'";
+  const int raw = std::system(("unshare -m sh -c \"" + script + "\" >/dev/null 2>&1").c_str());
+  const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  if (status != 0 && status != 1) GTEST_SKIP() << "no private mount namespace here (" << status << ")";
+  EXPECT_EQ(status, 1);
+  std::ifstream err(errPath);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(err), {}),
+            source + ": cannot write the corrected log into " + out + ": No space left on device\n");
 }
 
 TEST_F(CorrectCommandTest, UsageErrorsExitWithTwo) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -318,7 +319,10 @@ TEST(LevelCorrector, LogNamesFromTheFileNeverLeaveTheOutputFolder) {
   };
   const Row rows[] = {
       {"Well 3/4", "Well 3_4"},
-      {"../../../escaped", ".._.._.._escaped"},
+      {"../../../escaped", "_.._.._escaped"},
+      {".hidden", "hidden"},
+      {" . .x. ", "x"},
+      {"...", "source file"},
       {"/../../../../var/x", "_.._.._.._.._var_x"},
       {"..", "_"},
       {"a\\b:c*d?e\"f<g>h|i", "a_b_c_d_e_f_g_h_i"},
@@ -337,6 +341,8 @@ TEST(LevelCorrector, LogNamesFromTheFileNeverLeaveTheOutputFolder) {
     EXPECT_LE(name.size(), 255u);
   }
   EXPECT_EQ(MakeCorrectedFileName("", "/x/. .vxl", false, local), "Log" + stamp);
+  EXPECT_EQ(MakeCorrectedFileName("..", "/x/.well.vxl", false, local), "_" + stamp);
+  EXPECT_EQ(MakeCorrectedFileName(". ", "/x/.well.vxl", false, local), "well" + stamp);
 }
 
 TEST(LevelCorrector, OutputFolderMadeForNothingIsRemovedAgain) {
@@ -414,6 +420,152 @@ TEST(LevelCorrector, SaveIntoAMissingFolderFails) {
   EXPECT_NE(corrector.GetErrorText().find(std::strerror(ENOENT)), std::string::npos) << corrector.GetErrorText();
   EXPECT_EQ(corrector.GetOutputName(), "");
   EXPECT_FALSE(std::filesystem::exists(dir.Path() / "absent"));
+}
+
+// Fails one kind of step of writing a file with a given errno; or, as another thread would, asks the
+// corrector to stop at the first step of that kind (holding it until the test thread has asked).
+class SaveStepOps : public platform::FileOps {
+ public:
+  enum Step { kCreate, kWriteRows, kSync };
+  SaveStepOps(Step step, int error) : step_(step), error_(error) {}
+  SaveStepOps(Step step, std::atomic<bool>& reached, std::atomic<bool>& release)
+      : step_(step), reached_(&reached), release_(&release) {}
+  int RowWritesAfterReached() const { return rowWritesAfter_; }
+
+  int CreateUnnamed(int folder, int& fd) override {
+    return At(kCreate) ? error_ : FileOps::CreateUnnamed(folder, fd);
+  }
+  int WriteAt(int fd, const std::uint8_t* bytes, std::size_t count, std::uint64_t offset) override {
+    const bool rows = count >= (1U << 20);
+    if (rows && At(kWriteRows)) return error_;
+    if (rows && reached_ != nullptr && reached_->load()) ++rowWritesAfter_;
+    return FileOps::WriteAt(fd, bytes, count, offset);
+  }
+  int Sync(int fd) override { return At(kSync) ? error_ : FileOps::Sync(fd); }
+
+ private:
+  // Whether this step fails; a step that stops waits for the stop instead.
+  bool At(Step step) {
+    if (step != step_ || done_) return false;
+    done_ = true;
+    if (reached_ == nullptr) return true;
+    reached_->store(true);
+    while (!release_->load()) std::this_thread::yield();
+    return false;
+  }
+  Step step_;
+  int error_ = 0;
+  bool done_ = false;
+  std::atomic<bool>* reached_ = nullptr;
+  std::atomic<bool>* release_ = nullptr;
+  int rowWritesAfter_ = 0;
+};
+
+// A full disk or another refusal reads as the system's words, and nothing is left behind.
+TEST(LevelCorrector, AFailedSaveGivesTheSystemsReason) {
+  test::TempFolder dir;
+  const std::string source = Save(dir, test::AcceptedLevelLog(std::vector<float>(300'000, 1.5f)));
+  const std::filesystem::path out = dir.Path() / "out";
+  std::filesystem::create_directories(out);
+  struct Row {
+    SaveStepOps::Step step;
+    int error;
+  };
+  const Row rows[] = {
+      {SaveStepOps::kWriteRows, ENOSPC}, {SaveStepOps::kSync, ENOSPC}, {SaveStepOps::kWriteRows, EDQUOT},
+      {SaveStepOps::kSync, EIO},         {SaveStepOps::kCreate, EACCES},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::strerror(row.error));
+    CLevelCorrector corrector;
+    ASSERT_EQ(corrector.Open(source), 1);
+    ASSERT_EQ(corrector.Correct(), 1) << corrector.GetErrorText();
+    SaveStepOps ops(row.step, row.error);
+    corrector.GetLogFile().SetFileOps(&ops);
+    EXPECT_EQ(corrector.SaveCorrected(out.string()), 0);
+    EXPECT_EQ(corrector.GetErrorText(), std::strerror(row.error));
+    EXPECT_TRUE(std::filesystem::is_empty(out));
+  }
+}
+
+// The window closing while the output is written: the unfinished file is dropped, nothing remains.
+TEST(LevelCorrector, StopWhileSavingDropsTheUnfinishedFile) {
+  test::TempFolder dir;
+  // 1.5 million rows: several chunks of rows.
+  const std::string source = Save(dir, test::AcceptedLevelLog(std::vector<float>(1'500'000, 1.5f)));
+  const std::filesystem::path out = dir.Path() / "out";
+  std::filesystem::create_directories(out);
+  for (const SaveStepOps::Step step : {SaveStepOps::kWriteRows, SaveStepOps::kSync}) {
+    SCOPED_TRACE(step);
+    CLevelCorrector corrector;
+    ASSERT_EQ(corrector.Open(source), 1);
+    ASSERT_EQ(corrector.Correct(), 1) << corrector.GetErrorText();
+    std::atomic<bool> reached{false};
+    std::atomic<bool> release{false};
+    SaveStepOps ops(step, reached, release);
+    corrector.GetLogFile().SetFileOps(&ops);
+    int result = -1;
+    std::thread worker([&] { result = corrector.SaveCorrected(out.string()); });
+    while (!reached) std::this_thread::yield();
+    corrector.RequestStop();
+    release = true;
+    worker.join();
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(corrector.GetErrorText(), kStoppedMessage);
+    EXPECT_EQ(ops.RowWritesAfterReached(), step == SaveStepOps::kWriteRows ? 1 : 0) << "only the chunk under way";
+    EXPECT_TRUE(std::filesystem::is_empty(out));
+  }
+
+  CLevelCorrector corrector;
+  ASSERT_EQ(corrector.Open(source), 1);
+  ASSERT_EQ(corrector.Correct(), 1);
+  ASSERT_EQ(corrector.SaveCorrected(out.string()), 1) << corrector.GetErrorText();
+  corrector.RequestStop();
+  TMSystem::CTMLogFile saved;
+  EXPECT_EQ(saved.Load((out / corrector.GetOutputName()).string(), TMSystem::kLoadOnDemand), kOk);
+  EXPECT_EQ(saved.GetRowCount(), 1'500'000u) << "a stop after the save leaves the output whole";
+}
+
+// The wizard holds a log for minutes: a source that changed meanwhile is never corrected from the old copy.
+TEST(LevelCorrector, ASourceChangedAfterOpenIsNotSaved) {
+  struct Row {
+    const char* change;  // empty: untouched
+    void (*mutate)(const std::string& source, const std::string& other);
+  };
+  const Row rows[] = {
+      {"", [](const std::string&, const std::string&) {}},
+      {"deleted", [](const std::string& source, const std::string&) { std::filesystem::remove(source); }},
+      {"modified",
+       [](const std::string& source, const std::string&) {
+         std::filesystem::resize_file(source, std::filesystem::file_size(source) / 2);
+       }},
+      {"replaced", [](const std::string& source, const std::string& other) { std::filesystem::rename(other, source); }},
+      {"modified",  // the same size, a later time
+       [](const std::string& source, const std::string&) {
+         const auto when = std::filesystem::last_write_time(source);
+         test::Bytes bytes = test::ReadFileBytes(source);
+         bytes.back() ^= 1;
+         test::WriteFileBytes(source, bytes);
+         std::filesystem::last_write_time(source, when + std::chrono::seconds(1));
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.change);
+    test::TempFolder dir;
+    const std::string source = Save(dir, test::AcceptedLevelLog());
+    const std::string other = Save(dir, test::AcceptedLevelLog(), "other.vxl");
+    const std::filesystem::path out = dir.Path() / "out";
+    std::filesystem::create_directories(out);
+    CLevelCorrector corrector;
+    ASSERT_EQ(corrector.Open(source), 1);
+    ASSERT_EQ(corrector.Correct(), 1);
+    row.mutate(source, other);
+    const bool untouched = *row.change == '\0';
+    EXPECT_EQ(corrector.SaveCorrected(out.string()), untouched ? 1 : 0);
+    EXPECT_EQ(corrector.GetErrorText(),
+              untouched ? "" : std::string("The source log was ") + row.change + " after it was read: " + source);
+    EXPECT_EQ(std::filesystem::is_empty(out), !untouched);
+  }
 }
 
 TEST(CheckLogFile, EachRuleAcceptsOneLogAndRefusesAnother) {

@@ -62,12 +62,21 @@ class LogFileTest : public testing::Test {
 };
 
 TEST_F(LogFileTest, LoadThenSaveAsReproducesEverySection) {
-  WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
-  for (const int mode : {kLoadAll, kLoadOnDemand}) {
-    SCOPED_TRACE(mode);
+  // Also rows enough to be written in several chunks.
+  tvk::test::DataBlockLayout large = SmallData();
+  for (std::uint32_t i = 2; i < 400'000; ++i) large.rows.push_back({{300 + i, 0}, {{i * 0.5f, 0}, {-1.0f * i, 0}}});
+  struct Case {
+    int mode;
+    const tvk::test::DataBlockLayout& data;
+  };
+  const tvk::test::DataBlockLayout small = SmallData();
+  for (const Case& c : {Case{kLoadAll, small}, Case{kLoadOnDemand, small}, Case{kLoadAll, large}}) {
+    const int mode = c.mode;
+    SCOPED_TRACE(testing::Message() << mode << ", " << c.data.rows.size() << " rows");
+    WriteSource(notes_, tvk::test::MakeDataBlock(c.data));
     CTMLogFile log;
     ASSERT_EQ(log.Load(source_, mode), tvk::kOk);
-    EXPECT_EQ(log.GetRowCount(), 2u);
+    EXPECT_EQ(log.GetRowCount(), c.data.rows.size());
     EXPECT_EQ(log.GetNoteCount(), 2u);
     EXPECT_TRUE(log.HasData());
     const std::string copy = dir_.File("copy" + std::to_string(mode) + ".vxl");
@@ -184,40 +193,47 @@ TEST_F(LogFileTest, SaveAsNewNeverWritesTheSource) {
 }
 
 // Fails the n-th step of writing and placing a file (counted from 1; 0 fails none), and can play a file
-// system without unnamed files. Cleaning up (unlink) is never failed.
+// system without unnamed files. A full disk fails writes and flushes (ENOSPC), other steps fail with
+// EIO. Cleaning up (unlink) is never failed.
 class FailingFileOps : public tvk::platform::FileOps {
  public:
   FailingFileOps(int failAt, bool unnamed) : failAt_(failAt), unnamed_(unnamed) {}
   int Steps() const { return steps_; }
+  int Given() const { return given_; }  // the errno of the failed step
 
   int CreateUnnamed(int folder, int& fd) override {
     if (!unnamed_) return EOPNOTSUPP;
-    return Step() != 0 ? EIO : FileOps::CreateUnnamed(folder, fd);
+    return Step(EIO) != 0 ? EIO : FileOps::CreateUnnamed(folder, fd);
   }
   int CreateExclusive(int folder, const char* name, int& fd) override {
-    return Step() != 0 ? EIO : FileOps::CreateExclusive(folder, name, fd);
+    return Step(EIO) != 0 ? EIO : FileOps::CreateExclusive(folder, name, fd);
   }
   int WriteAt(int fd, const std::uint8_t* bytes, std::size_t count, std::uint64_t offset) override {
-    if (Step() == 0) return FileOps::WriteAt(fd, bytes, count, offset);
+    if (Step(ENOSPC) == 0) return FileOps::WriteAt(fd, bytes, count, offset);
     FileOps::WriteAt(fd, bytes, count / 2, offset);  // a short write, as a full disk gives
     return ENOSPC;
   }
-  int Sync(int fd) override { return Step() != 0 ? EIO : FileOps::Sync(fd); }
+  int Sync(int fd) override { return Step(ENOSPC) != 0 ? ENOSPC : FileOps::Sync(fd); }
   int LinkUnnamed(int fd, int folder, const char* name) override {
-    return Step() != 0 ? EIO : FileOps::LinkUnnamed(fd, folder, name);
+    return Step(EIO) != 0 ? EIO : FileOps::LinkUnnamed(fd, folder, name);
   }
   int Link(int folder, const char* from, const char* to) override {
-    return Step() != 0 ? EIO : FileOps::Link(folder, from, to);
+    return Step(EIO) != 0 ? EIO : FileOps::Link(folder, from, to);
   }
   int Rename(int folder, const char* from, const char* to) override {
-    return Step() != 0 ? EIO : FileOps::Rename(folder, from, to);
+    return Step(EIO) != 0 ? EIO : FileOps::Rename(folder, from, to);
   }
 
  private:
-  int Step() { return ++steps_ == failAt_ ? 1 : 0; }
+  int Step(int error) {
+    if (++steps_ != failAt_) return 0;
+    given_ = error;
+    return 1;
+  }
   int failAt_;
   bool unnamed_;
   int steps_ = 0;
+  int given_ = 0;
 };
 
 // Whatever step fails, the new file is complete or absent, what was there before is whole, and the
@@ -257,7 +273,7 @@ TEST_F(LogFileTest, AFailureAtAnyStepOfWritingLeavesCompleteFilesOnly) {
         const bool failed = ops.Steps() >= failAt;
         EXPECT_EQ(tvk::Failed(rc), failed);
         if (failed) {
-          EXPECT_NE(log.GetLastWriteError(), 0);
+          EXPECT_EQ(log.GetLastWriteError(), ops.Given()) << "the failed step's own reason";
         }
 
         // A new file exists only when the write succeeded; a replaced one holds the new log, or after a
@@ -291,6 +307,29 @@ TEST_F(LogFileTest, AFailureAtAnyStepOfWritingLeavesCompleteFilesOnly) {
         }
       }
     }
+  }
+}
+
+// A caller giving up at any of the moments it is asked leaves nothing; one that never does gets the file.
+TEST_F(LogFileTest, AnAbandonedNewFileLeavesNothing) {
+  WriteSource(notes_, tvk::test::MakeDataBlock(SmallData()));
+  const std::string target = dir_.File("new.vxl");
+  for (int abandonAt = 1;; ++abandonAt) {
+    SCOPED_TRACE(abandonAt);
+    CTMLogFile log;
+    ASSERT_EQ(log.Load(source_, kLoadAll), tvk::kOk);
+    int asked = 0;
+    const ResultCode rc = log.SaveAsNew(target, [&] { return ++asked == abandonAt; });
+    if (asked < abandonAt) {
+      EXPECT_EQ(rc, tvk::kOk);
+      EXPECT_EQ(abandonAt, 4) << "before the start, before the rows, before the name";
+      EXPECT_TRUE(std::filesystem::exists(target));
+      break;
+    }
+    EXPECT_EQ(rc, tvk::kFail);
+    EXPECT_EQ(log.GetLastWriteError(), ECANCELED);
+    EXPECT_EQ(log.GetPath(), source_);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 1);
   }
 }
 
