@@ -99,19 +99,8 @@ TEST_F(DisplaySettings, ReadsEverySettingFromTheUserHive) {
   EXPECT_EQ(GetCustomListSeparator(), "\\t");
 }
 
-TEST_F(DisplaySettings, WrongTypeKeepsThePreviousValue) {
-  WriteSettings("\"UseUTC\"=dword:00000001\r\n\"CustomDateFormat\"=\"d/M\"\r\n");
-  EXPECT_TRUE(GetUseUTC());
-  EXPECT_EQ(GetCustomDateFormat(), "d/M");
-  WriteSettings("\"UseUTC\"=\"0\"\r\n\"CustomDateFormat\"=dword:00000000\r\n");
-  EXPECT_TRUE(GetUseUTC());
-  EXPECT_EQ(GetCustomDateFormat(), "d/M");
-  ResetDisplaySettingsCache();
-  EXPECT_FALSE(GetUseUTC()) << "wrong type with nothing read before gives the default";
-  EXPECT_EQ(GetCustomDateFormat(), "");
-}
-
-TEST_F(DisplaySettings, DeletedKeyKeepsTheLastValuesRead) {
+TEST_F(DisplaySettings, DeletedKeyOrWrongTypeKeepsTheLastValuesRead) {
+  const std::string wrongTypes = "\"UseUTC\"=\"0\"\r\n\"CustomTimeFormat\"=dword:00000000\r\n";
   struct Row {
     const char* name;
     std::string after;  // hive body after the deletion; empty = file removed
@@ -123,6 +112,7 @@ TEST_F(DisplaySettings, DeletedKeyKeepsTheLastValuesRead) {
        std::string(kSettingsKey) + "\"UseUTC\"=dword:0\r\n" +
            "[-HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark]\r\n"},
       {"value deleted", std::string(kSettingsKey) + "\"UseUTC\"=-\r\n\"CustomTimeFormat\"=-\r\n"},
+      {"values of the wrong type", kSettingsKey + wrongTypes},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -141,6 +131,11 @@ TEST_F(DisplaySettings, DeletedKeyKeepsTheLastValuesRead) {
   }
   std::filesystem::remove(HivePath());
   EXPECT_FALSE(GetShowDateAndTime());
+
+  ResetDisplaySettingsCache();
+  WriteSettings(wrongTypes);
+  EXPECT_FALSE(GetUseUTC()) << "wrong type with nothing read before gives the default";
+  EXPECT_EQ(GetCustomTimeFormat(), "");
 }
 
 }  // namespace

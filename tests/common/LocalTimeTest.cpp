@@ -191,7 +191,7 @@ const std::string kCustom =
 
 const SystemTime kSummerNoon = MakeSystemTime(2021, 7, 1, 12);
 
-TEST_F(DisplayTexts, LocalTimeWithAndWithoutDaylightTime) {
+TEST_F(DisplayTexts, LocalTimeWithAndWithoutDaylightTimeOrUtc) {
   WriteSettings(kCustom);
   EXPECT_EQ(FormatDate(kSummerNoon), "2021-07-01");
   EXPECT_EQ(FormatTime(kSummerNoon), "14:00");
@@ -199,9 +199,8 @@ TEST_F(DisplayTexts, LocalTimeWithAndWithoutDaylightTime) {
 
   WriteSettings(kCustom + "\"IgnoreDST\"=dword:00000001\r\n");
   EXPECT_EQ(FormatTime(kSummerNoon), "13:00");
-}
 
-TEST_F(DisplayTexts, UseUtcShowsTheTimeAsGiven) {
+  // UTC shows the time as given, whatever IgnoreDST says.
   WriteSettings(kCustom + "\"UseUTC\"=dword:00000001\r\n\"IgnoreDST\"=dword:00000001\r\n");
   EXPECT_EQ(FormatDateTime(MakeSystemTime(2021, 12, 31, 23, 30)), "2021-12-31 23:30");
   EXPECT_EQ(FormatTime(kSummerNoon), "12:00");

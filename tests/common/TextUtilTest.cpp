@@ -9,15 +9,12 @@ namespace {
 
 const std::string S(1, kPathSeparator);
 
-TEST(Guid, TextFormIsUpperCaseWithBraces) {
-  Guid g{0x00112233, 0x4455, 0x6677, {0x88, 0x99, 0xaa, 0xbb, 0xcc, 0xdd, 0xee, 0xff}};
+TEST(Guid, TextFormIsUpperCaseWithBracesAndMalformedTextIsRefused) {
+  const Guid g{0x00112233, 0x4455, 0x6677, {0x88, 0x99, 0xaa, 0xbb, 0xcc, 0xdd, 0xee, 0xff}};
   EXPECT_EQ(GuidToText(g), "{00112233-4455-6677-8899-AABBCCDDEEFF}");
   Guid parsed;
   EXPECT_TRUE(TextToGuid("{00112233-4455-6677-8899-aabbccddeeff}", parsed));
   EXPECT_EQ(parsed, g);
-}
-
-TEST(Guid, RefusesMalformedText) {
   const char* bad[] = {
       "00112233-4455-6677-8899-AABBCCDDEEFF",    // no braces
       "{00112233-4455-6677-8899-AABBCCDDEEF}",   // 37 characters
@@ -27,9 +24,9 @@ TEST(Guid, RefusesMalformedText) {
       "{00112233-4455-6677-8899- ABBCCDDEEFF}",  // blank inside a pair
   };
   for (const char* text : bad) {
-    Guid g{1, 2, 3, {}};
-    EXPECT_FALSE(TextToGuid(text, g)) << text;
-    EXPECT_TRUE(g.IsZero()) << text;
+    Guid out{1, 2, 3, {}};
+    EXPECT_FALSE(TextToGuid(text, out)) << text;
+    EXPECT_TRUE(out.IsZero()) << text;
   }
 }
 

@@ -38,9 +38,13 @@ TEST_F(WorkingFolders, NamingTheFoldersCreatesNothing) {
   EXPECT_EQ(GetTranslateDir(), DefaultWorkingDir() + "/Translate");
   EXPECT_EQ(GetWorkingDir(), DefaultWorkingDir());
   EXPECT_FALSE(fs::exists(folder_ / "home"));
+  EXPECT_FALSE(CreateFolder("relative/folder"));
+  // A file where the documents folder should be: nothing can be created below it.
+  test::WriteWholeFile(folder_.Path() / "home/Documents", "");
+  EXPECT_FALSE(CreateFolder(GetSiteDataDir()));
+  fs::remove(folder_.Path() / "home/Documents");
   EXPECT_TRUE(CreateFolder(GetSiteDataDir()));
   EXPECT_TRUE(fs::is_directory(DefaultWorkingDir() + "/Site Data"));
-  EXPECT_FALSE(CreateFolder("relative/folder"));
 }
 
 TEST_F(WorkingFolders, DefaultFollowsTheUserDocumentsFolder) {
@@ -76,21 +80,9 @@ TEST_F(WorkingFolders, RegisteredFolderMustExist) {
     if (row.userValue) WriteWorkingDir("HKEY_CURRENT_USER", *row.userValue);
     if (row.machineValue) WriteWorkingDir("HKEY_LOCAL_MACHINE", *row.machineValue);
     EXPECT_EQ(GetWorkingDir(), row.expected);
+    EXPECT_EQ(GetSiteDataDir(), row.expected + "/Site Data");
     EXPECT_FALSE(fs::exists(gone)) << "a registered folder is never created";
   }
-}
-
-TEST_F(WorkingFolders, RegisteredFolderGetsItsSubfolders) {
-  const std::string data = folder_ / "data";
-  fs::create_directories(data);
-  WriteWorkingDir("HKEY_CURRENT_USER", data);
-  EXPECT_EQ(GetSiteDataDir(), data + "/Site Data");
-}
-
-TEST_F(WorkingFolders, CreationFailureIsReported) {
-  // A file where the documents folder should be: nothing can be created below it.
-  test::WriteWholeFile(folder_.Path() / "home/Documents", "");
-  EXPECT_FALSE(CreateFolder(GetSiteDataDir()));
 }
 
 }  // namespace

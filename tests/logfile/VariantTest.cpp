@@ -57,9 +57,7 @@ TEST(Variant, OtherGettersConvertOnlyTheirKinds) {
   EXPECT_TRUE(CTMVariant("{00112233-4455-6677-8899-AABBCCDDEEFF}").AsGuid().IsZero());
   EXPECT_EQ(CTMVariant(time).AsTime(), time);
   EXPECT_EQ(CTMVariant(std::uint32_t{5}).AsTime(), tvk::SystemTime{});
-  EXPECT_EQ(CTMVariant("abc").AsString(), "abc");
-  EXPECT_EQ(CTMVariant(std::int16_t{-7}).AsString(), "-7");
-  EXPECT_EQ(CTMVariant(kGuid).AsString(), "{00112233-4455-6677-8899-AABBCCDDEEFF}");
+  EXPECT_EQ(CTMVariant("abc").AsString(), "abc");  // other kinds give VariantToText, pinned below
 }
 
 TEST(Variant, SetRawIntegerRefusesNonIntegerKinds) {
