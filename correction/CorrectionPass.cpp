@@ -1,11 +1,13 @@
 #include "correction/CorrectionPass.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
 #include "common/Format.h"
 #include "common/StringTable.h"
 #include "common/TextUtil.h"
+#include "correction/LevelConversion.h"
 #include "correction/LevelCorrector.h"
 
 namespace tvk {
@@ -152,11 +154,15 @@ bool CCorrectionPass::SetReference(int row, float value, std::string& reason) {
     reason = "row " + std::to_string(row) + " is not in the log (" + std::to_string(rowCount_) + " rows)";
     return false;
   }
+  SetReferenceChoice(row, value);
+  readings_.clear();  // one reference replaces the readings
+  return true;
+}
+
+void CCorrectionPass::SetReferenceChoice(int row, float value) {
   choices_.referenceRow = row < 0 ? -1 : row;
   choices_.referenceValue = value;
   referenceText_ = StrFormat("%g", static_cast<double>(value));
-  readings_.clear();  // one reference replaces the readings
-  return true;
 }
 
 bool CCorrectionPass::SetReferenceText(int row, const std::string& valueText, std::string& reason) {
@@ -186,6 +192,43 @@ bool CCorrectionPass::SetReadings(const std::vector<ManualReading>& readings, co
   if (!SetReference(placed.front().row, placed.front().manual, reason)) return false;
   readings_ = std::move(placed);
   return true;
+}
+
+bool CCorrectionPass::AddReading(int row, const std::string& valueText, std::string& reason) {
+  float value = 0.0f;
+  if (!NeedsReference()) {
+    reason = "Manual readings need the mode depth to water or elevation.";
+  } else if (row < 0 || static_cast<std::size_t>(row) >= rowCount_) {
+    reason = "Choose the data point of the reading.";
+  } else if (!ParseDecimalFloat(Trimmed(valueText), value)) {
+    reason = "The level of a reading must be a decimal number, such as 12.5.";
+  } else if (std::any_of(readings_.begin(), readings_.end(), [row](const PlacedReading& r) { return r.row == row; })) {
+    reason = "This data point has a reading already: two readings cannot share a row.";
+  } else if (static_cast<std::size_t>(row) < recordedLevels_->size() &&
+             IsUnconvertedStatus((*recordedLevels_)[static_cast<std::size_t>(row)].status)) {
+    reason = "This data point has no level value to compare a reading with.";
+  } else {
+    const auto at = std::find_if(readings_.begin(), readings_.end(), [row](const PlacedReading& r) { return r.row > row; });
+    readings_.insert(at, PlacedReading{row, value});
+    SetReferenceChoice(readings_.front().row, readings_.front().manual);
+    return true;
+  }
+  return false;
+}
+
+void CCorrectionPass::RemoveReading(std::size_t index) {
+  if (index >= readings_.size()) return;
+  readings_.erase(readings_.begin() + static_cast<std::ptrdiff_t>(index));
+  if (!readings_.empty()) SetReferenceChoice(readings_.front().row, readings_.front().manual);
+}
+
+void CCorrectionPass::LoadRecordedLevels() {
+  auto levels = std::make_shared<std::vector<TMSystem::CTMDataValue>>();
+  if (corrector_->GetRecordedLevels(*levels)) recordedLevels_ = std::move(levels);
+}
+
+std::string CCorrectionPass::LevelUnitAbbreviation() const {
+  return GetUnitAbbreviation(corrector_->GetLevelUnitId());
 }
 
 bool CCorrectionPass::UsesDynamicDensity() const {

@@ -82,6 +82,18 @@ class CCorrectionPass {
   // reference or a reading cannot be placed (see PlaceReadings).
   bool SetReadings(const std::vector<ManualReading>& readings, const DataPointDisplay& display, std::string& reason);
   const std::vector<PlacedReading>& Readings() const { return readings_; }
+  // A reading at data point `row` with its value as typed, kept in time order; the first is the
+  // reference. False with the reason, nothing changed, when the value is no decimal number, the row has
+  // a reading already or no level value, or the mode has no reference.
+  bool AddReading(int row, const std::string& valueText, std::string& reason);
+  void RemoveReading(std::size_t index);
+
+  // The log's level column as recorded, to show beside the rows' times: read once by
+  // LoadRecordedLevels (the wizard does it off the user-interface thread), empty before.
+  void LoadRecordedLevels();
+  const std::shared_ptr<const std::vector<TMSystem::CTMDataValue>>& RecordedLevels() const { return recordedLevels_; }
+  // The abbreviation of the log's level unit ("ft", "m").
+  std::string LevelUnitAbbreviation() const;
 
   // --- Specific gravity -------------------------------------------------------------------------------
   // A log recorded with a dynamic density keeps its own: the step shows it and offers no choice.
@@ -103,11 +115,17 @@ class CCorrectionPass {
   int Apply(std::string& reason);
 
  private:
+  // The reference at a data point without letting go of the readings.
+  void SetReferenceChoice(int row, float value);
+
+ private:
   std::shared_ptr<CLevelCorrector> corrector_;
   std::size_t rowCount_ = 0;
   CorrectionChoices choices_;
   std::string referenceText_;
   std::vector<PlacedReading> readings_;
+  std::shared_ptr<const std::vector<TMSystem::CTMDataValue>> recordedLevels_ =
+      std::make_shared<const std::vector<TMSystem::CTMDataValue>>();
   SpecificGravityPreset gravityPreset_ = SpecificGravityPreset::Custom;
   std::string gravityText_;
 };

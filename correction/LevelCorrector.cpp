@@ -448,6 +448,21 @@ int CLevelCorrector::SetSetting(int (*setter)(TMSystem::CTMLogFileCfg&, LevelSet
   return setter(log_, updated_, value, errorText_);
 }
 
+int CLevelCorrector::GetRecordedLevels(std::vector<TMSystem::CTMDataValue>& out) {
+  std::unique_lock operation(operationLock_, std::try_to_lock);
+  if (!operation.owns_lock() || !loaded_) return 0;
+  std::vector<CTMChannelInfo> channels;
+  std::size_t level = 0;
+  try {
+    return Succeeded(log_.GetChannels(channels)) && FindLevelChannel(channels, level) &&
+                   Succeeded(log_.GetColumn(static_cast<std::uint16_t>(level), out))
+               ? 1
+               : 0;
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
 int CLevelCorrector::SetManualReadings(std::vector<PlacedReading> readings) {
   std::unique_lock operation(operationLock_, std::try_to_lock);
   if (!operation.owns_lock()) return 0;

@@ -99,6 +99,8 @@ class CLevelCorrector {
   // Valid until the next Open or the object's end; a page that lists them keeps ShareRowTimes instead.
   const std::vector<TMSystem::CTMDeviceTime>& GetRowTimes() const { return *rowTimes_; }
   std::shared_ptr<const std::vector<TMSystem::CTMDeviceTime>> ShareRowTimes() const;
+  // The level column as the log records it (before any correction); 0 without a log or level channel.
+  int GetRecordedLevels(std::vector<TMSystem::CTMDataValue>& out);
   const std::vector<TMSystem::CTMDataValue>& GetNewValues() const { return newValues_; }
   std::string GetPath() const { return path_; }
   // The file name SaveCorrected wrote; empty after a failed save.

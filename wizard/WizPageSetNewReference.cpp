@@ -3,7 +3,9 @@
 #include <QAbstractListModel>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QHeaderView>
 #include <QSignalBlocker>
+#include <QTableWidget>
 #include <optional>
 
 #include "common/Calendar.h"
@@ -13,6 +15,7 @@
 #include "controls/Images.h"
 #include "correction/CorrectionChoices.h"
 #include "correction/CorrectionPass.h"
+#include "correction/LevelConversion.h"
 #include "correction/LevelCorrector.h"
 #include "ui_WizPageSetNewReference.h"
 #include "wizard/PageCommon.h"
@@ -21,17 +24,20 @@
 
 namespace tvk::wizard {
 
-// The log's row times as list lines; a line's text is made only when the view shows it, and the times are
-// the corrector's own, shared, so a log of a million rows costs no copy.
+// The log's row times as list lines, each with the level the log recorded there; a line's text is made
+// only when the view shows it, and times and levels are shared, so a log of a million rows costs no copy.
 class CRowTimesModel : public QAbstractListModel {
  public:
   using QAbstractListModel::QAbstractListModel;
 
   using SharedTimes = std::shared_ptr<const std::vector<TMSystem::CTMDeviceTime>>;
+  using SharedLevels = std::shared_ptr<const std::vector<TMSystem::CTMDataValue>>;
 
-  void SetTimes(SharedTimes times) {
+  void SetTimes(SharedTimes times, SharedLevels levels = nullptr, const std::string& unit = {}) {
     beginResetModel();
     times_ = times ? std::move(times) : std::make_shared<const std::vector<TMSystem::CTMDeviceTime>>();
+    levels_ = std::move(levels);
+    unit_ = unit;
     display_.emplace(TakeDisplaySnapshot());
     endResetModel();
   }
@@ -43,11 +49,20 @@ class CRowTimesModel : public QAbstractListModel {
   }
   QVariant data(const QModelIndex& index, int role) const override {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) return {};
-    return ToQString(display_->Text((*times_)[static_cast<std::size_t>(index.row())]));
+    const auto row = static_cast<std::size_t>(index.row());
+    std::string text = display_->Text((*times_)[row]);
+    if (levels_ != nullptr && row < levels_->size()) {
+      const TMSystem::CTMDataValue& level = (*levels_)[row];
+      text += IsUnconvertedStatus(level.status) ? "   no level"
+                                                : StrFormat("   %g %s", static_cast<double>(level.value), unit_.c_str());
+    }
+    return ToQString(text);
   }
 
  private:
   SharedTimes times_ = std::make_shared<const std::vector<TMSystem::CTMDeviceTime>>();
+  SharedLevels levels_;
+  std::string unit_;
   std::optional<DataPointDisplay> display_;
 };
 
@@ -99,6 +114,19 @@ CWizPageSetNewReference::CWizPageSetNewReference(CWizSheetPostCorrect& sheet)
           &CWizPageSetNewReference::OnDataPointChanged);
   connect(ui_->datePicker, &QDateEdit::dateChanged, this, &CWizPageSetNewReference::OnPickerChanged);
   connect(ui_->timePicker, &QTimeEdit::timeChanged, this, &CWizPageSetNewReference::OnPickerChanged);
+
+  ui_->readings->setColumnCount(2);
+  ui_->readings->setHorizontalHeaderLabels({QStringLiteral("Time"), QStringLiteral("Level")});
+  ui_->readings->horizontalHeader()->setStretchLastSection(true);
+  ui_->readings->verticalHeader()->hide();
+  ui_->readings->verticalHeader()->setDefaultSectionSize(ui_->readings->fontMetrics().height() + 4);
+  ui_->readings->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ui_->readings->setSelectionMode(QAbstractItemView::SingleSelection);
+  ui_->readings->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ui_->readings->setTabKeyNavigation(false);
+  connect(ui_->addReading, &QPushButton::clicked, this, &CWizPageSetNewReference::AddReading);
+  connect(ui_->removeReading, &QPushButton::clicked, this, &CWizPageSetNewReference::RemoveReading);
+  connect(ui_->readings, &QTableWidget::itemSelectionChanged, this, [this] { UpdateReadingButtons(); });
 }
 
 CWizPageSetNewReference::~CWizPageSetNewReference() = default;
@@ -122,7 +150,8 @@ void CWizPageSetNewReference::OnLogLoaded() {
   ui_->value->setText(ToQString(pass->ReferenceText()));
   ShowLogNames(this, &corrector);
 
-  rows_->SetTimes(corrector.ShareRowTimes());
+  rows_->SetTimes(corrector.ShareRowTimes(), pass->RecordedLevels(), pass->LevelUnitAbbreviation());
+  ShowReadings();
   const DisplaySnapshot snapshot = TakeDisplaySnapshot();
   const QString dateFormat = PickerFormat(snapshot.datePicture, true);
   const QString timeFormat = PickerFormat(snapshot.timePicture, false);
@@ -150,9 +179,56 @@ void CWizPageSetNewReference::OnLogLoaded() {
 void CWizPageSetNewReference::UseTestDefinition(bool atTestDefinition) {
   ui_->pressureHeadText->setEnabled(atTestDefinition);
   for (QWidget* w : std::initializer_list<QWidget*>{ui_->timeZone, ui_->dateLabel, ui_->timeLabel, ui_->datePicker,
-                                                   ui_->timePicker, ui_->dataPointsLabel, ui_->dataPoints}) {
+                                                   ui_->timePicker, ui_->dataPointsLabel, ui_->dataPoints,
+                                                   ui_->readingsLabel, ui_->readings}) {
     w->setEnabled(!atTestDefinition);
   }
+  UpdateReadingButtons();
+}
+
+void CWizPageSetNewReference::UpdateReadingButtons() {
+  const bool atDataPoint = !ui_->atTestDefinition->isChecked();
+  ui_->addReading->setEnabled(atDataPoint);
+  ui_->removeReading->setEnabled(atDataPoint && !ui_->readings->selectedItems().isEmpty());
+}
+
+// The pass's readings in time order, each at its row's time as the data-point list shows it.
+void CWizPageSetNewReference::ShowReadings() {
+  const CCorrectionPass* pass = sheet_.Pass();
+  const std::vector<PlacedReading> none;
+  const std::vector<PlacedReading>& readings = pass != nullptr ? pass->Readings() : none;
+  const std::string unit = pass != nullptr ? pass->LevelUnitAbbreviation() : std::string();
+  ui_->readings->setRowCount(static_cast<int>(readings.size()));
+  const auto& times = rows_->Times();
+  for (std::size_t i = 0; i < readings.size(); ++i) {
+    const auto row = static_cast<std::size_t>(readings[i].row);
+    const QString time = row < times.size() ? ToQString(rows_->Display().Text(times[row])) : QString();
+    const QString level = ToQString(StrFormat("%g %s", static_cast<double>(readings[i].manual), unit.c_str()));
+    ui_->readings->setItem(static_cast<int>(i), 0, new QTableWidgetItem(time));
+    ui_->readings->setItem(static_cast<int>(i), 1, new QTableWidgetItem(level));
+  }
+  ui_->readings->resizeColumnToContents(0);
+  UpdateReadingButtons();
+}
+
+void CWizPageSetNewReference::AddReading() {
+  CCorrectionPass* pass = sheet_.Pass();
+  if (pass == nullptr) return;
+  std::string reason;
+  if (!pass->AddReading(SelectedRow(), ui_->value->text().toStdString(), reason)) {
+    sheet_.ShowRefusal(ToQString(reason));
+    return;
+  }
+  sheet_.ShowRefusal({});
+  ShowReadings();
+}
+
+void CWizPageSetNewReference::RemoveReading() {
+  CCorrectionPass* pass = sheet_.Pass();
+  const QList<QTableWidgetItem*> selected = ui_->readings->selectedItems();
+  if (pass == nullptr || selected.isEmpty()) return;
+  pass->RemoveReading(static_cast<std::size_t>(selected.front()->row()));
+  ShowReadings();
 }
 
 int CWizPageSetNewReference::SelectedRow() const {
@@ -205,6 +281,8 @@ bool CWizPageSetNewReference::OnKillActive(int direction) {
   if (direction != kIdNext && direction != kIdBack) return true;
   CCorrectionPass* pass = sheet_.Pass();
   if (pass == nullptr) return false;
+  // Readings carry their own reference, the first of them.
+  if (!ui_->atTestDefinition->isChecked() && !pass->Readings().empty()) return true;
   // Going back keeps what the fields hold; only going on needs a reference the pass accepts.
   std::string reason = "Choose the data point of the reference.";
   const int row = ui_->atTestDefinition->isChecked() ? -1 : SelectedRow();

@@ -36,6 +36,10 @@ class CWizPageSetNewReference : public CDlgWizardPage {
     kIdPressureHeadText = 1040,
     kIdTimeZone = 1061,
     kIdTitle = 1062,
+    kIdReadingsLabel = 1080,
+    kIdReadings = 1081,
+    kIdAddReading = 1082,
+    kIdRemoveReading = 1083,
   };
 
   explicit CWizPageSetNewReference(CWizSheetPostCorrect& sheet);
@@ -54,6 +58,10 @@ class CWizPageSetNewReference : public CDlgWizardPage {
   void OnPickerChanged();
   void ShowInPickers(const TMSystem::CTMDeviceTime& utc);
   void LimitTimeToDay();
+  void ShowReadings();
+  void AddReading();
+  void RemoveReading();
+  void UpdateReadingButtons();
 
   CWizSheetPostCorrect& sheet_;
   std::unique_ptr<Ui::WizPageSetNewReference> ui_;

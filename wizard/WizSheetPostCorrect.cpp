@@ -50,7 +50,7 @@ CWizSheetPostCorrect::CWizSheetPostCorrect(QWidget* parent)
     page->setAccessibleName(QString::fromLatin1(name));
     AddPage(page);
   }
-  connect(&load_, &QFutureWatcher<std::unique_ptr<CLevelCorrector>>::finished, this,
+  connect(&load_, &QFutureWatcher<std::unique_ptr<CCorrectionPass>>::finished, this,
           &CWizSheetPostCorrect::OnLogLoaded);
   // The mode page answers last: its choice decides whether the reference page takes part.
   for (CDlgWizardPage* page : std::initializer_list<CDlgWizardPage*>{&processingPage_, &gravityPage_, &referencePage_,
@@ -104,12 +104,14 @@ void CWizSheetPostCorrect::StartLoadNextLog() {
   SetBusy(true);
   std::string path = fileList_.empty() ? std::string() : fileList_.front();
   // The worker gets its own copy of the path and shares nothing with the window, which may close first.
-  load_.setFuture(QtConcurrent::run([path = std::move(path)]() -> std::unique_ptr<CLevelCorrector> {
+  load_.setFuture(QtConcurrent::run([path = std::move(path)]() -> std::unique_ptr<CCorrectionPass> {
     if (path.empty()) return nullptr;
     try {
-      auto corrector = std::make_unique<CLevelCorrector>();
+      auto corrector = std::make_shared<CLevelCorrector>();
       corrector->Open(path);  // a log that fails to open still walks the pages and fails with its reason
-      return corrector;
+      auto pass = std::make_unique<CCorrectionPass>(std::move(corrector));
+      pass->LoadRecordedLevels();
+      return pass;
     } catch (const std::exception&) {
       return nullptr;
     }
@@ -117,13 +119,11 @@ void CWizSheetPostCorrect::StartLoadNextLog() {
 }
 
 void CWizSheetPostCorrect::OnLogLoaded() {
-  std::unique_ptr<CLevelCorrector> loaded = load_.future().takeResult();
+  std::unique_ptr<CCorrectionPass> loaded = load_.future().takeResult();
   if (!isVisible()) return;  // closed while loading: the log is let go
   if (!fileList_.empty()) {
-    if (loaded != nullptr) {
-      pass_ = std::make_unique<CCorrectionPass>(std::shared_ptr<CLevelCorrector>(std::move(loaded)));
-      fileInfoText_ = pass_->DescribeLog();
-    }
+    pass_ = std::move(loaded);
+    if (pass_ != nullptr) fileInfoText_ = pass_->DescribeLog();
     fileList_.pop_front();
   }
   emit logLoaded();

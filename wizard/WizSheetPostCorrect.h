@@ -82,7 +82,7 @@ class CWizSheetPostCorrect : public CTMDlgWizardFrame {
   std::string fileInfoText_;
   int totalLogCount_ = 0;
   bool busy_ = false;
-  QFutureWatcher<std::unique_ptr<CLevelCorrector>> load_;
+  QFutureWatcher<std::unique_ptr<CCorrectionPass>> load_;
   // The result a close asked for while a correction was stopping.
   std::optional<int> pendingDone_;
 };

@@ -5,7 +5,7 @@ The pages keep absolute geometry, as dialog templates do; every widget carries i
 dynamic property "controlId". Run it after editing a table; the .ui files are committed."""
 from xml.sax.saxutils import escape
 
-PAGE_W, PAGE_H = 720, 440
+PAGE_W, PAGE_H = 720, 496
 # The page background shows a landscape on the left; the controls sit on the plain part to the right.
 X0, W = 256, 448
 
@@ -157,6 +157,11 @@ write_ui("WizPageSetNewReference", "Level reference", [
     w("QLabel", "valueLabel", 1036, (X0 + 8, 262, 150, 24), "New level reference:", buddy="value"),
     w("QLineEdit", "value", 1030, (X0 + 160, 262, 120, 24)),
     w("QLabel", "unit", 1033, (X0 + 288, 262, W - 288, 24), ""),
+    # Several readings instead of one: the first is the reference, the drift is spread between them.
+    w("QLabel", "readingsLabel", 1080, (X0 + 8, 296, W - 124, 18), "Manual readings:", buddy="readings"),
+    w("QTableWidget", "readings", 1081, (X0 + 8, 316, W - 124, 68), access="Manual readings:"),
+    w("QPushButton", "addReading", 1082, (X0 + W - 108, 316, 108, 28), "Add reading"),
+    w("QPushButton", "removeReading", 1083, (X0 + W - 108, 352, 108, 28), "Remove reading"),
     pass_box(),
 ], groups=["referenceGroup"])
 
@@ -178,6 +183,9 @@ write_ui("WizPageProcessingFile", "Processing", [
     w("QProgressBar", "progress", 1041, (X0, 56, W, 22), access="Progress",
       extra={"maximum": "<number>100</number>", "value": "<number>0</number>"}),
     w("QLabel", "failure", None, (X0, 84, W, 54), "", wrap=True, align="Qt::AlignLeft|Qt::AlignTop"),
+    # The file written, in the same place: a correction either wrote it or failed.
+    w("QLabel", "output", None, (X0, 84, W, 54), "", wrap=True, align="Qt::AlignLeft|Qt::AlignTop",
+      extra={"textFormat": "<enum>Qt::PlainText</enum>"}),
     w("QPushButton", "summary", 1072, (X0, 144, 180, 30), "Correction summary..."),
     w("tvk::CImageExt", "bulb", 1048, (X0, 196, 20, 20)),
     w("QLabel", "hint", 1049, (X0 + 28, 196, W - 28, 20), ""),
@@ -191,4 +199,8 @@ write_ui("WizPageLogfileList", "Logs", [
       extra={"headerHidden": "<bool>true</bool>"}),
     w("QLabel", "loading", 1050, (X0, PAGE_H // 2 - 12, W, 24), "Loading files...", bold=BOLD,
       align="Qt::AlignCenter"),
+    # Over the empty tree: where the scan looked, and how to point it elsewhere.
+    w("QLabel", "empty", None, (X0 + 16, 120, W - 32, 200), "", wrap=True, align="Qt::AlignLeft|Qt::AlignTop",
+      extra={"textFormat": "<enum>Qt::PlainText</enum>",
+             "textInteractionFlags": "<set>Qt::TextSelectableByMouse</set>"}),
 ])

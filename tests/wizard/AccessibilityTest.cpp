@@ -71,7 +71,7 @@ TEST(WizardAccessibility, PageControlsTabTopToBottomLeftToRight) {
   WriteLevelLog(AcceptedLog(), log);
   auto sheet = OpenSheet({log});
   const std::pair<QWidget*, std::vector<int>> pages[] = {
-      {&sheet->ReferencePage(), {1001, 1002, 1003, 1004, 1032, 1030}},
+      {&sheet->ReferencePage(), {1001, 1002, 1003, 1004, 1032, 1030, 1081, 1082, 1083}},
       {&sheet->SpecificGravityPage(), {1009, 1010, 1006, 1007, 1008}},
   };
   for (const auto& [page, expected] : pages) {

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTimeEdit>
 #include <filesystem>
 #include <optional>
@@ -415,6 +416,58 @@ TEST(WizardPages, EachModeCorrectsAsTheCommandLineDoes) {
     ASSERT_FALSE(fromWizard.empty() || fromCli.empty());
     ExpectSameCorrection(fromWizard, fromCli);
   }
+}
+
+TEST(ReferencePage, ManualReadingsAddInTimeOrderAndCorrectAsTheCommandLineDoes) {
+  TempFolder wizardDir;
+  TempFolder cliDir;
+  LevelLogLayout sample = AcceptedLog(6);
+  sample.levels[3].status = 3;  // row 3 holds no level value
+  WriteLevelLog(sample, cliDir.File("well.vxl"));
+  auto sheet = OnReferencePage(wizardDir, sample);
+  auto& page = sheet->ReferencePage();
+  ClickControl(page, CWizPageSetNewReference::kIdAtDataPoint);
+  EXPECT_NE(Ctl<QListView>(page, CWizPageSetNewReference::kIdDataPoints)->model()->index(3, 0).data().toString().indexOf("no level"), -1);
+  EXPECT_NE(Ctl<QListView>(page, CWizPageSetNewReference::kIdDataPoints)->model()->index(0, 0).data().toString().indexOf(" m"), -1)
+      << "each line shows the recorded level with its unit";
+
+  const auto add = [&](int line, const char* value) {
+    ClickLine(page, line);
+    TypeInto(page, CWizPageSetNewReference::kIdValue, value);
+    ClickControl(page, CWizPageSetNewReference::kIdAddReading);
+  };
+  add(4, "1.5");
+  add(1, "1.25");
+  const std::pair<int, const char*> refused[] = {
+      {4, "This data point has a reading already: two readings cannot share a row."},
+      {3, "This data point has no level value to compare a reading with."},
+  };
+  for (const auto& [line, reason] : refused) {
+    add(line, "2");
+    EXPECT_EQ(sheet->Refusal(), reason);
+  }
+  add(5, "1.75");
+  auto* table = Ctl<QTableWidget>(page, CWizPageSetNewReference::kIdReadings);
+  ASSERT_EQ(table->rowCount(), 3);
+  EXPECT_EQ(table->item(0, 1)->text(), "1.25 m") << "in time order, the first being the reference";
+  table->selectRow(2);
+  ClickControl(page, CWizPageSetNewReference::kIdRemoveReading);
+  ASSERT_EQ(table->rowCount(), 2);
+  EXPECT_EQ(table->item(1, 1)->text(), "1.5 m");
+  EXPECT_EQ(sheet->Pass()->Choices().referenceRow, 1);
+  EXPECT_EQ(sheet->Pass()->Choices().referenceValue, 1.25f);
+
+  Click(*sheet, kIdNext);
+  Click(*sheet, kIdNext);
+  ASSERT_TRUE(WaitForDone(*sheet));
+  const RunResult run = RunTavisko({"correct", cliDir.File("well.vxl"), "--mode", "depth-to-water", "--reading",
+                                    "2011-02-03T12:04:00Z=1.5", "--reading", "2011-02-03T12:01:00Z=1.25"},
+                                   cliDir.Path().string());
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string fromWizard = OnlyFile(wizardDir.Path() / kCorrectedFolderName);
+  const std::string fromCli = OnlyFile(cliDir.Path() / kCorrectedFolderName);
+  ASSERT_FALSE(fromWizard.empty() || fromCli.empty());
+  ExpectSameCorrection(fromWizard, fromCli);
 }
 
 }  // namespace
