@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImage>
 #include <QtMath>
@@ -110,6 +111,8 @@ CDlgSummary::CDlgSummary(QWidget* parent) : CTMDialog(kTemplateId, parent) {
   readings_->setHorizontalHeaderLabels({tr("Time"), tr("Manual"), tr("Logged"), tr("Drift correction")});
   readings_->setAccessibleName(tr("Manual readings"));
   readings_->verticalHeader()->hide();
+  // Each column as wide as its texts; the last takes the rest.
+  readings_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   readings_->horizontalHeader()->setStretchLastSection(true);
   readings_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   readings_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -126,10 +129,10 @@ CDlgSummary::CDlgSummary(QWidget* parent) : CTMDialog(kTemplateId, parent) {
   chart_ = new CLevelChart(this);
   SetControlId(*chart_, kIdChart);
 
-  auto* buttons = new QDialogButtonBox(this);
-  saveChart_ = buttons->addButton(tr("&Save chart..."), QDialogButtonBox::ActionRole);
+  // Save and export on the left, Done on the right where the other dialogs have their closing button.
+  saveChart_ = new QPushButton(tr("&Save chart..."), this);
   SetControlId(*saveChart_, kIdSaveChart);
-  exportCsv_ = buttons->addButton(tr("E&xport CSV..."), QDialogButtonBox::ActionRole);
+  exportCsv_ = new QPushButton(tr("E&xport CSV..."), this);
   SetControlId(*exportCsv_, kIdExportCsv);
   for (QPushButton* button : {saveChart_, exportCsv_}) {
     button->setAutoDefault(false);  // Enter stays with Done
@@ -137,10 +140,17 @@ CDlgSummary::CDlgSummary(QWidget* parent) : CTMDialog(kTemplateId, parent) {
   }
   connect(saveChart_, &QPushButton::clicked, this, [this] { OnSaveChart(); });
   connect(exportCsv_, &QPushButton::clicked, this, [this] { OnExportCsv(); });
+  auto* buttons = new QDialogButtonBox(this);
   QPushButton* done = buttons->addButton(tr("Done"), QDialogButtonBox::AcceptRole);
   SetControlId(*done, kIdOk);
   done->setDefault(true);
+  done->setFocus();  // not the table, which comes first in the tab order
   connect(buttons, &QDialogButtonBox::accepted, this, [this] { OnOK(); });
+  auto* buttonRow = new QHBoxLayout;
+  buttonRow->addWidget(saveChart_);
+  buttonRow->addWidget(exportCsv_);
+  buttonRow->addStretch(1);
+  buttonRow->addWidget(buttons);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(16, 16, 16, 12);
@@ -148,7 +158,7 @@ CDlgSummary::CDlgSummary(QWidget* parent) : CTMDialog(kTemplateId, parent) {
   layout->addWidget(status_);
   layout->addWidget(values_);
   layout->addWidget(chart_, 1);
-  layout->addWidget(buttons);
+  layout->addLayout(buttonRow);
   // Room for the chart's legend with the longest mode names and units.
   resize(sizeHint().expandedTo(QSize(760, 560)));
 }
@@ -197,6 +207,8 @@ void CDlgSummary::ShowReading(const SummaryReading& reading) {
     status_->show();
     values_->hide();
     chart_->hide();
+    saveChart_->hide();
+    exportCsv_->hide();
     // Only the reason is left: as tall as its wrapped lines at a readable width.
     const int width = 560;
     resize(width, layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width) : sizeHint().height());
@@ -211,7 +223,8 @@ void CDlgSummary::ShowReading(const SummaryReading& reading) {
     chart_->SetSeries(reading.source, reading.corrected, s.readings);
     const bool anySeries = reading.source || reading.corrected;
     for (QPushButton* button : {saveChart_, exportCsv_}) button->setEnabled(anySeries);
-    resize(size().expandedTo(sizeHint()));
+    // The table takes its room from the window, not from the chart.
+    if (!s.readings.empty()) resize(width(), height() + readings_->height() + 6);
   }
   emit loaded();
 }
@@ -234,8 +247,19 @@ void CDlgSummary::ShowReadings(const std::vector<RecordedReading>& readings) {
   readingsCaption_->setVisible(any);
   readings_->setVisible(any);
   if (!any) return;
-  readings_->resizeColumnsToContents();
-  // As tall as its rows, up to a few; the header and frame included.
+  // Never narrower than its texts, and as tall as its rows, up to a few; the header and frame included.
+  int width = 2 * readings_->frameWidth();
+  const QFontMetrics metrics(readings_->font());
+  for (int column = 0; column < kReadingColumnCount; ++column) {
+    int widest = std::max(readings_->horizontalHeader()->sectionSizeHint(column),
+                          QFontMetrics(readings_->horizontalHeader()->font())
+                                  .horizontalAdvance(readings_->horizontalHeaderItem(column)->text()) + 20);
+    for (int r = 0; r < readings_->rowCount(); ++r) {
+      widest = std::max(widest, metrics.horizontalAdvance(readings_->item(r, column)->text()) + 12);  // cell margins
+    }
+    width += widest;
+  }
+  readings_->setMinimumWidth(width);
   const int visible = std::min(readings_->rowCount(), kVisibleReadings);
   int height = readings_->horizontalHeader()->sizeHint().height() + 2 * readings_->frameWidth();
   for (int i = 0; i < visible; ++i) height += readings_->rowHeight(i);
@@ -264,6 +288,7 @@ bool CDlgSummary::SaveChart(const QString& path, QString& reason) {
     svg.setOutputDevice(&file);
     svg.setSize(size);
     svg.setViewBox(QRect(QPoint(), size));
+    svg.setResolution(chart_->logicalDpiX());  // text as large beside the lines as on the screen
     svg.setTitle(chart_->accessibleName());
     svg.setDescription(chart_->accessibleDescription());
     QPainter painter;

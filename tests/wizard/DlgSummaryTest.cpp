@@ -87,6 +87,7 @@ std::unique_ptr<CDlgSummary> LoadedSummary(const test::TempFolder& dir, const st
                                       QString::fromStdString(source), nullptr);
   EXPECT_TRUE(WaitFor([&dialog] { return !dialog->IsLoading(); }));
   dialog->show();
+  QTest::qWait(20);  // laid out as shown
   return dialog;
 }
 
