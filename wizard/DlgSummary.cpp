@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImage>
@@ -369,7 +370,11 @@ void CDlgSummary::OnExportCsv() {
   chooser.setDefaultSuffix(QStringLiteral("csv"));
   if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
   const QString path = chooser.selectedFiles().front();
-  if (QString reason; !ExportCsv(path, reason)) {
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);  // a million rows take about a second
+  QString reason;
+  const bool exported = ExportCsv(path, reason);
+  QGuiApplication::restoreOverrideCursor();
+  if (!exported) {
     QMessageBox::warning(this, tr("Export CSV"), tr("The levels could not be exported to %1: %2").arg(path, reason));
   }
 }
