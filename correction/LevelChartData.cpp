@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <exception>
 #include <limits>
 
 #include "common/Calendar.h"
+#include "common/DeviceTime.h"
 #include "common/LocalTime.h"
+#include "common/StringTable.h"
 #include "correction/LevelConversion.h"
 #include "logfile/LogFile.h"
 
@@ -71,7 +74,60 @@ std::vector<double> MonthTicks(double from, double to, int months) {
   return ticks;
 }
 
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + '"';
+}
+
+void AppendValue(std::string& line, float value) {
+  if (std::isnan(value)) return;
+  char text[32];
+  line.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
 }  // namespace
+
+std::string LevelSeriesTitle(const LevelSeries& series) {
+  const std::uint32_t name = series.mode == 4 ? 10302 : series.mode == 5 ? 10303 : 10301;
+  return GetSystemString(name) + " (" + GetUnitAbbreviation(series.unit) + ")";
+}
+
+bool WriteLevelCsv(const LevelSeries* source, const LevelSeries* corrected,
+                   const std::function<bool(std::string_view)>& write) {
+  const auto title = [](const char* role, const LevelSeries* series) {
+    return CsvField(series ? role + LevelSeriesTitle(*series) : std::string(role) + "not read");
+  };
+  std::string chunk = "Time," + title("Source: ", source) + "," + title("Corrected: ", corrected) + "\n";
+  static const LevelSeries kNone;
+  const LevelSeries& a = source ? *source : kNone;
+  const LevelSeries& b = corrected ? *corrected : kNone;
+  const std::size_t aRows = std::min(a.times.size(), a.values.size());
+  const std::size_t bRows = std::min(b.times.size(), b.values.size());
+  const DisplaySnapshot display = TakeDisplaySnapshot();
+  std::size_t i = 0;
+  std::size_t j = 0;
+  while (i < aRows || j < bRows) {
+    const bool fromA = i < aRows && (j >= bRows || a.times[i] <= b.times[j]);
+    const bool fromB = j < bRows && (i >= aRows || b.times[j] <= a.times[i]);
+    const double time = fromA ? a.times[i] : b.times[j];
+    chunk += CsvField(FormatDateTime(TMSystem::DeviceTimeToSystemTime(TMSystem::DeviceTimeFromSeconds(time)), display));
+    chunk += ',';
+    if (fromA) AppendValue(chunk, a.values[i++]);
+    chunk += ',';
+    if (fromB) AppendValue(chunk, b.values[j++]);
+    chunk += '\n';
+    if (chunk.size() >= 1 << 16) {
+      if (!write(chunk)) return false;
+      chunk.clear();
+    }
+  }
+  return chunk.empty() || write(chunk);
+}
 
 bool LoadLevelSeries(const std::string& path, LevelSeries& out) {
   out = {};

@@ -3,6 +3,7 @@
 // its per-pixel-column envelope, and round axis ticks for level values and display times.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,9 +19,20 @@ struct LevelSeries {
   std::vector<float> values;
 };
 
+// "Level Depth To Water (ft)": the mode's name and the unit's abbreviation.
+std::string LevelSeriesTitle(const LevelSeries& series);
+
 // Reads the first level channel of the log at `path` (rows on demand). False when the file cannot be
 // read or has no level channel.
 bool LoadLevelSeries(const std::string& path, LevelSeries& out);
+
+// Writes both level columns as CSV through `write` (false stops the export): a header "Time,Source:
+// <title>,Corrected: <title>", then one line per row time, the times as the display shows them and each
+// value as the shortest text that reads back as the same float, empty for a gap or a time the other log
+// lacks (rows are matched by time; both are in time order). A log that could not be read (null) gives an
+// empty column. False when a write fails.
+bool WriteLevelCsv(const LevelSeries* source, const LevelSeries* corrected,
+                   const std::function<bool(std::string_view)>& write);
 
 // One pixel column of a line: the lowest and highest value of the rows it covers, so no spike is lost
 // however many rows share a pixel, and the first and last value in row order for joining neighbours.

@@ -1,7 +1,8 @@
 #pragma once
 // The correction summary: what the corrected file records about its correction (file, level option,
-// new level reference, specific gravity), and the level of the source and of the corrected log over
-// time. The files are read on a worker thread; the dialog says it is loading until they are.
+// new level reference, specific gravity, the manual readings with their drift corrections), and the
+// level of the source and of the corrected log over time, which can be saved as an image or exported as
+// CSV. The files are read on a worker thread; the dialog says it is loading until they are.
 
 #include <QFutureWatcher>
 #include <QString>
@@ -9,10 +10,14 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "controls/TMDialog.h"
 #include "correction/CorrectionSummary.h"
 #include "correction/LevelChartData.h"
+
+class QPushButton;
+class QTableWidget;
 
 namespace tvk {
 
@@ -44,7 +49,12 @@ class CDlgSummary : public CTMDialog {
     kIdSpecificGravity = 1104,
     kIdChart = 1105,
     kIdStatus = 1106,
+    kIdReadings = 1107,
+    kIdSaveChart = 1108,
+    kIdExportCsv = 1109,
   };
+  // The readings table's columns.
+  enum ReadingColumns { kColumnTime, kColumnManual, kColumnLogged, kColumnDrift, kReadingColumnCount };
 
   // The values known: the file name shows the part of `filePath` after its last separator, with the
   // whole path as its hover text. The chart stays empty.
@@ -64,6 +74,15 @@ class CDlgSummary : public CTMDialog {
   // The loading note, the reason nothing can be shown, or empty.
   [[nodiscard]] QString Status() const;
   CLevelChart& Chart() { return *chart_; }
+  // The manual readings as the corrected file records them; hidden when it records none.
+  QTableWidget& ReadingsTable() { return *readings_; }
+
+  // What "Save chart..." and "Export CSV..." write once a file is chosen: the chart as an SVG image
+  // when `path` ends in ".svg", else as PNG at the screen's scale; the two level columns as CSV (see
+  // WriteLevelCsv). Each goes to a temporary file renamed into place, so a failure leaves no partial
+  // file; false with the reason.
+  bool SaveChart(const QString& path, QString& reason);
+  bool ExportCsv(const QString& path, QString& reason);
 
  signals:
   // The reading arrived and is shown.
@@ -72,10 +91,21 @@ class CDlgSummary : public CTMDialog {
  private:
   void SetValues(const QString& filePath, const QString& levelOption, const QString& levelReference,
                  const QString& specificGravity);
+  void ShowReadings(const std::vector<RecordedReading>& readings);
+  // The dialogs behind the buttons.
+  void OnSaveChart();
+  void OnExportCsv();
+  // Where a file chooser starts: beside the corrected log, named after it.
+  QString SuggestedPath(const QString& suffix) const;
 
   CLabel* status_ = nullptr;
   QWidget* values_ = nullptr;
+  CLabel* readingsCaption_ = nullptr;
+  QTableWidget* readings_ = nullptr;
   CLevelChart* chart_ = nullptr;
+  QPushButton* saveChart_ = nullptr;
+  QPushButton* exportCsv_ = nullptr;
+  QString correctedPath_;
   std::unique_ptr<QFutureWatcher<SummaryReading>> watcher_;
   bool loading_ = false;
 };

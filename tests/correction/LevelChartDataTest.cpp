@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <ctime>
+#include <limits>
 
 #include "support/SampleLogs.h"
 #include "support/ScopedEnvironment.h"
@@ -108,6 +109,34 @@ TEST(AxisTicks, TimesFallOnWholeHoursOfTheDisplayClockWithTheDateOnce) {
   }
   EXPECT_EQ(ticks[0].utcSeconds, 1'300'003'200);  // 03:00 EST
   EXPECT_EQ(ticks[0].timeText, "03:00");
+}
+
+// Rows are matched by time: a row of one log alone leaves the other's cell empty, as a gap does.
+TEST(LevelCsv, TimesAsDisplayedShortestExactFloatsAndEmptyCells) {
+  test::TempFolder registry;
+  test::ScopedEnv registryDir("TAVISKO_REGISTRY_DIR", registry.Path().string());
+  test::ScopedZoneEnv zone("TZ", "EST5");
+  const double t0 = 1'300'000'000;  // 2011-03-13 07:06:40 UTC
+  const float gap = std::numeric_limits<float>::quiet_NaN();
+  const LevelSeries source{4, 35, {t0, t0 + 60, t0 + 120, t0 + 180}, {1.5f, gap, 0.1f, 16777217.0f}};
+  const LevelSeries corrected{5, 38, {t0, t0 + 60, t0 + 120}, {-10.0f, gap, 1e-7f}};
+  std::string csv;
+  const auto append = [&csv](std::string_view chunk) {
+    csv += chunk;
+    return true;
+  };
+  ASSERT_TRUE(WriteLevelCsv(&source, &corrected, append));
+  EXPECT_EQ(csv,
+            "Time,Source: Level Depth To Water (m),Corrected: Level Surface Elevation (ft)\n"
+            "2011-03-13 02:06:40,1.5,-10\n"
+            "2011-03-13 02:07:40,,\n"
+            "2011-03-13 02:08:40,0.1,1e-07\n"
+            "2011-03-13 02:09:40,16777216,\n");
+
+  csv.clear();
+  ASSERT_TRUE(WriteLevelCsv(nullptr, &corrected, append));
+  EXPECT_EQ(csv.substr(0, csv.find('\n')), "Time,Source: not read,Corrected: Level Surface Elevation (ft)");
+  EXPECT_FALSE(WriteLevelCsv(&source, &corrected, [](std::string_view) { return false; }));
 }
 
 }  // namespace

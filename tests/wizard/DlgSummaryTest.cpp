@@ -4,8 +4,12 @@
 
 #include <QAccessible>
 #include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QImage>
 #include <QPointer>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 
 #include <cmath>
@@ -15,6 +19,8 @@
 #include "controls/ControlId.h"
 #include "controls/Label.h"
 #include "controls/Snapshot.h"
+#include "correction/CorrectionChoices.h"
+#include "correction/CorrectionPass.h"
 #include "correction/LevelCorrector.h"
 #include "correction/OutputNaming.h"
 #include "support/SampleLogs.h"
@@ -48,6 +54,41 @@ std::string WriteCorrectedLog(const test::TempFolder& dir, const std::string& so
   std::filesystem::create_directories(folder);
   EXPECT_EQ(corrector.SaveCorrected(folder), 1) << corrector.GetErrorText();
   return corrector.GetOutputName();
+}
+
+// Depth to water (m) a quarter metre deeper each minute for 100 rows, corrected to depth to water
+// through readings at rows 0, 40 and 80: the ordinary correction puts row k at 10 + 0.25 k, the readings
+// leave residuals 0, +1 and -0.5. The corrected file's name.
+std::string WriteLogCorrectedWithReadings(const test::TempFolder& dir, const std::string& source,
+                                          test::LevelLogLayout& sample) {
+  sample = test::AcceptedLevelLog({});
+  for (int i = 0; i < 100; ++i) sample.levels.push_back({0.25f * static_cast<float>(i), 0});
+  test::WriteLevelLog(sample, source);
+  auto corrector = std::make_shared<CLevelCorrector>();
+  EXPECT_EQ(corrector->Open(source), 1) << corrector->GetErrorText();
+  CCorrectionPass pass(corrector);
+  std::string reason;
+  EXPECT_TRUE(pass.ChooseMode(4, reason)) << reason;
+  EXPECT_TRUE(pass.SetReadings({{test::RowTime(sample, 0), 10.0f}, {test::RowTime(sample, 40), 21.0f},
+                                {test::RowTime(sample, 80), 29.5f}},
+                               DataPointDisplay(TakeDisplaySnapshot()), reason))
+      << reason;
+  EXPECT_EQ(pass.Apply(reason), 1) << reason;
+  EXPECT_EQ(corrector->Correct(), 1) << corrector->GetErrorText();
+  const std::string folder = CombinePath(dir.Path().string(), kCorrectedFolderName);
+  std::filesystem::create_directories(folder);
+  EXPECT_EQ(corrector->SaveCorrected(folder), 1) << corrector->GetErrorText();
+  return corrector->GetOutputName();
+}
+
+std::unique_ptr<CDlgSummary> LoadedSummary(const test::TempFolder& dir, const std::string& output,
+                                           const std::string& source) {
+  auto dialog = MakeCorrectionSummary(QString::fromStdString(dir.Path().string()), QString::fromStdString(output),
+                                      QString::fromStdString(source), nullptr);
+  EXPECT_TRUE(WaitFor([&dialog] { return !dialog->IsLoading(); }));
+  dialog->show();
+  QTest::qWait(20);  // laid out as shown
+  return dialog;
 }
 
 QString ValueOf(CDlgSummary& dialog, int id) {
@@ -119,6 +160,7 @@ TEST(CorrectionSummaryDialog, ReadsTheCorrectedFileOffTheUiThreadAndChartsBothLo
   EXPECT_EQ(ValueOf(*dialog, CDlgSummary::kIdLevelReference), QStringLiteral("N/A"));
   EXPECT_EQ(ValueOf(*dialog, CDlgSummary::kIdSpecificGravity), QStringLiteral("1.024"));
   EXPECT_TRUE(dialog->Chart().Message().isEmpty()) << dialog->Chart().Message().toStdString();
+  EXPECT_TRUE(dialog->ReadingsTable().isHidden());  // no readings, no table
 
   // The chart tells a reader what it shows: both series with mode and unit, their rows' time span and range.
   QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(&dialog->Chart());
@@ -154,6 +196,127 @@ TEST(CorrectionSummaryDialog, ReadsTheCorrectedFileOffTheUiThreadAndChartsBothLo
     EXPECT_GT(blue, 100);
     EXPECT_GT(vermillion, 100);
   }
+}
+
+TEST(CorrectionSummaryDialog, ShowsTheReadingsInATableAndMarksThemOnTheCorrectedLine) {
+  test::TempFolder dir;
+  const std::string source = dir.File("Well.vxl");
+  test::LevelLogLayout sample;
+  const std::string output = WriteLogCorrectedWithReadings(dir, source, sample);
+  const std::unique_ptr<CDlgSummary> dialog = LoadedSummary(dir, output, source);
+  ASSERT_TRUE(dialog->Status().isEmpty()) << dialog->Status().toStdString();
+
+  QTableWidget& table = dialog->ReadingsTable();
+  EXPECT_TRUE(table.isVisible());
+  const DataPointDisplay display(TakeDisplaySnapshot());
+  const std::pair<std::size_t, QStringList> rows[] = {{0, {"10 m", "10 m", "+0 m"}},
+                                                      {40, {"21 m", "20 m", "+1 m"}},
+                                                      {80, {"29.5 m", "30 m", "-0.5 m"}}};
+  ASSERT_EQ(table.rowCount(), static_cast<int>(std::size(rows)));
+  for (int r = 0; r < table.rowCount(); ++r) {
+    SCOPED_TRACE(r);
+    const auto& [row, values] = rows[r];
+    QStringList shown;
+    for (int c = 0; c < table.columnCount(); ++c) shown << table.item(r, c)->text();
+    EXPECT_EQ(shown, QStringList{QString::fromStdString(display.Text(test::RowTime(sample, row)))} + values);
+  }
+
+  // Named for a screen reader, with column headers, and reached by Tab.
+  QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&table);
+  EXPECT_EQ(face->text(QAccessible::Name), QStringLiteral("Manual readings"));
+  ASSERT_NE(face->tableInterface(), nullptr);
+  EXPECT_EQ(face->tableInterface()->columnCount(), 4);
+  EXPECT_EQ(table.horizontalHeaderItem(CDlgSummary::kColumnDrift)->text(), QStringLiteral("Drift correction"));
+  EXPECT_TRUE(table.focusPolicy() & Qt::TabFocus);
+  for (const int id : {CDlgSummary::kIdSaveChart, CDlgSummary::kIdExportCsv}) {
+    auto* button = FindControl<QPushButton>(*dialog, id);
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_TRUE(button->text().contains('&')) << button->text().toStdString();  // Alt+letter
+    EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus);
+  }
+
+  // Each mark sits on the corrected line at its reading's row, and the legend's reader knows of them.
+  CLevelChart& chart = dialog->Chart();
+  const std::vector<QPointF> marks = chart.ReadingMarkPositions();
+  ASSERT_EQ(marks.size(), std::size(rows));
+  for (std::size_t i = 0; i < marks.size(); ++i) {
+    const std::optional<QPointF> onLine = chart.ValuePosition(true, rows[i].first);
+    ASSERT_TRUE(onLine);
+    EXPECT_NEAR(marks[i].x(), onLine->x(), 0.01);
+    EXPECT_NEAR(marks[i].y(), onLine->y(), 0.01);
+  }
+  const QString description = chart.accessibleDescription();
+  EXPECT_TRUE(description.contains(QStringLiteral("3 manual readings"))) << description.toStdString();
+  EXPECT_TRUE(description.contains(QStringLiteral("21 m at "))) << description.toStdString();
+
+  QDir().mkpath(QStringLiteral(TAVISKO_TEST_OUTPUT_DIR));
+  for (const qreal ratio : {1.0, 2.0}) {
+    EXPECT_TRUE(SaveSnapshot(*dialog, QStringLiteral(TAVISKO_TEST_OUTPUT_DIR "/summary-readings@%1x.png").arg(ratio), ratio));
+  }
+}
+
+// Logs of one mode and unit share the level axis, so an offset shows as a distance between the lines;
+// different modes keep an axis each.
+TEST(CorrectionSummaryDialog, OneLevelAxisForOneModeAndUnitTwoOtherwise) {
+  test::TempFolder dir;
+  const std::string source = dir.File("Well.vxl");
+  test::LevelLogLayout sample;
+  const std::string offset = WriteLogCorrectedWithReadings(dir, source, sample);  // depth to water, +10 m
+  const std::unique_ptr<CDlgSummary> shared = LoadedSummary(dir, offset, source);
+  EXPECT_EQ(shared->Chart().ValueAxisCount(), 1);
+  EXPECT_TRUE(shared->Chart().accessibleDescription().contains(QStringLiteral("one level axis")));
+  // Row 20: source 5 m, corrected 15.5 m on one axis of about 35 m: far apart (two axes scaled to their
+  // own ranges would draw them within a few pixels).
+  const std::optional<QPointF> before = shared->Chart().ValuePosition(false, 20);
+  const std::optional<QPointF> after = shared->Chart().ValuePosition(true, 20);
+  ASSERT_TRUE(before && after);
+  EXPECT_GT(after->y() - before->y(), 20);  // deeper is lower
+
+  test::TempFolder other;
+  const std::string otherSource = other.File("Well.vxl");
+  const std::unique_ptr<CDlgSummary> split = LoadedSummary(other, WriteCorrectedLog(other, otherSource), otherSource);
+  EXPECT_EQ(split->Chart().ValueAxisCount(), 2);
+  EXPECT_FALSE(split->Chart().accessibleDescription().contains(QStringLiteral("one level axis")));
+}
+
+TEST(CorrectionSummaryDialog, SavesTheChartAsPngOrSvgAndExportsTheLevelsAsCsv) {
+  test::TempFolder dir;
+  const std::string source = dir.File("Well.vxl");
+  test::LevelLogLayout sample;
+  const std::string output = WriteLogCorrectedWithReadings(dir, source, sample);
+  const std::unique_ptr<CDlgSummary> dialog = LoadedSummary(dir, output, source);
+  const QString folder = QString::fromStdString(dir.Path().string());
+  const auto contents = [](const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  QString reason;
+
+  ASSERT_TRUE(dialog->SaveChart(folder + "/chart.png", reason)) << reason.toStdString();
+  const QImage png(folder + "/chart.png");
+  EXPECT_EQ(png.size(), dialog->Chart().size() * dialog->Chart().devicePixelRatioF());
+  ASSERT_TRUE(dialog->SaveChart(folder + "/chart.svg", reason)) << reason.toStdString();
+  const QByteArray svg = contents(folder + "/chart.svg");
+  EXPECT_TRUE(svg.contains("<svg")) << svg.left(200).toStdString();
+  EXPECT_TRUE(svg.contains("<polyline") || svg.contains("<path")) << "no line drawn";
+
+  ASSERT_TRUE(dialog->ExportCsv(folder + "/levels.csv", reason)) << reason.toStdString();
+  const QList<QByteArray> lines = contents(folder + "/levels.csv").split('\n');
+  ASSERT_EQ(lines.size(), 1 + 100 + 1);  // header, rows, the empty rest after the last line feed
+  EXPECT_EQ(lines[0], "Time,Source: Level Depth To Water (m),Corrected: Level Depth To Water (m)");
+  const DataPointDisplay display(TakeDisplaySnapshot());
+  EXPECT_EQ(lines[41], QByteArray::fromStdString(display.Text(test::RowTime(sample, 40)) + ",10,21"));
+
+  // A folder that is not there: the reason, and no file left anywhere.
+  for (const QString& name : {QStringLiteral("chart.png"), QStringLiteral("chart.svg"), QStringLiteral("levels.csv")}) {
+    SCOPED_TRACE(name.toStdString());
+    const QString path = folder + "/missing/" + name;
+    reason.clear();
+    EXPECT_FALSE(name.endsWith(".csv") ? dialog->ExportCsv(path, reason) : dialog->SaveChart(path, reason));
+    EXPECT_FALSE(reason.isEmpty());
+  }
+  EXPECT_FALSE(QDir(folder + "/missing").exists());
 }
 
 TEST(CorrectionSummaryDialog, AGoneSourceIsSaidInTheChartAndTheValuesStillShow) {
