@@ -53,8 +53,8 @@ class CRowTimesModel : public QAbstractListModel {
     std::string text = display_->Text((*times_)[row]);
     if (levels_ != nullptr && row < levels_->size()) {
       const TMSystem::CTMDataValue& level = (*levels_)[row];
-      text += IsUnconvertedStatus(level.status) ? "   no level"
-                                                : StrFormat("   %g %s", static_cast<double>(level.value), unit_.c_str());
+      text += IsUnconvertedStatus(level.status) ? "  no level"
+                                                : StrFormat("  %g %s", static_cast<double>(level.value), unit_.c_str());
     }
     return ToQString(text);
   }

@@ -4,6 +4,8 @@
 //   wizard_screens --logs FOLDER OUTPUT_FOLDER   (the log list page on the logs of FOLDER and its subfolders)
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
+#include <QListView>
 #include <QTest>
 #include <QTreeWidget>
 #include <chrono>
@@ -19,6 +21,7 @@
 #include "controls/TMCheckTreeCtrl.h"
 #include "logfile/LogFile.h"
 #include "correction/LevelCorrector.h"
+#include "correction/CorrectionPass.h"
 #include "wizard/DlgSummary.h"
 #include "wizard/WizSheetPostCorrect.h"
 #include "wizard/WizardEvents.h"
@@ -50,6 +53,31 @@ bool Save(QWidget& window, const QString& folder, const QString& name) {
 }
 
 // The log list page with the logs of `folder` listed, every site open and the first site checked.
+// Three manual readings on the reference page, as a user adds them: the first agrees with the log, the
+// later ones show it drifting.
+void AddReadings(CWizSheetPostCorrect& sheet) {
+  const tvk::CCorrectionPass* pass = sheet.Pass();
+  auto& page = sheet.ReferencePage();
+  auto* atDataPoint = tvk::wizard::Control<QAbstractButton>(&page, tvk::wizard::CWizPageSetNewReference::kIdAtDataPoint);
+  auto* list = tvk::wizard::Control<QListView>(&page, tvk::wizard::CWizPageSetNewReference::kIdDataPoints);
+  auto* value = tvk::wizard::Control<QLineEdit>(&page, tvk::wizard::CWizPageSetNewReference::kIdValue);
+  auto* add = tvk::wizard::Control<QAbstractButton>(&page, tvk::wizard::CWizPageSetNewReference::kIdAddReading);
+  if (pass == nullptr || atDataPoint == nullptr || list == nullptr || value == nullptr || add == nullptr ||
+      !atDataPoint->isEnabled()) {
+    return;
+  }
+  const auto& levels = *pass->RecordedLevels();
+  atDataPoint->click();
+  const std::pair<double, double> readings[] = {{0.1, 0.0}, {0.5, 0.35}, {0.9, -0.2}};
+  for (const auto& [share, drift] : readings) {
+    const auto row = static_cast<int>(share * static_cast<double>(levels.size()));
+    if (row < 0 || static_cast<std::size_t>(row) >= levels.size()) return;
+    list->setCurrentIndex(list->model()->index(row, 0));
+    value->setText(QString::number(static_cast<double>(levels[static_cast<std::size_t>(row)].value) + drift, 'f', 2));
+    add->click();
+  }
+}
+
 int SaveLogList(const std::string& folder, const QString& output) {
   CWizSheetPostCorrect sheet;
   sheet.LogListPage().SetFolder(folder);
@@ -99,6 +127,7 @@ int main(int argc, char** argv) {
   bool ok = true;
   while (sheet.CurrentPage() != &sheet.ProcessingPage()) {
     auto* page = sheet.CurrentPage();
+    if (page == &sheet.ReferencePage()) AddReadings(sheet);
     ok = Save(sheet, folder, nameOf(page)) && ok;
     sheet.OnNextButton();
     if (sheet.CurrentPage() == page) {
