@@ -48,7 +48,7 @@ bool ApplyOptions(CCorrectionPass& pass, const std::string& file, const CorrectO
     // Compared as the reference page compares: at the resolution of the display texts.
     const DataPointDisplay display(TakeDisplaySnapshot());
     const auto target = display.ReadBack(TMSystem::DeviceTimeFromSeconds(seconds));
-    row = FindNearestRow(corrector.GetRowTimes(), target, display);
+    row = FindNearestRow(corrector.RowTimes(), target, display);
   }
   if (pass.NeedsReference() &&
       !pass.SetReference(row, options.reference.value_or(pass.Choices().referenceValue), reason)) {
@@ -79,7 +79,7 @@ std::string DescribeReadings(const CLevelCorrector& corrector) {
   std::string lines;
   for (const ReadingOutcome& reading : corrector.GetReadingOutcomes()) {
     lines += StrFormat("\n  manual reading at %s: %g %s, logged %g %s, drift correction %+g %s",
-                       display.Text(corrector.GetRowTimes()[static_cast<std::size_t>(reading.row)]).c_str(),
+                       display.Text(corrector.RowTimes()[static_cast<std::size_t>(reading.row)]).c_str(),
                        static_cast<double>(reading.manual), unit.c_str(), static_cast<double>(reading.logged),
                        unit.c_str(), reading.drift, unit.c_str());
   }
@@ -94,7 +94,7 @@ bool CorrectOne(const std::string& file, const CorrectOptions& options, std::str
   }
   auto shared = std::make_shared<CLevelCorrector>();
   CLevelCorrector& corrector = *shared;
-  if (!corrector.Open(file)) {
+  if (!corrector.Open(file, CLevelCorrector::Rows::kStreamed)) {
     result = corrector.GetErrorText();
     return false;
   }

@@ -71,7 +71,7 @@ std::string Trimmed(const std::string& text) {
 }  // namespace
 
 CCorrectionPass::CCorrectionPass(std::shared_ptr<CLevelCorrector> corrector) : corrector_(std::move(corrector)) {
-  rowCount_ = corrector_->GetRowTimes().size();
+  rowCount_ = corrector_->GetRowCount();
   choices_ = DefaultChoices(*corrector_);
   if (!IsLevelMode(choices_.mode)) choices_.mode = 0;
   referenceText_ = StrFormat("%g", static_cast<double>(choices_.referenceValue));
@@ -188,7 +188,7 @@ bool CCorrectionPass::SetReadings(const std::vector<ManualReading>& readings, co
     return false;
   }
   std::vector<PlacedReading> placed;
-  if (!PlaceReadings(readings, corrector_->GetRowTimes(), display, placed, reason)) return false;
+  if (!PlaceReadings(readings, corrector_->RowTimes(), display, placed, reason)) return false;
   if (!SetReference(placed.front().row, placed.front().manual, reason)) return false;
   readings_ = std::move(placed);
   return true;
