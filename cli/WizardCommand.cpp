@@ -103,7 +103,7 @@ std::string MissingDisplay() {
 void AddWizardCommand(CLI::App& app, int& status) {
   auto files = std::make_shared<std::vector<std::string>>();
   CLI::App* command = app.add_subcommand("wizard", "Open the correction wizard through the plug-in, as a host does");
-  command->add_option("files", *files, "Log files (.vxl) to correct; none lists the logs of the Site Data folder");
+  command->add_option("FILE", *files, "Log files (.vxl) to correct; none lists the logs of the Site Data folder");
   command->callback([files, &status] { status = RunWizard(*files); });
 }
 

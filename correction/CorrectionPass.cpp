@@ -177,6 +177,29 @@ bool CCorrectionPass::SetReferenceText(int row, const std::string& valueText, st
   return true;
 }
 
+std::string CCorrectionPass::ReferenceRefusal() const {
+  if (NeedsReference()) return {};
+  return "a level reference acts on depth to water and elevation only, and this pass converts to pressure head";
+}
+
+bool CCorrectionPass::DataPointAt(const TMSystem::CTMDeviceTime& utc, const DataPointDisplay& display, int& row,
+                                  std::string& reason) const {
+  const RowTimeList times = corrector_->RowTimes();
+  if (times.empty()) {
+    reason = "the log has no rows to take a data point at";
+    return false;
+  }
+  const TMSystem::CTMDeviceTime target = display.ReadBack(utc);
+  const bool before = target.AsSeconds() < display.ReadBack(times.front()).AsSeconds();
+  if (before || target.AsSeconds() > display.ReadBack(times.back()).AsSeconds()) {
+    reason = "the time " + display.Text(utc) + " lies " + (before ? "before the first row of the log (" : "after the last row of the log (") +
+             display.Text(before ? times.front() : times.back()) + ")";
+    return false;
+  }
+  row = FindNearestRow(times, target, display);
+  return true;
+}
+
 bool CCorrectionPass::SetReadings(const std::vector<ManualReading>& readings, const DataPointDisplay& display,
                                   std::string& reason) {
   if (readings.empty()) {

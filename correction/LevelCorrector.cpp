@@ -825,6 +825,12 @@ int CheckLogFile(const std::string& path, std::string& reason) {
   try {
     reason = kRefusedUnreadable;
     if (path.empty()) return 0;
+    // A file that is not there, or not to be opened, is told in the system's words.
+    platform::FileIdentity identity;
+    if (const int error = platform::ReadFileIdentity(path.c_str(), identity); error != 0) {
+      reason = std::generic_category().message(error);
+      return 0;
+    }
     TMSystem::CTMLogFile log;
     if (Failed(log.Load(path, TMSystem::kLoadOnDemand))) return 0;
     if (reason = DescribeDataDamage(log); !reason.empty()) return 0;
