@@ -1,40 +1,48 @@
 #!/usr/bin/env bash
-# Times `tavisko correct` on a 1,000,000-row, 4-channel log beside a plain `cp` of the same file, in one
-# run, and reports the medians, the correction's processor time and its peak resident memory. The
-# correction flushes its output to disk before linking it into place; `cp` does not, so a copy followed
-# by `sync` of the copy is timed as well.
-# Usage: bench/correct_vs_cp.sh [BUILD_DIR] [REPETITIONS]
+# Times `tavisko correct` on a large 4-channel log beside a plain `cp` of the same file, and reports the
+# medians, the correction's processor time and its peak resident memory. The correction flushes its
+# output to disk before linking it into place; `cp` does not, so a copy followed by `sync` of the copy
+# is timed as well, and is the figure to compare with. Needs only the build (bench/measure) and awk.
+# Usage: bench/correct_vs_cp.sh [BUILD_DIR] [REPETITIONS] [ROWS] [-- CORRECT OPTIONS...]
+#   TAVISKO=path/to/tavisko times another build of the command.
 set -euo pipefail
 build="${1:-build/default}"
 reps="${2:-5}"
-work=$(mktemp -d)
+rows="${3:-1000000}"
+shift $(($# < 3 ? $# : 3))
+[ "${1:-}" = "--" ] && shift
+options=("$@")
+((${#options[@]})) || options=(--mode pressure-head)
+tavisko="${TAVISKO:-$build/tavisko}"
+measure="$build/bench/measure"
+work=$(mktemp -d "${TMPDIR:-/tmp}/correct_vs_cp.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-"$build/bench/make_large_log" "$work/large.vxl" 1000000
+"$build/bench/make_large_log" "$work/large.vxl" "$rows"
 size=$(stat -c %s "$work/large.vxl")
 cat "$work/large.vxl" >/dev/null  # both start from the page cache
 
-median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
-now() { date +%s.%N; }
+# Field N of a result line: 1 wall, 2 user, 3 system (seconds), 4 peak (KiB).
+field() { awk -v n="$2" '{print $n}' "$1"; }
+median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 
 cp_times=() cp_sync_times=() correct_times=() cpu_times=() peaks=()
 for ((i = 0; i < reps; i++)); do
-  start=$(now); cp "$work/large.vxl" "$work/copy.vxl"; end=$(now)
-  cp_times+=("$(echo "$end - $start" | bc)")
+  "$measure" "$work/t" cp "$work/large.vxl" "$work/copy.vxl"
+  cp_times+=("$(field "$work/t" 1)")
   rm -f "$work/copy.vxl"
   # The same copy made as durable as the correction makes its output.
-  start=$(now); cp "$work/large.vxl" "$work/copy.vxl"; sync "$work/copy.vxl"; end=$(now)
-  cp_sync_times+=("$(echo "$end - $start" | bc)")
+  "$measure" "$work/t" cp "$work/large.vxl" "$work/copy.vxl"
+  "$measure" "$work/s" sync "$work/copy.vxl"
+  cp_sync_times+=("$(awk '{w += $1} END {print w}' "$work/t" "$work/s")")
   rm -f "$work/copy.vxl"
 
   rm -rf "$work/out"
-  start=$(now)
-  read -r peak user sys < <( { /usr/bin/time -f "%M %U %S" "$build/tavisko" correct "$work/large.vxl" \
-            --mode pressure-head --output-dir "$work/out" >/dev/null; } 2>&1 | tail -n 1)
-  end=$(now)
-  correct_times+=("$(echo "$end - $start" | bc)")
-  cpu_times+=("$(echo "$user + $sys" | bc)")
-  peaks+=("$peak")
+  "$measure" "$work/t" "$tavisko" correct "$work/large.vxl" "${options[@]}" --output-dir "$work/out" >/dev/null
+  correct_times+=("$(field "$work/t" 1)")
+  cpu_times+=("$(awk '{print $2 + $3}' "$work/t")")
+  peaks+=("$(field "$work/t" 4)")
+  rm -rf "$work/out"
 done
 
 cp_median=$(printf '%s\n' "${cp_times[@]}" | median)
@@ -42,10 +50,12 @@ cp_sync_median=$(printf '%s\n' "${cp_sync_times[@]}" | median)
 correct_median=$(printf '%s\n' "${correct_times[@]}" | median)
 cpu_median=$(printf '%s\n' "${cpu_times[@]}" | median)
 peak_median=$(printf '%s\n' "${peaks[@]}" | median)
-printf 'file size            %d bytes\n' "$size"
-printf 'cp median            %.3f s\n' "$cp_median"
-printf 'cp + sync median     %.3f s\n' "$cp_sync_median"
-printf 'correct median       %.3f s  (%.1fx cp, %.1fx cp + sync)\n' "$correct_median" \
-  "$(echo "$correct_median / $cp_median" | bc -l)" "$(echo "$correct_median / $cp_sync_median" | bc -l)"
-printf 'correct cpu median   %.3f s  (user + system, 10 ms resolution)\n' "$cpu_median"
-printf 'correct peak RSS     %d KiB  (%.2fx the file)\n' "$peak_median" "$(echo "$peak_median * 1024 / $size" | bc -l)"
+awk -v size="$size" -v rows="$rows" -v cp="$cp_median" -v cps="$cp_sync_median" -v c="$cp_median" \
+    -v cor="$correct_median" -v cpu="$cpu_median" -v peak="$peak_median" 'BEGIN {
+  printf "rows                 %d (%d bytes)\n", rows, size
+  printf "cp median            %.3f s\n", cp
+  printf "cp + sync median     %.3f s\n", cps
+  printf "correct median       %.3f s  (%.2fx cp, %.2fx cp + sync)\n", cor, cor / cp, cor / cps
+  printf "correct cpu median   %.3f s  (user + system)\n", cpu
+  printf "correct peak RSS     %.1f MiB  (%.2fx the file)\n", peak / 1024, peak * 1024 / size
+}'

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "logfile/LogFile.h"
 #include "logfile/notes/UserNotes.h"
@@ -34,20 +33,24 @@ int main(int argc, char** argv) {
   log.SetValue("LevelRefHeadPressure", CTMVariant(14.2f));
   log.SetChannels({{0, 5, 2, 17, 1}, {1, 5, 4, 38, 1}, {2, 5, 1, 1, 1}, {3, 5, 10, 65, 1}});
 
-  std::vector<CTMDataRow> data(rows);
-  for (std::uint32_t i = 0; i < rows; ++i) {
-    const double column = 10.0 + std::sin(i * 1e-4);  // metres of water over the probe
-    data[i].time = {1'300'000'000U + i, 0};
-    data[i].values = {{static_cast<float>(column / 0.70307), 0},
-                      {static_cast<float>(45.0 - column * 3.28084), 0},
-                      {11.5f, 0},
-                      {450.0f, 0}};
-  }
-  log.SetRows(data);
+  // The rows are made a chunk at a time as the file is written: 50,000,000 of them fit in no memory.
+  const CTMLogFile::RowSource source = [](std::uint32_t first, std::uint32_t count, std::uint8_t* bytes) {
+    const std::uint32_t stride = RowFileSize(4);
+    for (std::uint32_t k = 0; k < count; ++k) {
+      const std::uint32_t i = first + k;
+      const double column = 10.0 + std::sin(i * 1e-4);  // metres of water over the probe
+      const CTMDataValue values[] = {{static_cast<float>(column / 0.70307), 0},
+                                     {static_cast<float>(45.0 - column * 3.28084), 0},
+                                     {11.5f, 0},
+                                     {450.0f, 0}};
+      RowCodec::EncodeRow(bytes + std::size_t{k} * stride, {1'300'000'000U + i, 0}, values, 4, 4);
+    }
+    return tvk::kOk;
+  };
   CTMUserNote_AllLogNotes marker;
   (void)marker.Build();
   log.SetNotes({marker.GetRecord()});
-  const ResultCode rc = log.SaveAs(argv[1]);
+  const ResultCode rc = log.SaveAsNew(argv[1], rows, source);
   if (tvk::Failed(rc)) {
     std::fprintf(stderr, "cannot write %s: 0x%08X\n", argv[1], static_cast<unsigned>(rc));
     return 1;

@@ -14,7 +14,7 @@ namespace tvk::cli {
 void AddCheckCommand(CLI::App& app, int& status) {
   auto files = std::make_shared<std::vector<std::string>>();
   CLI::App* check = app.add_subcommand("check", "Tell whether each log can be post-corrected, and why not");
-  check->add_option("files", *files, "Log files (.vxl)")->required();
+  check->add_option("FILE", *files, "Log files (.vxl)")->required();
   check->callback([files, &status] {
     for (const std::string& file : *files) {
       std::string reason;

@@ -33,9 +33,13 @@ bool ApplyOptions(CCorrectionPass& pass, const std::string& file, const CorrectO
     reason = "the log has no level measurement mode; give one with --mode";
     return false;
   }
-  const CLevelCorrector& corrector = pass.Corrector();
   const auto rows = static_cast<long long>(pass.RowCount());
   int row = pass.ReferenceRow();
+  const bool referenceGiven = options.reference || options.atRow || options.at || options.readings.contains(file);
+  if (referenceGiven && !pass.NeedsReference()) {
+    reason = pass.ReferenceRefusal();
+    return false;
+  }
   if (options.atRow) {
     if (*options.atRow < 0 || *options.atRow >= rows) {
       reason = "row " + std::to_string(*options.atRow) + " is not in the log (" + std::to_string(rows) + " rows)";
@@ -46,9 +50,9 @@ bool ApplyOptions(CCorrectionPass& pass, const std::string& file, const CorrectO
     double seconds = 0;
     ParseIsoTime(*options.at, seconds);
     // Compared as the reference page compares: at the resolution of the display texts.
-    const DataPointDisplay display(TakeDisplaySnapshot());
-    const auto target = display.ReadBack(TMSystem::DeviceTimeFromSeconds(seconds));
-    row = FindNearestRow(corrector.GetRowTimes(), target, display);
+    if (!pass.DataPointAt(TMSystem::DeviceTimeFromSeconds(seconds), DataPointDisplay(TakeDisplaySnapshot()), row, reason)) {
+      return false;
+    }
   }
   if (pass.NeedsReference() &&
       !pass.SetReference(row, options.reference.value_or(pass.Choices().referenceValue), reason)) {
@@ -79,7 +83,7 @@ std::string DescribeReadings(const CLevelCorrector& corrector) {
   std::string lines;
   for (const ReadingOutcome& reading : corrector.GetReadingOutcomes()) {
     lines += StrFormat("\n  manual reading at %s: %g %s, logged %g %s, drift correction %+g %s",
-                       display.Text(corrector.GetRowTimes()[static_cast<std::size_t>(reading.row)]).c_str(),
+                       display.Text(corrector.RowTimes()[static_cast<std::size_t>(reading.row)]).c_str(),
                        static_cast<double>(reading.manual), unit.c_str(), static_cast<double>(reading.logged),
                        unit.c_str(), reading.drift, unit.c_str());
   }
@@ -94,7 +98,7 @@ bool CorrectOne(const std::string& file, const CorrectOptions& options, std::str
   }
   auto shared = std::make_shared<CLevelCorrector>();
   CLevelCorrector& corrector = *shared;
-  if (!corrector.Open(file)) {
+  if (!corrector.Open(file, CLevelCorrector::Rows::kStreamed)) {
     result = corrector.GetErrorText();
     return false;
   }
@@ -223,10 +227,15 @@ void AddCorrectCommand(CLI::App& app, int& status) {
         std::cerr << "warning: specific gravity " << in->sg << " is outside 0.9 to 1.3\n";
       }
     }
-    if (readings->count() > 0 || table->count() > 0) {
-      if (options.mode == kModeDepth) {
-        throw CLI::ValidationError("--reading", "manual readings need --mode depth-to-water or elevation");
+    // Options that cannot act on the chosen mode are refused, not ignored.
+    if (options.mode == kModeDepth) {
+      for (const CLI::Option* option : {reference, atRow, at, readings, table}) {
+        if (option->count() > 0) {
+          throw CLI::ValidationError(option->get_name(), "acts on depth to water and elevation only, not with --mode pressure-head");
+        }
       }
+    }
+    if (readings->count() > 0 || table->count() > 0) {
       if (readings->count() > 0 && in->files.size() != 1) {
         throw CLI::ValidationError("--reading", "takes exactly one FILE; give several logs their readings with --readings");
       }

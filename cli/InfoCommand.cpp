@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <system_error>
 
 #include "common/Calendar.h"
 #include "common/Format.h"
@@ -16,6 +17,7 @@
 #include "logfile/LogFile.h"
 #include "logfile/LogFileReader.h"
 #include "logfile/notes/StdNote.h"
+#include "platform/File.h"
 
 namespace tvk::cli {
 
@@ -152,9 +154,19 @@ std::string FailureLine(const std::string& path, ResultCode code) {
   return path + ": error " + StrFormat("0x%08X", static_cast<unsigned>(code)) + ": " + GetResultCodeMessage(code);
 }
 
+std::string UnreachableFileReason(const std::string& path) {
+  platform::FileIdentity identity;
+  const int error = platform::ReadFileIdentity(path.c_str(), identity);
+  return error == 0 ? std::string() : std::generic_category().message(error);
+}
+
 FileInfo CollectInfo(const std::string& path) {
   FileInfo info;
   info.path = path;
+  if (info.systemError = UnreachableFileReason(path); !info.systemError.empty()) {
+    info.code = kFileNotFound;
+    return info;
+  }
   try {
     {
       TMSystem::CTMLogFileReader reader;
@@ -196,7 +208,11 @@ void PrintInfoText(const FileInfo& info, std::ostream& out, std::ostream& err) {
       }
     }
   }
-  if (Failed(info.code)) err << FailureLine(info.path, info.code) << "\n";
+  if (!info.systemError.empty()) {
+    err << info.path << ": " << info.systemError << "\n";
+  } else if (Failed(info.code)) {
+    err << FailureLine(info.path, info.code) << "\n";
+  }
   if (!info.damage.empty()) err << info.path << ": " << info.damage << "\n";
 }
 
@@ -211,7 +227,10 @@ int RunInfo(const std::vector<std::string>& files, bool asJson, std::ostream& ou
       continue;
     }
     json document = {{"file", path}};
-    if (Failed(info.code)) {
+    if (!info.systemError.empty()) {
+      document["error"] = {{"message", info.systemError}};
+      err << info.path << ": " << info.systemError << "\n";
+    } else if (Failed(info.code)) {
       document["error"] = {{"code", StrFormat("0x%08X", static_cast<unsigned>(info.code))},
                            {"message", GetResultCodeMessage(info.code)}};
       err << FailureLine(info.path, info.code) << "\n";

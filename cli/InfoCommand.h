@@ -22,6 +22,7 @@ struct FileInfo {
   ResultCode code = kOk;       // a failure of the container leaves `report` empty
   nlohmann::ordered_json report;  // sections in display order
   std::string damage;             // what is wrong with a data block that loaded; empty when sound
+  std::string systemError;        // why the file could not be reached, in the system's words
 };
 
 // Registers the subcommand; `status` receives its exit status (1 when any file failed).
@@ -37,5 +38,8 @@ int RunInfo(const std::vector<std::string>& files, bool json, std::ostream& out,
 
 // One line naming a failed file, its result code and the code's meaning.
 std::string FailureLine(const std::string& path, ResultCode code);
+// Why `path` cannot be reached (missing, a folder on the way missing, no permission), in the system's
+// words ("No such file or directory"); empty when it is there.
+std::string UnreachableFileReason(const std::string& path);
 
 }  // namespace tvk::cli

@@ -27,6 +27,10 @@ std::string CsvField(const std::string& text) {
 }  // namespace
 
 int RunRows(const std::string& path, std::ostream& out, std::ostream& err) {
+  if (const std::string reason = UnreachableFileReason(path); !reason.empty()) {
+    err << path << ": " << reason << "\n";
+    return 1;
+  }
   TMSystem::CTMLogFile log;
   const ResultCode rc = log.Load(path, TMSystem::kLoadOnDemand);
   if (Failed(rc)) {

@@ -2,18 +2,21 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <iostream>
 #include <memory>
 #include <numbers>
+#include <system_error>
 
 #include "cli/InfoCommand.h"
 #include "common/TextUtil.h"
 #include "logfile/LogFile.h"
 #include "logfile/notes/LevelNotes.h"
 #include "logfile/notes/UserNotes.h"
+#include "platform/File.h"
 
 namespace tvk::cli {
 namespace {
@@ -310,12 +313,15 @@ int WriteSamples(const std::string& folder, bool force, std::ostream& out, std::
       return 1;
     }
   }
-  std::error_code ec;
-  std::filesystem::create_directories(siteData, ec);
-  if (ec) {
-    err << siteData << ": " << ec.message() << "\n";
-    return 1;
+  // The folder named is made when missing, but not the folders above it: a mistyped path is told,
+  // not built.
+  for (const std::string& made : {folder, siteData}) {
+    if (const int error = platform::MakeFolder(made.c_str()); error != 0 && error != EEXIST) {
+      err << made << ": " << std::generic_category().message(error) << "\n";
+      return 1;
+    }
   }
+  std::error_code ec;
   int status = 0;
   for (const SampleLog& sample : Samples()) {
     std::string path;

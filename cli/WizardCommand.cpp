@@ -4,9 +4,11 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "common/TextUtil.h"
@@ -87,7 +89,12 @@ int RunWizard(const std::vector<std::string>& files) {
 
 std::string PluginPath() {
   if (std::string fromEnv = Env("TAVISKO_PLUGIN"); !fromEnv.empty()) return fromEnv;
-  return CombinePath(GetFolderPart(platform::ExecutablePath()), "libtavisko.so");
+  const std::string folder = GetFolderPart(platform::ExecutablePath());
+  const std::string beside = CombinePath(folder, "libtavisko.so");
+  // Installed, the module lies in the library folder beside the executable's folder.
+  std::error_code ec;
+  const std::string installed = CombinePath(CombinePath(folder, TAVISKO_PLUGIN_FROM_BIN), "libtavisko.so");
+  return !std::filesystem::exists(beside, ec) && std::filesystem::exists(installed, ec) ? installed : beside;
 }
 
 std::string MissingDisplay() {
@@ -103,7 +110,7 @@ std::string MissingDisplay() {
 void AddWizardCommand(CLI::App& app, int& status) {
   auto files = std::make_shared<std::vector<std::string>>();
   CLI::App* command = app.add_subcommand("wizard", "Open the correction wizard through the plug-in, as a host does");
-  command->add_option("files", *files, "Log files (.vxl) to correct; none lists the logs of the Site Data folder");
+  command->add_option("FILE", *files, "Log files (.vxl) to correct; none lists the logs of the Site Data folder");
   command->callback([files, &status] { status = RunWizard(*files); });
 }
 

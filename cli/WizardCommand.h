@@ -14,7 +14,8 @@ namespace tvk::cli {
 // plug-in cannot be loaded or the wizard cannot open.
 void AddWizardCommand(CLI::App& app, int& status);
 
-// $TAVISKO_PLUGIN, else libtavisko.so beside the running executable.
+// $TAVISKO_PLUGIN, else libtavisko.so beside the running executable, else the installed one (in the
+// library folder beside the executable's folder).
 std::string PluginPath();
 
 // Why no window can be shown here, or empty: a display server is needed and none is named.

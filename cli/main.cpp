@@ -1,5 +1,7 @@
 #include <CLI/CLI.hpp>
 
+#include <iostream>
+
 #include "cli/CheckCommand.h"
 #include "cli/CorrectCommand.h"
 #include "cli/InfoCommand.h"
@@ -15,9 +17,16 @@ int main(int argc, char** argv) {
   // Loaded here, on the thread that shows its warning, before any worker needs a text.
   tvk::LoadSystemStringTable();
   CLI::App app{"Tavisko: post-correction of water-level logs"};
-  app.set_version_flag("--version", tvk::platform::ExecutableVersion());
+  app.set_version_flag("-v,--version", tvk::platform::ExecutableVersion());
   app.require_subcommand(1);
   int status = 0;
+  // What a user types first: `tavisko help`, `tavisko version`.
+  app.add_subcommand("help", "Show this help")->callback([&app] {
+    std::cout << app.get_formatter()->make_help(&app, app.get_name(), CLI::AppFormatMode::Normal);
+  });
+  app.add_subcommand("version", "Show the version")->callback([] {
+    std::cout << tvk::platform::ExecutableVersion() << "\n";
+  });
   tvk::cli::AddInfoCommand(app, status);
   tvk::cli::AddRowsCommand(app, status);
   tvk::cli::AddCheckCommand(app, status);

@@ -36,7 +36,7 @@ CorrectionChoices DefaultChoices(const CLevelCorrector& corrector) {
   CorrectionChoices choices;
   choices.mode = corrector.GetLevelMeasurementMode();
   const bool recordedAsHead = corrector.IsLoaded() && choices.mode == kModeDepth;
-  choices.referenceRow = recordedAsHead && !corrector.GetRowTimes().empty() ? 0 : -1;
+  choices.referenceRow = recordedAsHead && corrector.GetRowCount() > 0 ? 0 : -1;
   choices.referenceValue = corrector.GetLevelReferenceVal();
   choices.specificGravity = corrector.GetSpecificGravity();
   return choices;
@@ -67,7 +67,7 @@ int ApplyChoices(CLevelCorrector& corrector, const CorrectionChoices& choices, s
     error = "no level measurement mode chosen";
     return 0;
   }
-  const auto rows = corrector.GetRowTimes().size();
+  const auto rows = corrector.GetRowCount();
   if (choices.referenceRow < -1 || (choices.referenceRow >= 0 && static_cast<std::size_t>(choices.referenceRow) >= rows)) {
     error = "row " + std::to_string(choices.referenceRow) + " is not in the log (" + std::to_string(rows) + " rows)";
     return 0;
@@ -160,8 +160,7 @@ TMSystem::CTMDeviceTime DataPointDisplay::ReadBack(const TMSystem::CTMDeviceTime
                                         showsSecond_ ? shown.second : 0);
 }
 
-int FindNearestRow(const std::vector<TMSystem::CTMDeviceTime>& rowTimes, const TMSystem::CTMDeviceTime& target,
-                   const DataPointDisplay& display) {
+int FindNearestRow(const RowTimeList& rowTimes, const TMSystem::CTMDeviceTime& target, const DataPointDisplay& display) {
   if (rowTimes.empty()) return -1;
   const auto shown = [&](std::size_t i) { return Seconds(display.ReadBack(rowTimes[i])); };
   const double wanted = Seconds(target);
@@ -180,14 +179,27 @@ int FindNearestRow(const std::vector<TMSystem::CTMDeviceTime>& rowTimes, const T
 
   const std::string text = display.Text(rowTimes[nearest]);
   const auto matches = [&](std::size_t line) { return StartsWithIgnoreCase(display.Text(rowTimes[line]), text); };
+  const auto rising = [&] {
+    for (std::size_t i = 1; i < rowTimes.size(); ++i) {
+      if (Seconds(rowTimes[i]) < Seconds(rowTimes[i - 1])) return false;
+    }
+    return true;
+  };
   // Rows rising in time: only those within the span can show the text, a block of lines around the
   // nearest row, so the line search starts at the block's first line.
   const std::uint32_t span = display.SameTextSpan();
-  if (span > 0 && std::is_sorted(rowTimes.begin(), rowTimes.end(), [](const auto& a, const auto& b) { return Seconds(a) < Seconds(b); })) {
+  if (span > 0 && rising()) {
     const double from = Seconds(rowTimes[nearest]) - span - 1;
-    const auto first = std::partition_point(rowTimes.begin(), rowTimes.begin() + static_cast<std::ptrdiff_t>(nearest),
-                                            [&](const TMSystem::CTMDeviceTime& t) { return Seconds(t) < from; });
-    std::size_t line = std::max<std::size_t>(static_cast<std::size_t>(first - rowTimes.begin()), 1);
+    std::size_t first = 0;  // the first row at or after `from`, by bisection below `nearest`
+    for (std::size_t end = nearest; first < end;) {
+      const std::size_t mid = first + (end - first) / 2;
+      if (Seconds(rowTimes[mid]) < from) {
+        first = mid + 1;
+      } else {
+        end = mid;
+      }
+    }
+    std::size_t line = std::max<std::size_t>(first, 1);
     for (; line < nearest; ++line) {
       if (matches(line)) return static_cast<int>(line);
     }

@@ -12,6 +12,7 @@
 #include "common/DeviceTime.h"
 #include "common/LocalTime.h"
 #include "correction/LevelSettings.h"
+#include "correction/RowTimes.h"
 
 namespace tvk {
 
@@ -93,7 +94,6 @@ class DataPointDisplay {
 // first, as a list box finds a string: rows that show the same text select the first of them in that
 // order. -1 for a log without rows. The line search formats the texts of the rows within
 // SameTextSpan of the nearest one when the rows rise in time, else up to one text per row.
-int FindNearestRow(const std::vector<TMSystem::CTMDeviceTime>& rowTimes, const TMSystem::CTMDeviceTime& target,
-                   const DataPointDisplay& display);
+int FindNearestRow(const RowTimeList& rowTimes, const TMSystem::CTMDeviceTime& target, const DataPointDisplay& display);
 
 }  // namespace tvk

@@ -71,7 +71,7 @@ std::string Trimmed(const std::string& text) {
 }  // namespace
 
 CCorrectionPass::CCorrectionPass(std::shared_ptr<CLevelCorrector> corrector) : corrector_(std::move(corrector)) {
-  rowCount_ = corrector_->GetRowTimes().size();
+  rowCount_ = corrector_->GetRowCount();
   choices_ = DefaultChoices(*corrector_);
   if (!IsLevelMode(choices_.mode)) choices_.mode = 0;
   referenceText_ = StrFormat("%g", static_cast<double>(choices_.referenceValue));
@@ -177,6 +177,29 @@ bool CCorrectionPass::SetReferenceText(int row, const std::string& valueText, st
   return true;
 }
 
+std::string CCorrectionPass::ReferenceRefusal() const {
+  if (NeedsReference()) return {};
+  return "a level reference acts on depth to water and elevation only, and this pass converts to pressure head";
+}
+
+bool CCorrectionPass::DataPointAt(const TMSystem::CTMDeviceTime& utc, const DataPointDisplay& display, int& row,
+                                  std::string& reason) const {
+  const RowTimeList times = corrector_->RowTimes();
+  if (times.empty()) {
+    reason = "the log has no rows to take a data point at";
+    return false;
+  }
+  const TMSystem::CTMDeviceTime target = display.ReadBack(utc);
+  const bool before = target.AsSeconds() < display.ReadBack(times.front()).AsSeconds();
+  if (before || target.AsSeconds() > display.ReadBack(times.back()).AsSeconds()) {
+    reason = "the time " + display.Text(utc) + " lies " + (before ? "before the first row of the log (" : "after the last row of the log (") +
+             display.Text(before ? times.front() : times.back()) + ")";
+    return false;
+  }
+  row = FindNearestRow(times, target, display);
+  return true;
+}
+
 bool CCorrectionPass::SetReadings(const std::vector<ManualReading>& readings, const DataPointDisplay& display,
                                   std::string& reason) {
   if (readings.empty()) {
@@ -188,7 +211,7 @@ bool CCorrectionPass::SetReadings(const std::vector<ManualReading>& readings, co
     return false;
   }
   std::vector<PlacedReading> placed;
-  if (!PlaceReadings(readings, corrector_->GetRowTimes(), display, placed, reason)) return false;
+  if (!PlaceReadings(readings, corrector_->RowTimes(), display, placed, reason)) return false;
   if (!SetReference(placed.front().row, placed.front().manual, reason)) return false;
   readings_ = std::move(placed);
   return true;

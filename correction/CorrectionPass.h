@@ -76,6 +76,14 @@ class CCorrectionPass {
   // text as last shown stands for the value behind it, which "%g" may have rounded.
   bool SetReferenceText(int row, const std::string& valueText, std::string& reason);
 
+  // Why a reference (value, data point or readings) cannot act on the chosen mode; empty when it can.
+  std::string ReferenceRefusal() const;
+  // The data point nearest `utc` (as `display` shows row times, see FindNearestRow); false with the
+  // reason when the log has no rows or `utc` lies before the first row's or after the last row's time
+  // as displayed.
+  bool DataPointAt(const TMSystem::CTMDeviceTime& utc, const DataPointDisplay& display, int& row,
+                   std::string& reason) const;
+
   // Manual readings instead of a single reference: sorted by time and placed on their nearest rows (as
   // `display` shows row times), the first becoming the reference data point with its value. An empty
   // list goes back to the single reference. False with the reason, nothing changed, when the mode has no

@@ -59,48 +59,6 @@ float ProbeDepthAtReference(const LevelSettings& original) {
   return pressure * depth / headPressure;
 }
 
-// State of the first pass that level-reference notes change along the rows.
-struct HeadState {
-  float sgOld = 0.0f;
-  float ref = 0.0f;
-  float refOffset = 0.0f;
-  float off = 0.0f;
-  bool dynamic = false;
-};
-
-const char* ApplyReferenceChange(const LevelReferenceChange& change, HeadState& state) {
-  float ref = 0.0f;
-  float depth = 0.0f;
-  if (!ConvertToFloat(change.levelUnit, kUnitMetre, change.referenceValue, ref)) return kConversionFailed;
-  if (!ConvertToFloat(change.levelUnit, kUnitMetre, change.depth, depth)) return kConversionFailed;
-  state.ref = ref;
-  const float h = depth * state.sgOld;
-  if (state.dynamic) {
-    state.off = h - state.refOffset;
-    return nullptr;
-  }
-  float psi = 0.0f;
-  if (!ConvertToFloat(change.pressureUnit, kUnitPsi, change.headPressure, psi)) return kConversionFailed;
-  state.off = psi * kMetresOfWaterPerPsi - state.refOffset;
-  return nullptr;
-}
-
-const char* ToHead(std::uint16_t mode, float v, const HeadState& state, float& head) {
-  switch (mode) {
-    case kModeDepth:
-      head = v * state.sgOld;
-      return nullptr;
-    case kModeDepthToWater:
-      head = (state.ref - v) * state.sgOld + state.off;
-      return nullptr;
-    case kModeSurfaceElevation:
-      head = (v - state.ref) * state.sgOld + state.off;
-      return nullptr;
-    default:
-      return kInvalidMode;
-  }
-}
-
 const char* FromHead(std::uint16_t mode, float h, float refOffset, float ref, float base, float sgNew, float& v) {
   switch (mode) {
     case kModeDepth:
@@ -117,63 +75,26 @@ const char* FromHead(std::uint16_t mode, float h, float refOffset, float ref, fl
   }
 }
 
-// The recorded reference of modes 4 and 5, in metres; a reference taken at the start of the test is 0.
-const char* RecordedReference(const LevelSettings& original, HeadState& state) {
-  if (const char* missing = MissingReference(original)) return missing;
-  const std::uint16_t levelUnit = original.GetUInt16(LevelField::kLevelUnitId);
-  float probe = 0.0f;
-  if (!ConvertToFloat(levelUnit, kUnitMetre, ProbeDepthAtReference(original), probe)) return kConversionFailed;
-  state.refOffset = probe * state.sgOld;
-  float ref = 0.0f;
-  if (!ConvertToFloat(levelUnit, kUnitMetre, original.GetFloat(LevelField::kLevelReferenceVal), ref)) {
-    return kConversionFailed;
-  }
-  state.ref = ref;
-  if (original.GetUInt16(LevelField::kLevelReferenceMode) == kReferenceAtStartOfTest) {
-    state.ref = 0.0f;
-    state.refOffset = 0.0f;
-  }
-  return nullptr;
-}
-
 int RunToHead(const ToHeadInput& in, std::vector<CTMDataValue>& heads, float& referenceOffset,
               std::string& errorText, const RowProgress& progress) {
-  const LevelSettings& original = in.original;
-  if (const char* missing = MissingSetting(original)) return Fail(errorText, missing);
-  HeadState state;
-  state.dynamic = original.IsDynamicDensityUsed();
-  state.sgOld = state.dynamic ? 1.0f : original.GetFloat(LevelField::kSpecificGravity);
-  const std::uint16_t mode = original.GetUInt16(LevelField::kLevelMeasurementMode);
-  if (UsesReference(mode)) {
-    if (const char* failure = RecordedReference(original, state)) return Fail(errorText, failure);
-  }
-  referenceOffset = state.refOffset;
+  CHeadPass pass;
+  if (pass.Begin(in.original, in.levelChannelUnit, in.changes, errorText) == 0) return 0;
+  referenceOffset = pass.ReferenceOffset();
 
   const bool inPlace = &heads == &in.levels;
   if (!inPlace) {
     heads.clear();
     platform::ReserveLarge(heads, in.levels.size());
   }
-  std::size_t next = 0;
   for (std::size_t i = 0; i < in.levels.size(); ++i) {
     if (progress && !progress(i, in.levels.size())) return Fail(errorText, kStoppedMessage);
-    if (next < in.changes.size()) {
-      if (i >= in.rowTimes.size()) {
-        errorText = GetResultCodeMessage(kRowReadFailed);
-        return 0;
-      }
-      const LevelReferenceChange& change = in.changes[next];
-      if (!TMSystem::DeviceTimeLess(in.rowTimes[i], change.time)) {
-        if (const char* failure = ApplyReferenceChange(change, state)) return Fail(errorText, failure);
-        ++next;
-      }
+    if (pass.ChangePending() && i >= in.rowTimes.size()) {
+      errorText = GetResultCodeMessage(kRowReadFailed);
+      return 0;
     }
     CTMDataValue cell = in.levels[i];
-    if (!IsUnconvertedStatus(cell.status)) {
-      float v = 0.0f;
-      if (!ConvertToFloat(in.levelChannelUnit, kUnitMetre, cell.value, v)) return Fail(errorText, kConversionFailed);
-      if (const char* failure = ToHead(mode, v, state, cell.value)) return Fail(errorText, failure);
-    }
+    const TMSystem::CTMDeviceTime time = i < in.rowTimes.size() ? in.rowTimes[i] : TMSystem::CTMDeviceTime{};
+    if (const char* failure = pass.Row(time, cell)) return Fail(errorText, failure);
     if (inPlace) {
       heads[i] = cell;
     } else {
@@ -185,26 +106,10 @@ int RunToHead(const ToHeadInput& in, std::vector<CTMDataValue>& heads, float& re
 
 int RunFromHead(const FromHeadInput& in, std::vector<CTMDataValue>& newValues, std::string& errorText,
                 const RowProgress& progress) {
-  const LevelSettings& updated = in.updated;
-  if (const char* missing = MissingSetting(updated)) return Fail(errorText, missing);
-  float sgNew = updated.GetFloat(LevelField::kSpecificGravity);
-  if (updated.IsDynamicDensityUsed()) sgNew = 1.0f;
-  // Every head is divided by it: a gravity of 0 would fill the column with infinities.
-  if (sgNew == 0.0f) return Fail(errorText, kUnknownGravity);
-
-  const std::uint16_t mode = updated.GetUInt16(LevelField::kLevelMeasurementMode);
-  const std::uint16_t levelUnit = updated.GetUInt16(LevelField::kLevelUnitId);
-  float ref = 0.0f;
-  if (UsesReference(mode)) {
-    if (const char* missing = MissingReference(updated)) return Fail(errorText, missing);
-    if (!ConvertToFloat(levelUnit, kUnitMetre, updated.GetFloat(LevelField::kLevelReferenceVal), ref)) {
-      return Fail(errorText, kConversionFailed);
-    }
-    if (updated.GetUInt16(LevelField::kLevelReferenceMode) == kReferenceAtStartOfTest) ref = 0.0f;
-  }
-  float base = 0.0f;
+  CLevelPass pass;
+  if (pass.Begin(in.updated, in.referenceOffset, errorText) == 0) return 0;
   if (in.referenceRowIndex >= 0 && static_cast<std::size_t>(in.referenceRowIndex) < in.heads.size()) {
-    base = in.heads[static_cast<std::size_t>(in.referenceRowIndex)].value;
+    pass.SetBase(in.heads[static_cast<std::size_t>(in.referenceRowIndex)].value);
   }
 
   const bool inPlace = &newValues == &in.heads;
@@ -215,13 +120,7 @@ int RunFromHead(const FromHeadInput& in, std::vector<CTMDataValue>& newValues, s
   for (std::size_t i = 0; i < in.heads.size(); ++i) {
     if (progress && !progress(i, in.heads.size())) return Fail(errorText, kStoppedMessage);
     CTMDataValue cell = in.heads[i];
-    float v = cell.value;
-    if (!IsUnconvertedStatus(cell.status)) {
-      if (const char* failure = FromHead(mode, cell.value, in.referenceOffset, ref, base, sgNew, v)) {
-        return Fail(errorText, failure);
-      }
-    }
-    if (!ConvertToFloat(kUnitMetre, levelUnit, v, cell.value)) return Fail(errorText, kConversionFailed);
+    if (const char* failure = pass.Row(cell)) return Fail(errorText, failure);
     if (inPlace) {
       newValues[i] = cell;
     } else {
@@ -232,6 +131,101 @@ int RunFromHead(const FromHeadInput& in, std::vector<CTMDataValue>& newValues, s
 }
 
 }  // namespace
+
+int CHeadPass::Begin(const LevelSettings& original, std::uint16_t levelChannelUnit,
+                     const std::vector<LevelReferenceChange>& changes, std::string& errorText) {
+  *this = CHeadPass();
+  changes_ = &changes;
+  unit_ = levelChannelUnit;
+  if (const char* missing = MissingSetting(original)) return Fail(errorText, missing);
+  dynamic_ = original.IsDynamicDensityUsed();
+  sgOld_ = dynamic_ ? 1.0f : original.GetFloat(LevelField::kSpecificGravity);
+  mode_ = original.GetUInt16(LevelField::kLevelMeasurementMode);
+  if (!UsesReference(mode_)) return 1;
+  // The recorded reference of modes 4 and 5, in metres; a reference taken at the start of the test is 0.
+  if (const char* missing = MissingReference(original)) return Fail(errorText, missing);
+  const std::uint16_t levelUnit = original.GetUInt16(LevelField::kLevelUnitId);
+  float probe = 0.0f;
+  if (!ConvertToFloat(levelUnit, kUnitMetre, ProbeDepthAtReference(original), probe)) {
+    return Fail(errorText, kConversionFailed);
+  }
+  refOffset_ = probe * sgOld_;
+  float ref = 0.0f;
+  if (!ConvertToFloat(levelUnit, kUnitMetre, original.GetFloat(LevelField::kLevelReferenceVal), ref)) {
+    return Fail(errorText, kConversionFailed);
+  }
+  ref_ = ref;
+  if (original.GetUInt16(LevelField::kLevelReferenceMode) == kReferenceAtStartOfTest) {
+    ref_ = 0.0f;
+    refOffset_ = 0.0f;
+  }
+  return 1;
+}
+
+const char* CHeadPass::Row(const TMSystem::CTMDeviceTime& time, CTMDataValue& cell) {
+  if (next_ < changes_->size() && !TMSystem::DeviceTimeLess(time, (*changes_)[next_].time)) {
+    const LevelReferenceChange& change = (*changes_)[next_];
+    float ref = 0.0f;
+    float depth = 0.0f;
+    if (!ConvertToFloat(change.levelUnit, kUnitMetre, change.referenceValue, ref)) return kConversionFailed;
+    if (!ConvertToFloat(change.levelUnit, kUnitMetre, change.depth, depth)) return kConversionFailed;
+    ref_ = ref;
+    const float h = depth * sgOld_;
+    if (dynamic_) {
+      off_ = h - refOffset_;
+    } else {
+      float psi = 0.0f;
+      if (!ConvertToFloat(change.pressureUnit, kUnitPsi, change.headPressure, psi)) return kConversionFailed;
+      off_ = psi * kMetresOfWaterPerPsi - refOffset_;
+    }
+    ++next_;
+  }
+  if (IsUnconvertedStatus(cell.status)) return nullptr;
+  float v = 0.0f;
+  if (!ConvertToFloat(unit_, kUnitMetre, cell.value, v)) return kConversionFailed;
+  switch (mode_) {
+    case kModeDepth:
+      cell.value = v * sgOld_;
+      return nullptr;
+    case kModeDepthToWater:
+      cell.value = (ref_ - v) * sgOld_ + off_;
+      return nullptr;
+    case kModeSurfaceElevation:
+      cell.value = (v - ref_) * sgOld_ + off_;
+      return nullptr;
+    default:
+      return kInvalidMode;
+  }
+}
+
+int CLevelPass::Begin(const LevelSettings& updated, float referenceOffset, std::string& errorText) {
+  *this = CLevelPass();
+  refOffset_ = referenceOffset;
+  if (const char* missing = MissingSetting(updated)) return Fail(errorText, missing);
+  sgNew_ = updated.GetFloat(LevelField::kSpecificGravity);
+  if (updated.IsDynamicDensityUsed()) sgNew_ = 1.0f;
+  // Every head is divided by it: a gravity of 0 would fill the column with infinities.
+  if (sgNew_ == 0.0f) return Fail(errorText, kUnknownGravity);
+  mode_ = updated.GetUInt16(LevelField::kLevelMeasurementMode);
+  levelUnit_ = updated.GetUInt16(LevelField::kLevelUnitId);
+  if (UsesReference(mode_)) {
+    if (const char* missing = MissingReference(updated)) return Fail(errorText, missing);
+    if (!ConvertToFloat(levelUnit_, kUnitMetre, updated.GetFloat(LevelField::kLevelReferenceVal), ref_)) {
+      return Fail(errorText, kConversionFailed);
+    }
+    if (updated.GetUInt16(LevelField::kLevelReferenceMode) == kReferenceAtStartOfTest) ref_ = 0.0f;
+  }
+  return 1;
+}
+
+const char* CLevelPass::Row(CTMDataValue& cell) const {
+  float v = cell.value;
+  if (!IsUnconvertedStatus(cell.status)) {
+    if (const char* failure = FromHead(mode_, cell.value, refOffset_, ref_, base_, sgNew_, v)) return failure;
+  }
+  if (!ConvertToFloat(kUnitMetre, levelUnit_, v, cell.value)) return kConversionFailed;
+  return nullptr;
+}
 
 bool IsUnconvertedStatus(std::uint16_t status) {
   const unsigned code = status & 0xFFU;  // the status byte of the file

@@ -52,6 +52,45 @@ struct FromHeadInput {
   int referenceRowIndex = -1;  // the row the new reference was taken at; negative for none
 };
 
+// The first pass one row at a time, rows in order from the first: what a correction that streams its
+// rows uses, and what ToPressureHead is made of, so both give the same bits.
+class CHeadPass {
+ public:
+  // 0 with the reason when the recorded settings cannot be turned back into heads.
+  int Begin(const LevelSettings& original, std::uint16_t levelChannelUnit,
+            const std::vector<LevelReferenceChange>& changes, std::string& errorText);
+  float ReferenceOffset() const { return refOffset_; }
+  // Whether a level-reference change is still to come (the next row's time is then needed).
+  bool ChangePending() const { return next_ < changes_->size(); }
+  // The next row: applies the change due at `time` (at most one per row), then turns `cell` into its
+  // head in place. nullptr, or the reason it failed.
+  const char* Row(const TMSystem::CTMDeviceTime& time, TMSystem::CTMDataValue& cell);
+
+ private:
+  const std::vector<LevelReferenceChange>* changes_ = nullptr;
+  std::size_t next_ = 0;
+  std::uint16_t mode_ = 0;
+  std::uint16_t unit_ = 0;
+  float sgOld_ = 0.0f, ref_ = 0.0f, refOffset_ = 0.0f, off_ = 0.0f;
+  bool dynamic_ = false;
+};
+
+// The second pass one row at a time; FromPressureHead is made of it.
+class CLevelPass {
+ public:
+  // 0 with the reason when the new settings cannot be applied.
+  int Begin(const LevelSettings& updated, float referenceOffset, std::string& errorText);
+  // The head of the reference data point's row; 0 when there is none.
+  void SetBase(float head) { base_ = head; }
+  // One head into the new level, in place. nullptr, or the reason it failed.
+  const char* Row(TMSystem::CTMDataValue& cell) const;
+
+ private:
+  std::uint16_t mode_ = 0;
+  std::uint16_t levelUnit_ = 0;
+  float refOffset_ = 0.0f, ref_ = 0.0f, base_ = 0.0f, sgNew_ = 1.0f;
+};
+
 // Fills `heads` (one per level value, statuses kept) and `referenceOffset`. 0 with the reason in
 // `errorText` on failure; `heads` is then of no meaning. `heads` may be `in.levels` itself, converted
 // in place.

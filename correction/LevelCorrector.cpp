@@ -27,7 +27,7 @@ namespace {
 
 using TMSystem::CTMChannelInfo;
 using TMSystem::CTMDeviceTime;
-using RowTimes = std::vector<CTMDeviceTime>;
+using TimeVector = std::vector<CTMDeviceTime>;
 using TMSystem::CTMLogNotesRecord;
 
 constexpr std::uint32_t kUserNoteType = 0;
@@ -149,12 +149,13 @@ int WriteLevelColumn(TMSystem::CTMLogFileDataAndCfg& log, const std::vector<TMSy
 
 // ---- Open ------------------------------------------------------------------------------------------
 
-CLevelCorrector::CLevelCorrector() : rowTimes_(std::make_shared<const RowTimes>()) {}
+CLevelCorrector::CLevelCorrector() : rowTimes_(std::make_shared<const TimeVector>()) {}
 
-int CLevelCorrector::Open(const std::string& path) {
+int CLevelCorrector::Open(const std::string& path, Rows rows) {
   std::unique_lock operation(operationLock_, std::try_to_lock);
   if (!operation.owns_lock()) return 0;
   try {
+    streamed_ = rows == Rows::kStreamed;
     return OpenLog(path);
   } catch (const std::exception&) {
     return UnloadWithFailure(kUnexpected);
@@ -172,13 +173,22 @@ int CLevelCorrector::OpenLog(const std::string& path) {
   levelRefNotes_.clear();
   readings_.clear();
   readingOutcomes_.clear();
-  PublishRowTimes(std::make_shared<const RowTimes>());
+  readingTimes_.clear();
+  streamedRowCount_ = 0;
+  streamCorrected_ = false;
+  timeCache_ = TimeCache();
+  PublishRowTimes(std::make_shared<const TimeVector>());
 
   // Taken before reading, so that a change while it is read also counts.
   sourceIdentity_ = platform::FileIdentity();
   platform::ReadFileIdentity(path.c_str(), sourceIdentity_);
-  const ResultCode loadCode = log_.Load(path, TMSystem::kLoadAll);
+  const ResultCode loadCode = log_.Load(path, streamed_ ? TMSystem::kLoadOnDemand : TMSystem::kLoadAll);
   if (Failed(loadCode)) return UnloadWithFailure(loadCode);
+  // Rows read on demand are not checked by the load: a damaged block would fail half-way through.
+  if (const std::string damage = streamed_ ? DescribeDataDamage(log_) : std::string(); !damage.empty()) {
+    log_.Reset();
+    return Fail(damage);
+  }
 
   original_ = LevelSettings();
   std::vector<CTMLogNotesRecord> notes;
@@ -192,9 +202,13 @@ int CLevelCorrector::OpenLog(const std::string& path) {
     }
   }
 
-  auto times = std::make_shared<RowTimes>();
-  if (const ResultCode rc = log_.GetRowTimes(*times); Failed(rc)) return UnloadWithFailure(rc);
-  PublishRowTimes(std::move(times));
+  if (streamed_) {
+    streamedRowCount_ = log_.GetRowCount();
+  } else {
+    auto times = std::make_shared<TimeVector>();
+    if (const ResultCode rc = log_.GetRowTimes(*times); Failed(rc)) return UnloadWithFailure(rc);
+    PublishRowTimes(std::move(times));
+  }
 
   if (ReadLevelSettings(log_, original_, errorText_) == 0) {
     log_.Reset();
@@ -233,6 +247,7 @@ int CLevelCorrector::CorrectLog() {
   if (!loaded_) return 0;
   SetProgress(0);
   if (StopRequested()) return Fail(kStoppedMessage);
+  if (streamed_) return CorrectStreamed();
   if (CheckTimestamps() == 0) return Fail("Inconsistent timestamps in data log file.");
   if (updated_.GetUInt16(LevelField::kLevelMeasurementMode) == kModeDepth && !CanConvertToDepth()) {
     return Fail("Log file data cannot be converted to depth mode.");
@@ -309,6 +324,207 @@ int CLevelCorrector::CorrectDriftBetweenReadings() {
   return 1;
 }
 
+// ---- Streamed rows ---------------------------------------------------------------------------------
+
+namespace {
+constexpr std::uint32_t kScanChunkBytes = 1U << 20;
+constexpr std::size_t kTimeCacheRows = 4096;
+}  // namespace
+
+// The steps of CorrectLog in its order, each failing with the same reason; the rows are only scanned.
+int CLevelCorrector::CorrectStreamed() {
+  streamCorrected_ = false;
+  readingOutcomes_.clear();
+  std::string conversionFailure;
+  std::vector<TMSystem::CTMDataValue> readingHeads;
+  const int scanned = ScanStreamedRows(conversionFailure, readingHeads);
+  if (scanned < 0) return 0;
+  if (scanned == 0) return Fail("Inconsistent timestamps in data log file.");
+  if (updated_.GetUInt16(LevelField::kLevelMeasurementMode) == kModeDepth && !CanConvertToDepth()) {
+    return Fail("Log file data cannot be converted to depth mode.");
+  }
+  std::vector<CTMChannelInfo> channels;
+  std::size_t level = 0;
+  if (Failed(log_.GetChannels(channels)) || !FindLevelChannel(channels, level)) {
+    return Fail("Failed to get level data from log.");
+  }
+  if (StopRequested()) return Fail(kStoppedMessage);
+  if (!conversionFailure.empty()) return Fail(conversionFailure);
+  if (levelPass_.Begin(updated_, headPass_.ReferenceOffset(), errorText_) == 0) return 0;
+  levelPass_.SetBase(referenceHead_);
+  // The level pass fails for a row only by its units, the same for every row: the first row stands for all.
+  if (streamedRowCount_ > 0) {
+    TMSystem::CTMDataValue probe = firstHead_;
+    if (const char* failure = levelPass_.Row(probe)) return Fail(failure);
+  }
+  if (!readings_.empty()) {
+    if (!NeedsReference(updated_.GetUInt16(LevelField::kLevelMeasurementMode))) {
+      return Fail("Manual readings need the mode depth to water or elevation.");
+    }
+    for (std::size_t i = 0; i < readings_.size(); ++i) {
+      const auto row = static_cast<std::size_t>(readings_[i].row);
+      if (readings_[i].row < 0 || row >= streamedRowCount_ || (i > 0 && readings_[i].row <= readings_[i - 1].row) ||
+          i >= readingHeads.size()) {
+        return Fail("The manual reading " + std::to_string(i + 1) +
+                    " is not on a row of the log after the reading before it.");
+      }
+      TMSystem::CTMDataValue cell = readingHeads[i];
+      if (const char* failure = levelPass_.Row(cell)) return Fail(failure);
+      ReadingOutcome outcome;
+      std::string reason;
+      if (!ReadingOutcomeAt(readings_, i, cell, outcome, reason)) return Fail("The " + reason + ".");
+      readingOutcomes_.push_back(outcome);
+    }
+  }
+  if (StopRequested()) return Fail(kStoppedMessage);
+  if (WriteOriginalSettings(log_, original_, errorText_) == 0) return 0;
+  if (WriteLevelChannel() == 0) return 0;
+  if (WriteApplicationKeys() == 0) return 0;
+  if (WriteNotes() == 0) return 0;
+  levelChannel_ = static_cast<std::uint16_t>(level);
+  streamCorrected_ = true;
+  SetProgress(kReadShare + kToHeadShare + kFromHeadShare + kWriteShare);
+  return 1;
+}
+
+// Reads every row once: their times must rise strictly from after time 0 (1; 0 when they do not, at the
+// first that does not). The rows up to the reference row and the last reading's, and on to the first
+// row with a level value, go through the head pass: the reference row's head, the readings' heads and
+// times, and the first row's head are kept, and the first conversion failure is `conversionFailure`.
+// -1 with the error text when a row cannot be read or a stop was asked.
+int CLevelCorrector::ScanStreamedRows(std::string& conversionFailure,
+                                      std::vector<TMSystem::CTMDataValue>& readingHeads) {
+  referenceHead_ = 0.0f;
+  firstHead_ = TMSystem::CTMDataValue{};
+  readingTimes_.clear();
+  const std::size_t count = streamedRowCount_;
+  std::vector<CTMChannelInfo> channels;
+  std::size_t level = 0;
+  bool converting = Succeeded(log_.GetChannels(channels)) && FindLevelChannel(channels, level);
+  if (converting && headPass_.Begin(original_, GetLevelChannelUnitId(), levelRefNotes_, conversionFailure) == 0) {
+    converting = false;
+  }
+  std::size_t needed = 1;
+  if (referenceRowIndex_ >= 0) needed = std::max(needed, static_cast<std::size_t>(referenceRowIndex_) + 1);
+  for (const PlacedReading& reading : readings_) {
+    if (reading.row >= 0) needed = std::max(needed, static_cast<std::size_t>(reading.row) + 1);
+  }
+  bool sawLevel = false;
+  std::size_t nextReading = 0;
+
+  const std::uint32_t stride = TMSystem::RowFileSize(log_.GetColumnCount());
+  const std::uint32_t rowsPerChunk = std::max<std::uint32_t>(1, kScanChunkBytes / stride);
+  std::vector<std::uint8_t> chunk(static_cast<std::size_t>(std::min<std::size_t>(rowsPerChunk, count)) * stride);
+  const int base = GetProgress();
+  double previous = 0.0;
+  for (std::size_t first = 0; first < count; first += rowsPerChunk) {
+    if (!StepProgress(base, kReadShare + kToHeadShare, first, count)) {
+      Fail(kStoppedMessage);
+      return -1;
+    }
+    const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(rowsPerChunk, count - first));
+    if (const ResultCode rc = log_.ReadRowBytes(static_cast<std::uint32_t>(first), n, chunk.data()); Failed(rc)) {
+      FailCode(rc);
+      return -1;
+    }
+    for (std::uint32_t r = 0; r < n; ++r) {
+      const std::uint8_t* row = chunk.data() + static_cast<std::size_t>(r) * stride;
+      const CTMDeviceTime time = TMSystem::RowCodec::DecodeTime(row);
+      const double seconds = time.AsSeconds();
+      if (!(seconds > previous)) return 0;
+      previous = seconds;
+      const std::size_t k = first + r;
+      if (!converting || (k >= needed && sawLevel)) continue;
+      TMSystem::CTMDataValue cell = TMSystem::RowCodec::DecodeCell(row, static_cast<std::uint32_t>(level));
+      sawLevel = sawLevel || !IsUnconvertedStatus(cell.status);
+      if (const char* failure = headPass_.Row(time, cell)) {
+        conversionFailure = failure;
+        converting = false;
+        continue;
+      }
+      if (k == 0) firstHead_ = cell;
+      if (referenceRowIndex_ >= 0 && k == static_cast<std::size_t>(referenceRowIndex_)) referenceHead_ = cell.value;
+      if (nextReading < readings_.size() && readings_[nextReading].row >= 0 &&
+          k == static_cast<std::size_t>(readings_[nextReading].row)) {
+        readingHeads.push_back(cell);
+        readingTimes_.push_back(seconds);
+        ++nextReading;
+      }
+    }
+  }
+  return 1;
+}
+
+// The save's rows: the source's, a chunk at a time, with the level cell converted as Correct would
+// have converted the column. Row 0 starts the passes again (a save may be tried under several names).
+ResultCode CLevelCorrector::StreamRows(std::uint32_t first, std::uint32_t count, std::uint8_t* rows) {
+  if (first == 0) {
+    std::string failure;
+    if (headPass_.Begin(original_, GetLevelChannelUnitId(), levelRefNotes_, failure) == 0 ||
+        levelPass_.Begin(updated_, headPass_.ReferenceOffset(), failure) == 0) {
+      streamError_ = failure;
+      return kFail;
+    }
+    levelPass_.SetBase(referenceHead_);
+    drift_.emplace(readingOutcomes_, readingTimes_);
+  }
+  if (const ResultCode rc = log_.ReadRowBytes(first, count, rows); Failed(rc)) {
+    streamError_ = GetResultCodeMessage(rc);
+    return rc;
+  }
+  const std::uint32_t stride = TMSystem::RowFileSize(log_.GetColumnCount());
+  for (std::uint32_t r = 0; r < count; ++r) {
+    std::uint8_t* row = rows + static_cast<std::size_t>(r) * stride;
+    const CTMDeviceTime time = TMSystem::RowCodec::DecodeTime(row);
+    TMSystem::CTMDataValue cell = TMSystem::RowCodec::DecodeCell(row, levelChannel_);
+    const char* failure = headPass_.Row(time, cell);
+    if (failure == nullptr) failure = levelPass_.Row(cell);
+    if (failure != nullptr) {
+      streamError_ = failure;
+      return kFail;
+    }
+    const std::size_t k = std::size_t{first} + r;
+    if (drift_->Covers(k) && !IsUnconvertedStatus(cell.status)) cell.value = drift_->Apply(k, time.AsSeconds(), cell.value);
+    TMSystem::RowCodec::EncodeCell(row, levelChannel_, cell);
+  }
+  return kOk;
+}
+
+int CLevelCorrector::WriteLevelChannel() {
+  std::vector<CTMChannelInfo> channels;
+  std::size_t level = 0;
+  if (Failed(log_.GetChannels(channels)) || !FindLevelChannel(channels, level)) {
+    return Fail("Log file does not contain any level data.");
+  }
+  channels[level].parameterId = updated_.GetUInt16(LevelField::kLevelMeasurementMode);
+  channels[level].unitId = updated_.GetUInt16(LevelField::kLevelUnitId);
+  if (const ResultCode rc = log_.SetChannel(static_cast<std::uint16_t>(level), channels[level]); Failed(rc)) {
+    return FailCode(rc);
+  }
+  return 1;
+}
+
+RowTimeList CLevelCorrector::RowTimes() const {
+  if (!streamed_) return RowTimeList(*rowTimes_);
+  return RowTimeList(streamedRowCount_, [this](std::size_t index) {
+    TimeCache& cache = timeCache_;
+    const std::uint32_t stride = TMSystem::RowFileSize(log_.GetColumnCount());
+    if (index < cache.first || index >= cache.first + cache.count) {
+      cache.first = index - index % kTimeCacheRows;
+      cache.count = std::min(kTimeCacheRows, streamedRowCount_ - cache.first);
+      cache.bytes.resize(cache.count * stride);
+      // The log object locks itself; reading rows changes nothing a caller sees.
+      auto& log = const_cast<TMSystem::CTMLogFile&>(log_);
+      if (Failed(log.ReadRowBytes(static_cast<std::uint32_t>(cache.first), static_cast<std::uint32_t>(cache.count),
+                                  cache.bytes.data()))) {
+        cache.count = 0;
+        return CTMDeviceTime{};
+      }
+    }
+    return TMSystem::RowCodec::DecodeTime(cache.bytes.data() + (index - cache.first) * stride);
+  });
+}
+
 // ---- Writing the new data --------------------------------------------------------------------------
 
 int CLevelCorrector::WriteNewData() {
@@ -340,7 +556,7 @@ int CLevelCorrector::WriteNotes() {
     return IsUserNote(note, TMSystem::CTMUserNote_Calibrate_SetNewLevelRef::kSubType);
   });
 
-  const RowTimes& rowTimes = *rowTimes_;
+  const RowTimeList rowTimes = RowTimes();
   const bool usesDataPoint = referenceRowIndex_ >= 0 && static_cast<std::size_t>(referenceRowIndex_) < rowTimes.size();
   const CTMDeviceTime dataPointTime = usesDataPoint ? rowTimes[static_cast<std::size_t>(referenceRowIndex_)] : CTMDeviceTime{};
   TMSystem::CTMUserNote_Tavisko note;
@@ -379,6 +595,8 @@ int CLevelCorrector::SaveCorrected(const std::string& folder) {
   if (!operation.owns_lock()) return 0;
   if (StopRequested()) return Fail(kStoppedMessage);
   if (!loaded_) return 0;
+  // Streamed rows are converted as they are written, with what Correct found.
+  if (streamed_ && !streamCorrected_) return Fail("The log must be corrected before it is saved.");
   try {
     outputName_.clear();
     TMSystem::CTMVariant baro;
@@ -392,12 +610,19 @@ int CLevelCorrector::SaveCorrected(const std::string& folder) {
     for (int attempt = 1;; ++attempt) {
       const SystemTime utc = CurrentUtcTime();
       const std::string name = MakeCorrectedFileName(log_.GetLogName(), path_, baroAdjusted, UtcToLocal(utc, false));
-      const ResultCode rc = log_.SaveAsNew(MakeCorrectedFilePath(folder, name), abandon);
+      const std::string path = MakeCorrectedFilePath(folder, name);
+      streamError_.clear();
+      const TMSystem::CTMLogFile::RowSource rows = [this](std::uint32_t first, std::uint32_t count, std::uint8_t* bytes) {
+        return StreamRows(first, count, bytes);
+      };
+      const ResultCode rc = streamed_ ? log_.SaveAsNew(path, static_cast<std::uint32_t>(streamedRowCount_), rows, abandon)
+                                      : log_.SaveAsNew(path, abandon);
       if (Succeeded(rc)) {
         outputName_ = name;
         return 1;
       }
       if (!abandonReason.empty()) return Fail(abandonReason);
+      if (!streamError_.empty()) return Fail(streamError_);
       const int error = log_.GetLastWriteError();
       if (error != EEXIST || attempt == kOutputNameAttempts) {
         if (error != 0) return Fail(std::generic_category().message(error));
@@ -556,12 +781,12 @@ std::string CLevelCorrector::GetErrorText() const {
   return operation.owns_lock() ? errorText_ : std::string(kBusyMessage);
 }
 
-std::shared_ptr<const RowTimes> CLevelCorrector::ShareRowTimes() const {
+std::shared_ptr<const TimeVector> CLevelCorrector::ShareRowTimes() const {
   std::lock_guard lock(sharedLock_);
   return rowTimes_;
 }
 
-void CLevelCorrector::PublishRowTimes(std::shared_ptr<const RowTimes> times) {
+void CLevelCorrector::PublishRowTimes(std::shared_ptr<const TimeVector> times) {
   std::lock_guard lock(sharedLock_);
   rowTimes_ = std::move(times);
 }
@@ -600,6 +825,12 @@ int CheckLogFile(const std::string& path, std::string& reason) {
   try {
     reason = kRefusedUnreadable;
     if (path.empty()) return 0;
+    // A file that is not there, or not to be opened, is told in the system's words.
+    platform::FileIdentity identity;
+    if (const int error = platform::ReadFileIdentity(path.c_str(), identity); error != 0) {
+      reason = std::generic_category().message(error);
+      return 0;
+    }
     TMSystem::CTMLogFile log;
     if (Failed(log.Load(path, TMSystem::kLoadOnDemand))) return 0;
     if (reason = DescribeDataDamage(log); !reason.empty()) return 0;

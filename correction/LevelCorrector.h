@@ -1,7 +1,13 @@
 #pragma once
-// The correction of one log: opens it with all rows in memory, holds its recorded and its new level
-// settings, re-computes the level column and writes the corrected log under a new name. Every
-// operation returns 1 / 0 and keeps the message of the last failure.
+// The correction of one log: opens it, holds its recorded and its new level settings, re-computes the
+// level column and writes the corrected log under a new name. Every operation returns 1 / 0 and keeps
+// the message of the last failure.
+//
+// Rows are held in memory (what the wizard's pages show), or streamed: Open then reads the headers
+// only, Correct reads the rows once to check their times and find what the correction needs from the
+// whole log (the reference row's head, the levels at the manual readings), and SaveCorrected reads them
+// again a chunk at a time, converting and writing as it goes; memory stays flat whatever the log's
+// size, and the output is the same, byte for byte.
 //
 // Threads: Correct may run on a worker thread (and SaveCorrected after it, on the same thread). While
 // it runs, other threads call only GetProgress, RequestStop, IsCorrecting, ShareRowTimes and the
@@ -13,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +27,7 @@
 #include "correction/LevelConversion.h"
 #include "correction/LevelSettings.h"
 #include "correction/ManualReadings.h"
+#include "correction/RowTimes.h"
 #include "logfile/LogFile.h"
 
 namespace tvk {
@@ -38,8 +46,11 @@ class CLevelCorrector {
   CLevelCorrector(const CLevelCorrector&) = delete;
   CLevelCorrector& operator=(const CLevelCorrector&) = delete;
 
-  // Loads the log with all rows, its level-reference notes, row times and level settings.
-  int Open(const std::string& path);
+  enum class Rows { kInMemory, kStreamed };
+  // Loads the log, its level-reference notes and level settings, and with kInMemory all rows and their
+  // times. A streamed log with a damaged data block is refused with the damage.
+  int Open(const std::string& path, Rows rows = Rows::kInMemory);
+  bool IsStreamed() const { return streamed_; }
   // Re-computes the level column with the new settings and writes the column, the Org keys, the
   // application keys and a post-correction note into the log in memory. A stop requested before the
   // writing begins makes it return 0 with kStoppedMessage, the log in memory untouched.
@@ -97,10 +108,16 @@ class CLevelCorrector {
   const LevelSettings& GetOriginalSettings() const { return original_; }
   const LevelSettings& GetNewSettings() const { return updated_; }
   // Valid until the next Open or the object's end; a page that lists them keeps ShareRowTimes instead.
+  // Empty when the rows are streamed: RowTimes serves both.
   const std::vector<TMSystem::CTMDeviceTime>& GetRowTimes() const { return *rowTimes_; }
+  std::size_t GetRowCount() const { return streamed_ ? streamedRowCount_ : rowTimes_->size(); }
+  // The row times held, or read from the file as asked for (a streamed log); a time that cannot be
+  // read is 0. Valid until the next Open.
+  RowTimeList RowTimes() const;
   std::shared_ptr<const std::vector<TMSystem::CTMDeviceTime>> ShareRowTimes() const;
   // The level column as the log records it (before any correction); 0 without a log or level channel.
   int GetRecordedLevels(std::vector<TMSystem::CTMDataValue>& out);
+  // Empty when the rows are streamed.
   const std::vector<TMSystem::CTMDataValue>& GetNewValues() const { return newValues_; }
   std::string GetPath() const { return path_; }
   // The file name SaveCorrected wrote; empty after a failed save.
@@ -114,6 +131,10 @@ class CLevelCorrector {
   int ReadLevelColumn();
   int ConvertColumn();
   int CorrectDriftBetweenReadings();
+  int CorrectStreamed();
+  int ScanStreamedRows(std::string& conversionFailure, std::vector<TMSystem::CTMDataValue>& readingHeads);
+  ResultCode StreamRows(std::uint32_t first, std::uint32_t count, std::uint8_t* rows);
+  int WriteLevelChannel();
   int WriteNewData();
   int WriteApplicationKeys();
   int WriteNotes();
@@ -154,6 +175,25 @@ class CLevelCorrector {
   std::vector<LevelReferenceChange> levelRefNotes_;
   std::vector<PlacedReading> readings_;
   std::vector<ReadingOutcome> readingOutcomes_;
+  // A streamed log: its rows, the level channel, what the scan found and the passes the save runs.
+  bool streamed_ = false;
+  std::size_t streamedRowCount_ = 0;
+  std::uint16_t levelChannel_ = 0;
+  bool streamCorrected_ = false;
+  float referenceHead_ = 0.0f;
+  TMSystem::CTMDataValue firstHead_;
+  std::vector<double> readingTimes_;
+  CHeadPass headPass_;
+  CLevelPass levelPass_;
+  std::optional<CDriftSpread> drift_;
+  std::string streamError_;  // why the last save's rows could not be given
+  // A few thousand rows' times around the last one asked for by RowTimes on a streamed log.
+  struct TimeCache {
+    std::vector<std::uint8_t> bytes;
+    std::size_t first = 0;
+    std::size_t count = 0;
+  };
+  mutable TimeCache timeCache_;
   // Never changed once shared: Open puts new times behind a new pointer.
   std::shared_ptr<const std::vector<TMSystem::CTMDeviceTime>> rowTimes_;
 };

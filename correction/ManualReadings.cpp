@@ -19,7 +19,7 @@ std::string Ordinal(std::size_t i) { return "manual reading " + std::to_string(i
 
 }  // namespace
 
-bool PlaceReadings(std::vector<ManualReading> readings, const std::vector<TMSystem::CTMDeviceTime>& rowTimes,
+bool PlaceReadings(std::vector<ManualReading> readings, const RowTimeList& rowTimes,
                    const DataPointDisplay& display, std::vector<PlacedReading>& placed, std::string& reason) {
   placed.clear();
   if (rowTimes.empty()) {
@@ -49,10 +49,39 @@ bool PlaceReadings(std::vector<ManualReading> readings, const std::vector<TMSyst
   return true;
 }
 
+bool ReadingOutcomeAt(const std::vector<PlacedReading>& placed, std::size_t index, const TMSystem::CTMDataValue& level,
+                      ReadingOutcome& outcome, std::string& reason) {
+  if (IsUnconvertedStatus(level.status)) {
+    reason = Ordinal(index) + " falls on a row without a level value (" + std::to_string(placed[index].row) + ")";
+    return false;
+  }
+  const float logged = level.value;
+  const double drift = index == 0 ? 0.0 : static_cast<double>(placed[index].manual) - static_cast<double>(logged);
+  outcome = {placed[index].row, placed[index].manual, logged, drift};
+  return true;
+}
+
+float CDriftSpread::Apply(std::size_t k, double seconds, float level) {
+  const std::vector<ReadingOutcome>& outcomes = *outcomes_;
+  while (segment_ + 1 < outcomes.size() && static_cast<std::size_t>(outcomes[segment_ + 1].row) <= k) ++segment_;
+  double d = outcomes[segment_].drift;
+  if (segment_ + 1 < outcomes.size()) {
+    const ReadingOutcome& a = outcomes[segment_];
+    const ReadingOutcome& b = outcomes[segment_ + 1];
+    const double ta = times_[segment_];
+    const double tb = times_[segment_ + 1];
+    const double share = (seconds - ta) / (tb - ta);
+    const double step = (b.drift - a.drift) * share;
+    d = a.drift + step;
+  }
+  return static_cast<float>(static_cast<double>(level) + d);
+}
+
 bool CorrectDrift(const std::vector<PlacedReading>& placed, const std::vector<TMSystem::CTMDeviceTime>& rowTimes,
                   std::vector<TMSystem::CTMDataValue>& levels, std::vector<ReadingOutcome>& outcomes,
                   std::string& reason) {
   outcomes.clear();
+  std::vector<double> readingTimes;
   for (std::size_t i = 0; i < placed.size(); ++i) {
     const auto row = static_cast<std::size_t>(placed[i].row);
     if (placed[i].row < 0 || row >= levels.size() || row >= rowTimes.size() ||
@@ -60,32 +89,17 @@ bool CorrectDrift(const std::vector<PlacedReading>& placed, const std::vector<TM
       reason = Ordinal(i) + " is not on a row of the log after the reading before it";
       return false;
     }
-    if (IsUnconvertedStatus(levels[row].status)) {
-      reason = Ordinal(i) + " falls on a row without a level value (" + std::to_string(row) + ")";
-      return false;
-    }
-    const float logged = levels[row].value;
-    const double drift = i == 0 ? 0.0 : static_cast<double>(placed[i].manual) - static_cast<double>(logged);
-    outcomes.push_back({placed[i].row, placed[i].manual, logged, drift});
+    ReadingOutcome outcome;
+    if (!ReadingOutcomeAt(placed, i, levels[row], outcome, reason)) return false;
+    outcomes.push_back(outcome);
+    readingTimes.push_back(rowTimes[row].AsSeconds());
   }
   if (outcomes.empty()) return true;
 
-  const auto time = [&](std::size_t k) { return rowTimes[k].AsSeconds(); };
-  std::size_t segment = 0;  // the reading at or before row k
+  CDriftSpread spread(outcomes, std::move(readingTimes));
   for (std::size_t k = static_cast<std::size_t>(outcomes.front().row); k < levels.size(); ++k) {
-    while (segment + 1 < outcomes.size() && static_cast<std::size_t>(outcomes[segment + 1].row) <= k) ++segment;
     if (IsUnconvertedStatus(levels[k].status)) continue;
-    double d = outcomes[segment].drift;
-    if (segment + 1 < outcomes.size()) {
-      const ReadingOutcome& a = outcomes[segment];
-      const ReadingOutcome& b = outcomes[segment + 1];
-      const double ta = time(static_cast<std::size_t>(a.row));
-      const double tb = time(static_cast<std::size_t>(b.row));
-      const double share = (time(k) - ta) / (tb - ta);
-      const double step = (b.drift - a.drift) * share;
-      d = a.drift + step;
-    }
-    levels[k].value = static_cast<float>(static_cast<double>(levels[k].value) + d);
+    levels[k].value = spread.Apply(k, rowTimes[k].AsSeconds(), levels[k].value);
   }
   return true;
 }

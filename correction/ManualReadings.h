@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/DeviceTime.h"
+#include "correction/RowTimes.h"
 #include "logfile/DataBlock.h"
 
 namespace tvk {
@@ -41,7 +42,7 @@ struct ReadingOutcome {
 // a picked time (the display's resolution, the earlier row on a tie). False with the reason when the
 // log has no rows, a reading lies before the first row's or after the last row's time as displayed, or
 // two readings fall on one row.
-bool PlaceReadings(std::vector<ManualReading> readings, const std::vector<TMSystem::CTMDeviceTime>& rowTimes,
+bool PlaceReadings(std::vector<ManualReading> readings, const RowTimeList& rowTimes,
                    const DataPointDisplay& display, std::vector<PlacedReading>& placed, std::string& reason);
 
 // Corrects `levels` (the ordinary correction's level column, one cell per row) for the drift between
@@ -53,6 +54,30 @@ bool PlaceReadings(std::vector<ManualReading> readings, const std::vector<TMSyst
 bool CorrectDrift(const std::vector<PlacedReading>& placed, const std::vector<TMSystem::CTMDeviceTime>& rowTimes,
                   std::vector<TMSystem::CTMDataValue>& levels, std::vector<ReadingOutcome>& outcomes,
                   std::string& reason);
+
+// What reading `index` of `placed` makes of the ordinary correction's `level` at its row; false with the
+// reason when the row has no level value. A step of CorrectDrift, and of a correction that streams.
+bool ReadingOutcomeAt(const std::vector<PlacedReading>& placed, std::size_t index, const TMSystem::CTMDataValue& level,
+                      ReadingOutcome& outcome, std::string& reason);
+
+// The drift correction of CorrectDrift a row at a time, rows in order: `readingTimes` are the seconds
+// of the outcomes' rows.
+class CDriftSpread {
+ public:
+  CDriftSpread(const std::vector<ReadingOutcome>& outcomes, std::vector<double> readingTimes)
+      : outcomes_(&outcomes), times_(std::move(readingTimes)) {}
+  // Whether row `k` is corrected at all: it is at or after the first reading's row.
+  bool Covers(std::size_t k) const {
+    return !outcomes_->empty() && k >= static_cast<std::size_t>(outcomes_->front().row);
+  }
+  // The level of row `k` (covered, with a level value) at `seconds`, with its drift correction.
+  float Apply(std::size_t k, double seconds, float level);
+
+ private:
+  const std::vector<ReadingOutcome>* outcomes_;
+  std::vector<double> times_;
+  std::size_t segment_ = 0;  // the reading at or before the row
+};
 
 // The text of the note that records reading `index` (from 1) of `count`.
 std::string ReadingNoteText(std::size_t index, std::size_t count, const ReadingOutcome& outcome,

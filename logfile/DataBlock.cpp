@@ -497,6 +497,29 @@ ResultCode CTMDataBlock::SetColumn(std::uint16_t channel, const std::vector<CTMD
   return kOk;
 }
 
+ResultCode CTMDataBlock::SetChannel(std::uint16_t channel, const CTMChannelInfo& info) {
+  if (channel >= columnCount_) return kInvalidIndex;
+  channels_[channel] = info;
+  return kOk;
+}
+
+ResultCode CTMDataBlock::ReadRowBytes(std::uint32_t first, std::uint32_t count, std::uint8_t* target) {
+  if (first > rowCount_ || count > rowCount_ - first) return kInvalidIndex;
+  const std::uint32_t stride = RowFileSize(columnCount_);
+  if (count == 0) return kOk;
+  if (!onDemand_) {
+    std::copy_n(HeldRow(first), static_cast<std::size_t>(count) * stride, target);
+    return kOk;
+  }
+  if (!reader_) return kUnsupportedDataMode;
+  // Rows of another stored size would need a read per row: every writer writes the regular one.
+  if (rowByteCount_ != stride) return tvk::kBufferOverrun;
+  std::lock_guard guard(reader_->lock);
+  CTMLogFileReader& reader = reader_->reader;
+  if (!reader.SeekLogData(RowPosition(first))) return kRowReadFailed;
+  return reader.ReadLogData(count * stride, target) == kOk ? kOk : kRowReadFailed;
+}
+
 ResultCode CTMDataBlock::SerializeHeaders(CTMByteBuffer& out) const {
   try {
     if (SerializedSize() > 0xFFFFFFFFULL) return kUnexpected;

@@ -201,6 +201,12 @@ class CTMDataBlock {
   ResultCode GetColumn(std::uint16_t channel, std::vector<CTMDataValue>& out);
   // Replaces one channel's values (one per row) and its description; only for rows held in memory.
   ResultCode SetColumn(std::uint16_t channel, const std::vector<CTMDataValue>& values, const CTMChannelInfo& info);
+  // Replaces one channel's description, rows held or not (a copy that streams the rows rewrites them).
+  ResultCode SetChannel(std::uint16_t channel, const CTMChannelInfo& info);
+  // Rows [first, first + count) in their file form (RowFileSize bytes each) into `target`: held rows
+  // copied, rows on demand read from the file in one read. kInvalidIndex past the last row;
+  // kBufferOverrun when the stored row size is not the regular one.
+  ResultCode ReadRowBytes(std::uint32_t first, std::uint32_t count, std::uint8_t* target);
   ResultCode GetRow(std::uint32_t index, CTMDataRow& out) {
     // A scan of rows on demand mostly finds its row in the block's own window; that case is decoded
     // in the caller, without a call and without the reader's lock.

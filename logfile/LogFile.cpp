@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <new>
 
 #include "common/Guid.h"
 #include "common/Utf.h"
@@ -88,12 +89,19 @@ ResultCode CTMLogFile::Load(const std::string& path, int mode) {
   });
 }
 
-ResultCode CTMLogFile::SerializeAll(bool forSave, CTMByteBuffer& configuration, CTMByteBuffer& notes,
-                                    CTMByteBuffer& data, bool& writeData) {
+ResultCode CTMLogFile::SerializeAll(bool forSave, const StreamedRows& streamed, CTMByteBuffer& configuration,
+                                    CTMByteBuffer& notes, CTMByteBuffer& data, bool& writeData) {
   ResultCode rc = SerializeConfiguration(configuration);
   if (tvk::Failed(rc)) return rc;
   if (forSave || !notes_.empty()) {
     if (rc = WriteNotesSection(notes_, notes); tvk::Failed(rc)) return rc;
+  }
+  if (streamed.source != nullptr) {
+    writeData = streamed.count != 0;
+    const std::uint64_t size = data_.SiteHeader().FileSize() + 10ULL * data_.ColumnCount() +
+                               std::uint64_t{RowFileSize(data_.ColumnCount())} * streamed.count;
+    if (size > 0xFFFFFFFFULL) return tvk::kUnexpected;
+    return writeData ? data_.SerializeHeaders(data) : kOk;
   }
   writeData = forSave || data_.RowCount() != 0;
   // Rows held in memory are already in their file form and are written from where they lie.
@@ -102,7 +110,7 @@ ResultCode CTMLogFile::SerializeAll(bool forSave, CTMByteBuffer& configuration, 
 }
 
 ResultCode CTMLogFile::WriteFile(const std::string& target, bool forSave, Placement placement,
-                                 const std::function<bool()>& abandon) {
+                                 const std::function<bool()>& abandon, const StreamedRows& streamed) {
   lastWriteError_ = 0;
   const auto abandoned = [&abandon] { return abandon && abandon(); };
   if (abandoned()) {
@@ -113,7 +121,7 @@ ResultCode CTMLogFile::WriteFile(const std::string& target, bool forSave, Placem
   CTMByteBuffer notes;
   CTMByteBuffer data;
   bool writeData = false;
-  ResultCode rc = SerializeAll(forSave, configuration, notes, data, writeData);
+  ResultCode rc = SerializeAll(forSave, streamed, configuration, notes, data, writeData);
   if (tvk::Failed(rc)) return rc;
 
   CTMLogFileWriter writer(fileOps_ != nullptr ? *fileOps_ : tvk::platform::SystemFileOps());
@@ -123,7 +131,28 @@ ResultCode CTMLogFile::WriteFile(const std::string& target, bool forSave, Placem
   if (tvk::Succeeded(rc) && writeData) rc = writer.AppendLogData(data);
   // The rows go in chunks, so that a caller giving up on a large log is heard within a chunk.
   bool cancelled = false;
-  const std::span<const std::uint8_t> rows = writeData ? data_.HeldRowBytes() : std::span<const std::uint8_t>();
+  if (streamed.source != nullptr && writeData) {
+    const std::uint32_t stride = RowFileSize(data_.ColumnCount());
+    const std::uint32_t rowsPerChunk = std::max<std::uint32_t>(1, static_cast<std::uint32_t>(kRowChunkBytes / stride));
+    std::vector<std::uint8_t, UnfilledAllocator<std::uint8_t>> chunk;
+    try {
+      chunk.resize(static_cast<std::size_t>(std::min(rowsPerChunk, streamed.count)) * stride);
+    } catch (const std::bad_alloc&) {
+      rc = tvk::kUnexpected;
+    }
+    for (std::uint32_t first = 0; tvk::Succeeded(rc) && first < streamed.count; first += rowsPerChunk) {
+      if (abandoned()) {
+        cancelled = true;
+        rc = tvk::kFail;
+        break;
+      }
+      const std::uint32_t count = std::min(rowsPerChunk, streamed.count - first);
+      rc = (*streamed.source)(first, count, chunk.data());
+      if (tvk::Succeeded(rc)) rc = writer.AppendLogData(chunk.data(), count * stride);
+    }
+  }
+  const std::span<const std::uint8_t> rows =
+      writeData && streamed.source == nullptr ? data_.HeldRowBytes() : std::span<const std::uint8_t>();
   for (std::size_t at = 0; tvk::Succeeded(rc) && at < rows.size(); at += kRowChunkBytes) {
     if (abandoned()) {
       cancelled = true;
@@ -146,7 +175,7 @@ ResultCode CTMLogFile::Save() {
   return Guarded(mutex_, [&] {
     if (path_.empty()) return kInvalidPath;
     if (loadMode_ != 0 && loadMode_ != kLoadAll) return kSaveInCursorMode;
-    return WriteFile(path_, true, Placement::kReplace);
+    return WriteFile(path_, true, Placement::kReplace, nullptr, StreamedRows());
   });
 }
 
@@ -154,7 +183,7 @@ ResultCode CTMLogFile::SaveAs(const std::string& newPath) {
   return Guarded(mutex_, [&] {
     if (newPath.empty()) return kInvalidPath;
     if (!path_.empty() && SameFile(newPath, path_)) return Save();
-    const ResultCode rc = WriteFile(newPath, false, Placement::kReplace);
+    const ResultCode rc = WriteFile(newPath, false, Placement::kReplace, nullptr, StreamedRows());
     if (tvk::Succeeded(rc)) path_ = newPath;
     return rc;
   });
@@ -163,7 +192,18 @@ ResultCode CTMLogFile::SaveAs(const std::string& newPath) {
 ResultCode CTMLogFile::SaveAsNew(const std::string& newPath, const std::function<bool()>& abandon) {
   return Guarded(mutex_, [&] {
     if (newPath.empty()) return kInvalidPath;
-    const ResultCode rc = WriteFile(newPath, false, Placement::kNoReplace, abandon);
+    const ResultCode rc = WriteFile(newPath, false, Placement::kNoReplace, abandon, StreamedRows());
+    if (tvk::Succeeded(rc)) path_ = newPath;
+    return rc;
+  });
+}
+
+ResultCode CTMLogFile::SaveAsNew(const std::string& newPath, std::uint32_t rowCount, const RowSource& rows,
+                                 const std::function<bool()>& abandon) {
+  return Guarded(mutex_, [&] {
+    if (newPath.empty()) return kInvalidPath;
+    if (!rows) return tvk::kMissingArgument;
+    const ResultCode rc = WriteFile(newPath, false, Placement::kNoReplace, abandon, StreamedRows{rowCount, &rows});
     if (tvk::Succeeded(rc)) path_ = newPath;
     return rc;
   });

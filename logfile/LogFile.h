@@ -43,6 +43,13 @@ class CTMLogFile : public CTMLogFileDataAndCfg {
   // apart) and once more just before the complete file takes its name: true drops the file (nothing
   // appears, nothing is left behind) and the save fails with kFail and GetLastWriteError() ECANCELED.
   ResultCode SaveAsNew(const std::string& newPath, const std::function<bool()>& abandon = nullptr);
+  // Fills `count` rows, from row `first` on, in their file form (RowFileSize bytes each) into `rows`;
+  // a failure stops the save with that code.
+  using RowSource = std::function<ResultCode(std::uint32_t first, std::uint32_t count, std::uint8_t* rows)>;
+  // The same with `rowCount` rows of the log's channels that `rows` gives a chunk at a time, in order,
+  // in place of the rows the log holds: memory stays at one chunk whatever the size of the log.
+  ResultCode SaveAsNew(const std::string& newPath, std::uint32_t rowCount, const RowSource& rows,
+                       const std::function<bool()>& abandon = nullptr);
   // errno of the last failed Save, SaveAs or SaveAsNew; 0 when it succeeded or failed before the file.
   int GetLastWriteError() const;
   // The system calls new files are written through; null for the real ones. Tests inject failures.
@@ -71,10 +78,15 @@ class CTMLogFile : public CTMLogFileDataAndCfg {
   tvk::SystemTime GetCreationTime() const;
 
  private:
-  ResultCode SerializeAll(bool forSave, CTMByteBuffer& configuration, CTMByteBuffer& notes, CTMByteBuffer& data,
-                          bool& writeData);
+  // Rows to write from a source instead of those held; absent for the held ones.
+  struct StreamedRows {
+    std::uint32_t count = 0;
+    const RowSource* source = nullptr;
+  };
+  ResultCode SerializeAll(bool forSave, const StreamedRows& streamed, CTMByteBuffer& configuration,
+                          CTMByteBuffer& notes, CTMByteBuffer& data, bool& writeData);
   ResultCode WriteFile(const std::string& target, bool forSave, tvk::platform::Placement placement,
-                       const std::function<bool()>& abandon = nullptr);
+                       const std::function<bool()>& abandon, const StreamedRows& streamed);
   void ResetFileFields();
 
   std::vector<CTMLogNotesRecord> notes_;

@@ -129,6 +129,14 @@ ResultCode CTMLogFileDataAndCfg::SetColumn(std::uint16_t channel, const std::vec
   return Guarded(mutex_, [&] { return data_.SetColumn(channel, values, info); });
 }
 
+ResultCode CTMLogFileDataAndCfg::SetChannel(std::uint16_t channel, const CTMChannelInfo& info) {
+  return Guarded(mutex_, [&] { return data_.SetChannel(channel, info); });
+}
+
+ResultCode CTMLogFileDataAndCfg::ReadRowBytes(std::uint32_t first, std::uint32_t count, std::uint8_t* target) {
+  return Guarded(mutex_, [&] { return data_.ReadRowBytes(first, count, target); });
+}
+
 ResultCode CTMLogFileDataAndCfg::GetRow(std::uint32_t index, CTMDataRow& out) {
   return Guarded(mutex_, [&] { return data_.GetRow(index, out); });
 }

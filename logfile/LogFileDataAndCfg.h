@@ -48,6 +48,8 @@ class CTMLogFileDataAndCfg : public CTMLogFileCfg {
   ResultCode GetRows(std::vector<CTMDataRow>& out);
   ResultCode GetColumn(std::uint16_t channel, std::vector<CTMDataValue>& out);
   ResultCode SetColumn(std::uint16_t channel, const std::vector<CTMDataValue>& values, const CTMChannelInfo& info);
+  ResultCode SetChannel(std::uint16_t channel, const CTMChannelInfo& info);
+  ResultCode ReadRowBytes(std::uint32_t first, std::uint32_t count, std::uint8_t* target);
   ResultCode GetRow(std::uint32_t index, CTMDataRow& out);
   ResultCode GetRowTime(std::uint32_t index, CTMDeviceTime& out);
   // Every row's time in one call; fails with the first row that cannot be read.

@@ -33,3 +33,5 @@ else
   echo "wizard pages: $demo/screens/"
   ls "$demo/screens"
 fi
+echo "tavisko is $(cd "$(dirname "$tavisko")" && pwd)/$(basename "$tavisko"); \`cmake --install $build\` puts it on the path"
+echo "(in /usr/local/bin, the plug-in in /usr/local/lib; --prefix DIR installs elsewhere)"

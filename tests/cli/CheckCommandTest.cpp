@@ -24,7 +24,7 @@ TEST(CheckCommand, ReportsEachFileAndFailsWhenOneIsRefused) {
   const auto mixed = tvk::test::RunTavisko({"check", good, corrected, dir.File("none.vxl")}, dir.Path().string());
   EXPECT_EQ(mixed.status, 1);
   EXPECT_EQ(mixed.out, good + ": ok\n" + corrected + ": the log has already been post-corrected\n" +
-                            dir.File("none.vxl") + ": the log cannot be read\n");
+                            dir.File("none.vxl") + ": No such file or directory\n");
 }
 
 }  // namespace

@@ -156,11 +156,48 @@ TEST_F(CorrectCommandTest, UsageErrorsExitWithTwo) {
       {"not a time", {"correct", source, "--at", "yesterday"}},
       {"row and time together", {"correct", source, "--at-row", "3", "--at", "2011-03-17T11:20:00Z"}},
       {"no file", {"correct"}},
+      // Options that cannot act on the chosen mode are refused, not ignored.
+      {"reference with pressure head", {"correct", source, "--mode", "pressure-head", "--reference", "3"}},
+      {"data point row with pressure head", {"correct", source, "--mode", "pressure-head", "--at-row", "3"}},
+      {"data point time with pressure head",
+       {"correct", source, "--mode", "pressure-head", "--at", "2011-03-13T07:08:00Z"}},
   };
   for (const Row& row : rows) {
     const test::RunResult run = Run(row.args);
     EXPECT_EQ(run.status, 2) << row.reason;
     EXPECT_EQ(run.out, "") << row.reason;
+  }
+}
+
+// Options that name something the log does not have fail for that log with the reason, exit 1.
+TEST_F(CorrectCommandTest, AReferenceTheLogCannotTakeFailsWithTheReason) {
+  const std::string source = Sample("Long-Term Monitoring MW-1");  // 2011-03-13 07:06:40 to 2012-03-12 06:06:40
+  const std::string out = (folder_.Path() / "out").string();
+  struct Row {
+    std::vector<std::string> options;
+    std::string reason;
+  };
+  const Row rows[] = {
+      {{"--at", "2020-01-01T00:00:00Z"},
+       "the time 2020-01-01 00:00:00 lies after the last row of the log (2012-03-12 06:06:40)"},
+      {{"--at", "2011-03-13T07:06:00Z"},
+       "the time 2011-03-13 07:06:00 lies before the first row of the log (2011-03-13 07:06:40)"},
+      {{"--at-row", "8760"}, "row 8760 is not in the log (8760 rows)"},
+      {{"--at-row", "-1"}, "row -1 is not in the log (8760 rows)"},
+      // Left to the log's own mode, a log recorded as pressure head takes no reference.
+      {{"--reference", "3"}, ""},
+  };
+  for (const Row& row : rows) {
+    const bool head = row.reason.empty();
+    std::vector<std::string> args = {"correct", head ? Sample("Slug Test") : source, "--output-dir", out};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    const test::RunResult run = Run(args);
+    SCOPED_TRACE(run.err);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    const std::string reason = head ? "a level reference acts on depth to water and elevation only, and this pass converts to pressure head" : row.reason;
+    EXPECT_EQ(run.err, args[1] + ": " + reason + "\n");
+    EXPECT_FALSE(std::filesystem::exists(out));
   }
 }
 

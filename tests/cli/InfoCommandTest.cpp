@@ -94,7 +94,7 @@ TEST_F(InfoCommandTest, JsonCarriesTheSameReport) {
   EXPECT_EQ(doc[0]["channels"][1]["unit abbreviation"], "ft");
   EXPECT_EQ(doc[0]["rows"]["count"], 2);
   EXPECT_EQ(doc[0]["notes"][0]["text"], "Device Reset");
-  EXPECT_EQ(doc[1]["error"]["code"], "0x81020004");
+  EXPECT_EQ(doc[1]["error"]["message"], "No such file or directory");
 }
 
 TEST_F(InfoCommandTest, JsonReportsNamesThatAreNotUtf8) {
@@ -152,7 +152,7 @@ TEST_F(InfoCommandTest, FailedFilesGetOneLineEachAndTheRestIsReported) {
   EXPECT_EQ(run.out.rfind(good + "\n", 0), 0u) << run.out;
   const std::vector<std::string> lines = SplitText(run.err, '\n');
   ASSERT_EQ(lines.size(), 3u) << run.err;
-  EXPECT_EQ(lines[0], missing + ": error 0x81020004: " + GetResultCodeMessage(kOpenFailed));
+  EXPECT_EQ(lines[0], missing + ": No such file or directory");
   EXPECT_EQ(lines[1], junk + ": error 0x81020005: " + GetResultCodeMessage(kBadHeader));
   EXPECT_EQ(lines[2], folder + ": error 0x81020004: " + GetResultCodeMessage(kOpenFailed));
 }

@@ -116,7 +116,7 @@ TEST_F(ManualReadingsCommandTest, ReadingsThatCannotActAreRefused) {
     const char* err;  // part of what standard error says
   };
   const Row rows[] = {
-      {"pressure head", {"correct", source, "--mode", "pressure-head", "--reading", at + "=1"}, "depth-to-water or elevation"},
+      {"pressure head", {"correct", source, "--mode", "pressure-head", "--reading", at + "=1"}, "depth to water and elevation only"},
       {"with a data point", {"correct", source, "--reading", at + "=1", "--at-row", "3"}, "excludes"},
       {"with a reference", {"correct", source, "--reading", at + "=1", "--reference", "3"}, "excludes"},
       {"two files", {"correct", source, other, "--reading", at + "=1"}, "exactly one FILE"},
