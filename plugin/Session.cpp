@@ -60,9 +60,25 @@ CSession::CSession() = default;
 
 CSession::~CSession() { Uninitialize(); }
 
-CSession& CSession::Instance() {
-  static CSession session;
-  return session;
+namespace {
+
+// Never destroyed by an exit handler: when a host exits without closing the session, Qt's globals and
+// the dialog registry are gone by the time a static's destructor would tear the sheet down. What the
+// host leaves open stays reachable from here until the process ends.
+CSession* g_session = nullptr;
+
+}  // namespace
+
+CSession& OpenSession() {
+  if (g_session == nullptr) g_session = new CSession;
+  return *g_session;
+}
+
+CSession* CurrentSession() { return g_session; }
+
+void CloseSession() {
+  delete g_session;
+  g_session = nullptr;
 }
 
 int CSession::Initialize() {
