@@ -99,20 +99,20 @@ int CSession::Initialize() {
     LoadSystemStringTable();
     sheet_ = std::make_unique<wizard::CWizSheetPostCorrect>();
   }
-  sheet_->FileList().clear();
-  sheet_->SetTotalLogCount(0);
   return 1;
 }
 
 int CSession::AddFile(const std::string& path) {
-  if (sheet_ == nullptr || CheckLogFile(path) != 1) return 0;
+  if (sheet_ == nullptr || launched_ || CheckLogFile(path) != 1) return 0;
   sheet_->SetTotalLogCount(sheet_->TotalLogCount() + 1);
   sheet_->FileList().push_back(path);
   return 1;
 }
 
 int CSession::Launch() {
-  if (sheet_ == nullptr) return 0;
+  // The sheet runs its pass once; a second run would start on a finished sheet.
+  if (sheet_ == nullptr || launched_) return 0;
+  launched_ = true;
   {
     const CNumericLocaleScope numbers;
     std::unique_ptr<CSiteDataScan> scan;
@@ -124,12 +124,11 @@ int CSession::Launch() {
     sheet_->exec();
     scan.reset();  // stops waiting for the window and joins before the sheet can go
   }
-  sheet_->FileList().clear();
-  sheet_->SetTotalLogCount(0);
   return 1;
 }
 
 void CSession::Uninitialize() {
+  launched_ = false;
   sheet_.reset();
   ownApplication_.reset();
 }

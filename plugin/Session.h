@@ -33,6 +33,7 @@ class CSession {
  private:
   std::unique_ptr<QApplication> ownApplication_;
   std::unique_ptr<wizard::CWizSheetPostCorrect> sheet_;
+  bool launched_ = false;
 };
 
 // The process's one session, from TVK_Initialize to TVK_Uninitialize: opened on first use, closed

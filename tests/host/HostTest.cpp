@@ -87,6 +87,24 @@ TEST_F(Host, ExitsCleanlyWithoutClosingTheSession) {
       testing::ExitedWithCode(0), "");
 }
 
+TEST_F(Host, CallsOutsideASessionAndASecondLaunchAreRefused) {
+  const Plugin plugin = Load();
+  ASSERT_NE(plugin.handle, nullptr);
+  EXPECT_EQ(plugin.addFile(wideLog_.c_str()), 0) << "before TVK_Initialize";
+  EXPECT_EQ(plugin.launch(), 0) << "before TVK_Initialize";
+  ASSERT_EQ(plugin.initialize(), 1);
+  EXPECT_EQ(plugin.addFile(wideLog_.c_str()), 1);
+  CloseWindowsWhenTheLoopRuns();
+  EXPECT_EQ(plugin.launch(), 1);
+  CloseWindowsWhenTheLoopRuns();  // were a second wizard shown, it would close rather than hang the test
+  EXPECT_EQ(plugin.launch(), 0) << "one launch per session";
+  plugin.uninitialize();
+  EXPECT_EQ(plugin.addFile(wideLog_.c_str()), 0) << "after TVK_Uninitialize";
+  EXPECT_EQ(plugin.launch(), 0) << "after TVK_Uninitialize";
+  plugin.uninitialize();  // a second close is harmless
+  EXPECT_EQ(dlclose(plugin.handle), 0);
+}
+
 TEST_F(Host, UnloadsAfterClosingAndLoadsAgain) {
   for (int round = 0; round < 2; ++round) {
     const Plugin plugin = Load();

@@ -41,8 +41,6 @@ TEST(PluginSession, RefusedFilesChangeNothingAndAcceptedOnesQueueInOrder) {
   EXPECT_EQ(session.Launch(), 0);
   ASSERT_EQ(session.Initialize(), 1);
   auto* sheet = session.Sheet();
-  ASSERT_EQ(session.Initialize(), 1);
-  EXPECT_EQ(session.Sheet(), sheet) << "one sheet per session";
 
   struct Row {
     const std::string* path;
@@ -54,6 +52,9 @@ TEST(PluginSession, RefusedFilesChangeNothingAndAcceptedOnesQueueInOrder) {
     EXPECT_EQ(session.AddFile(*row.path), row.accepted) << *row.path;
     EXPECT_EQ(sheet->TotalLogCount(), row.total);
   }
+  ASSERT_EQ(session.Initialize(), 1);
+  EXPECT_EQ(session.Sheet(), sheet) << "one sheet per session";
+  EXPECT_EQ(sheet->TotalLogCount(), 2) << "a repeated Initialize keeps the files";
   EXPECT_EQ(std::vector<std::string>(sheet->FileList().begin(), sheet->FileList().end()),
             (std::vector<std::string>{good, good}));
   session.Uninitialize();
