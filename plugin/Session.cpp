@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QThread>
+#include <QTimer>
 #include <clocale>
 #include <cstdlib>
 #include <new>
@@ -12,6 +13,7 @@
 #include "common/StringTable.h"
 #include "platform/MessageBox.h"
 #include "plugin/SiteDataScan.h"
+#include "wizard/RefusedLogs.h"
 #include "wizard/WizSheetPostCorrect.h"
 
 namespace tvk::plugin {
@@ -103,7 +105,11 @@ int CSession::Initialize() {
 }
 
 int CSession::AddFile(const std::string& path) {
-  if (sheet_ == nullptr || launched_ || CheckLogFile(path) != 1) return 0;
+  if (sheet_ == nullptr || launched_) return 0;
+  if (std::string reason; CheckLogFile(path, reason) != 1) {
+    refused_.push_back({path, reason.empty() ? std::string("refused") : reason});
+    return 0;
+  }
   sheet_->SetTotalLogCount(sheet_->TotalLogCount() + 1);
   sheet_->FileList().push_back(path);
   return 1;
@@ -121,6 +127,10 @@ int CSession::Launch() {
     } else {
       sheet_->RemovePage(0);
     }
+    if (!refused_.empty()) {
+      // Once the window is up, over it, without holding up the wizard's own loop.
+      QTimer::singleShot(0, sheet_.get(), [this] { wizard::ShowRefusedLogs(sheet_.get(), refused_); });
+    }
     sheet_->exec();
     scan.reset();  // stops waiting for the window and joins before the sheet can go
   }
@@ -129,6 +139,7 @@ int CSession::Launch() {
 
 void CSession::Uninitialize() {
   launched_ = false;
+  refused_.clear();
   sheet_.reset();
   ownApplication_.reset();
 }

@@ -4,6 +4,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "wizard/RefusedLogs.h"
 
 class QApplication;
 
@@ -29,10 +32,13 @@ class CSession {
 
   // The open session's sheet, or null.
   wizard::CWizSheetPostCorrect* Sheet() const { return sheet_.get(); }
+  // The logs AddFile refused, with the reasons the wizard shows when it opens.
+  const std::vector<wizard::SRefusedLog>& RefusedLogs() const { return refused_; }
 
  private:
   std::unique_ptr<QApplication> ownApplication_;
   std::unique_ptr<wizard::CWizSheetPostCorrect> sheet_;
+  std::vector<wizard::SRefusedLog> refused_;
   bool launched_ = false;
 };
 

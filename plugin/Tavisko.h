@@ -24,8 +24,9 @@ extern "C" {
  * again while the session is open it changes nothing: the files already added stay. */
 TVK_API int TVK_Initialize(void);
 /* Offers one log: a zero-terminated UTF-16 full path. 1 when accepted, 0 when refused (the log cannot
- * be corrected, there is no session, or the session has launched); a refused file changes nothing. A
- * path given twice is corrected twice. */
+ * be corrected, there is no session, or the session has launched). A log that cannot be corrected is
+ * not offered; the wizard names it and the reason when it opens. A path given twice is corrected
+ * twice. */
 TVK_API int TVK_AddFile(const char16_t* path);
 /* Runs the wizard and returns when it has closed: 1; or 0 at once without a session or when the session
  * has already launched. Without files the wizard lists the logs of the "Site Data" folder for the user

@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTimer>
 
+#include "common/TextUtil.h"
 #include "common/Utf.h"
 #include "controls/TMCheckTreeCtrl.h"
+#include "correction/LevelCorrector.h"
 #include "plugin/Session.h"
 #include "plugin/SiteDataScan.h"
 #include "plugin/Tavisko.h"
@@ -27,7 +30,7 @@ void CancelWizardWhenShown() {
   });
 }
 
-TEST(PluginSession, RefusedFilesChangeNothingAndAcceptedOnesQueueInOrder) {
+TEST(PluginSession, RefusedFilesQueueNoLogAndAcceptedOnesQueueInOrder) {
   TempFolder dir;
   const std::string good = dir.File("good.vxl");
   WriteLevelLog(AcceptedLog(), good);
@@ -59,6 +62,50 @@ TEST(PluginSession, RefusedFilesChangeNothingAndAcceptedOnesQueueInOrder) {
             (std::vector<std::string>{good, good}));
   session.Uninitialize();
   EXPECT_EQ(session.Sheet(), nullptr);
+}
+
+TEST(PluginSession, RefusedLogsAreNamedWithTheirReasonsOverTheOpenWizard) {
+  TempFolder dir;
+  LevelLogLayout refusedLayout = AcceptedLog();
+  refusedLayout.notes.clear();
+  const std::string refused = dir.File("refused.vxl");
+  WriteLevelLog(refusedLayout, refused);
+  const std::string missing = dir.File("missing.vxl");
+  const std::string good = dir.File("good.vxl");
+  WriteLevelLog(AcceptedLog(), good);
+  std::string expected = "These logs cannot be corrected:";
+  for (const std::string& path : {refused, missing}) {
+    std::string reason;
+    ASSERT_EQ(CheckLogFile(path, reason), 0);
+    expected += "\n" + GetFileNamePart(path) + ": " + reason;
+  }
+
+  CSession session;
+  ASSERT_EQ(session.Initialize(), 1);
+  EXPECT_EQ(session.AddFile(refused), 0);
+  EXPECT_EQ(session.AddFile(missing), 0);
+  EXPECT_EQ(session.AddFile(good), 1);
+  auto* sheet = session.Sheet();
+  QString text;
+  bool overTheWizard = false;
+  QTimer::singleShot(0, [sheet, &text, &overTheWizard] {
+    QMessageBox* box = nullptr;
+    WaitFor([sheet, &box] {
+      box = sheet->findChild<QMessageBox*>();
+      return box != nullptr && box->isVisible();
+    });
+    if (box != nullptr) {
+      text = box->text();
+      overTheWizard = box->windowTitle() == "Logs not offered" && box->windowModality() == Qt::WindowModal &&
+                      sheet->isVisible();
+      box->button(QMessageBox::Ok)->click();
+      EXPECT_TRUE(WaitFor([sheet] { return sheet->findChild<QMessageBox*>() == nullptr; }));
+    }
+    QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
+  });
+  EXPECT_EQ(session.Launch(), 1);
+  EXPECT_EQ(text.toStdString(), expected);
+  EXPECT_TRUE(overTheWizard);
 }
 
 TEST(PluginSession, SiteScanListsTheFolderItselfOnly) {
