@@ -19,14 +19,32 @@ namespace {
 
 using plugin::CSession;
 
-// Closes the wizard's modal window as a user would, once the event loop of TVK_Launch runs.
-void CancelWizardWhenShown() {
-  QTimer::singleShot(50, [] {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      QTest::keyClick(modal, Qt::Key_Escape);
-    } else {
-      CancelWizardWhenShown();
+// Closes the wizard's modal window as a user would, once the event loop of TVK_Launch runs; presses
+// Escape again until the window is gone, since the wizard ignores input while a log loads.
+void CancelWizardWhenShown(bool seen = false) {
+  QTimer::singleShot(50, [seen] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr) QTest::keyClick(modal, Qt::Key_Escape);
+    if (modal != nullptr || !seen) CancelWizardWhenShown(seen || modal != nullptr);
+  });
+}
+
+// Once a message box is up over `sheet` (or after 10 s), keeps its text and whether it is window-modal
+// over the open wizard, then closes it and the wizard, without a nested event loop.
+void ReadMessageThenCloseAll(QWidget* sheet, QString& text, bool& overTheWizard, int triesLeft = 200) {
+  QTimer::singleShot(50, [sheet, &text, &overTheWizard, triesLeft] {
+    auto* box = sheet->findChild<QMessageBox*>();
+    if ((box == nullptr || !box->isVisible()) && triesLeft > 0) {
+      ReadMessageThenCloseAll(sheet, text, overTheWizard, triesLeft - 1);
+      return;
     }
+    if (box != nullptr) {
+      text = box->text();
+      overTheWizard = box->windowTitle() == "Logs not offered" && box->windowModality() == Qt::WindowModal &&
+                      sheet->isVisible();
+      box->button(QMessageBox::Ok)->click();
+    }
+    CancelWizardWhenShown();
   });
 }
 
@@ -85,24 +103,9 @@ TEST(PluginSession, RefusedLogsAreNamedWithTheirReasonsOverTheOpenWizard) {
   EXPECT_EQ(session.AddFile(refused), 0);
   EXPECT_EQ(session.AddFile(missing), 0);
   EXPECT_EQ(session.AddFile(good), 1);
-  auto* sheet = session.Sheet();
   QString text;
   bool overTheWizard = false;
-  QTimer::singleShot(0, [sheet, &text, &overTheWizard] {
-    QMessageBox* box = nullptr;
-    WaitFor([sheet, &box] {
-      box = sheet->findChild<QMessageBox*>();
-      return box != nullptr && box->isVisible();
-    });
-    if (box != nullptr) {
-      text = box->text();
-      overTheWizard = box->windowTitle() == "Logs not offered" && box->windowModality() == Qt::WindowModal &&
-                      sheet->isVisible();
-      box->button(QMessageBox::Ok)->click();
-      EXPECT_TRUE(WaitFor([sheet] { return sheet->findChild<QMessageBox*>() == nullptr; }));
-    }
-    QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
-  });
+  ReadMessageThenCloseAll(session.Sheet(), text, overTheWizard);
   EXPECT_EQ(session.Launch(), 1);
   EXPECT_EQ(text.toStdString(), expected);
   EXPECT_TRUE(overTheWizard);
@@ -142,7 +145,7 @@ TEST(PluginSession, LaunchWithoutFilesListsTheSiteDataLogs) {
       EXPECT_EQ(log->text(0), "well.vxl");
       tree->expandItem(log->parent());
       QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->CheckBoxRect(log).center());
-      EXPECT_TRUE(WaitFor([sheet] { return sheet->Button(wizard::kIdNext)->isEnabled(); }, 2000));
+      EXPECT_TRUE(WaitFor([sheet] { return sheet->Button(wizard::kIdNext)->isEnabled(); }));
     }
     QTest::keyClick(wizard::Control(&sheet->LogListPage(), 1000), Qt::Key_Escape);
   });
