@@ -53,24 +53,42 @@ const CMessageBoxHookInstaller g_messageBoxHook;
 extern "C" {
 
 TVK_API int TVK_Initialize(void) {
-  return Guarded("TVK_Initialize", [] { return tvk::plugin::CSession::Instance().Initialize(); }, 0);
+  return Guarded(
+      "TVK_Initialize",
+      [] {
+        const int ready = tvk::plugin::OpenSession().Initialize();
+        if (ready != 1) tvk::plugin::CloseSession();
+        return ready;
+      },
+      0);
 }
 
 TVK_API int TVK_AddFile(const char16_t* path) {
   if (path == nullptr) return 0;
   return Guarded(
-      "TVK_AddFile", [path] { return tvk::plugin::CSession::Instance().AddFile(tvk::Utf16ToUtf8(path)); }, 0);
+      "TVK_AddFile",
+      [path] {
+        tvk::plugin::CSession* session = tvk::plugin::CurrentSession();
+        return session != nullptr ? session->AddFile(tvk::Utf16ToUtf8(path)) : 0;
+      },
+      0);
 }
 
 TVK_API int TVK_Launch(void) {
-  return Guarded("TVK_Launch", [] { return tvk::plugin::CSession::Instance().Launch(); }, 0);
+  return Guarded(
+      "TVK_Launch",
+      [] {
+        tvk::plugin::CSession* session = tvk::plugin::CurrentSession();
+        return session != nullptr ? session->Launch() : 0;
+      },
+      0);
 }
 
 TVK_API void TVK_Uninitialize(void) {
   Guarded(
       "TVK_Uninitialize",
       [] {
-        tvk::plugin::CSession::Instance().Uninitialize();
+        tvk::plugin::CloseSession();
         return 0;
       },
       0);

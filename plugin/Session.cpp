@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QThread>
+#include <QTimer>
 #include <clocale>
 #include <cstdlib>
 #include <new>
@@ -11,6 +12,7 @@
 #include "correction/LevelCorrector.h"
 #include "common/StringTable.h"
 #include "platform/MessageBox.h"
+#include "wizard/RefusedLogs.h"
 #include "wizard/WizSheetPostCorrect.h"
 
 namespace tvk::plugin {
@@ -59,9 +61,25 @@ CSession::CSession() = default;
 
 CSession::~CSession() { Uninitialize(); }
 
-CSession& CSession::Instance() {
-  static CSession session;
-  return session;
+namespace {
+
+// Never destroyed by an exit handler: when a host exits without closing the session, Qt's globals and
+// the dialog registry are gone by the time a static's destructor would tear the sheet down. What the
+// host leaves open stays reachable from here until the process ends.
+CSession* g_session = nullptr;
+
+}  // namespace
+
+CSession& OpenSession() {
+  if (g_session == nullptr) g_session = new CSession;
+  return *g_session;
+}
+
+CSession* CurrentSession() { return g_session; }
+
+void CloseSession() {
+  delete g_session;
+  g_session = nullptr;
 }
 
 int CSession::Initialize() {
@@ -82,32 +100,40 @@ int CSession::Initialize() {
     LoadSystemStringTable();
     sheet_ = std::make_unique<wizard::CWizSheetPostCorrect>();
   }
-  sheet_->FileList().clear();
-  sheet_->SetTotalLogCount(0);
   return 1;
 }
 
 int CSession::AddFile(const std::string& path) {
-  if (sheet_ == nullptr || CheckLogFile(path) != 1) return 0;
+  if (sheet_ == nullptr || launched_) return 0;
+  if (std::string reason; CheckLogFile(path, reason) != 1) {
+    refused_.push_back({path, reason.empty() ? std::string("refused") : reason});
+    return 0;
+  }
   sheet_->SetTotalLogCount(sheet_->TotalLogCount() + 1);
   sheet_->FileList().push_back(path);
   return 1;
 }
 
 int CSession::Launch() {
-  if (sheet_ == nullptr) return 0;
+  // The sheet runs its pass once; a second run would start on a finished sheet.
+  if (sheet_ == nullptr || launched_) return 0;
+  launched_ = true;
   {
     const CNumericLocaleScope numbers;
     // Without files the wizard starts on the log list, which scans the site folder itself.
     if (!sheet_->FileList().empty()) sheet_->RemovePage(0);
+    if (!refused_.empty()) {
+      // Once the window is up, over it, without holding up the wizard's own loop.
+      QTimer::singleShot(0, sheet_.get(), [this] { wizard::ShowRefusedLogs(sheet_.get(), refused_); });
+    }
     sheet_->exec();
   }
-  sheet_->FileList().clear();
-  sheet_->SetTotalLogCount(0);
   return 1;
 }
 
 void CSession::Uninitialize() {
+  launched_ = false;
+  refused_.clear();
   sheet_.reset();
   ownApplication_.reset();
 }

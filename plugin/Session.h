@@ -4,6 +4,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "wizard/RefusedLogs.h"
 
 class QApplication;
 
@@ -20,9 +23,6 @@ class CSession {
   CSession(const CSession&) = delete;
   CSession& operator=(const CSession&) = delete;
 
-  // The process's one session.
-  static CSession& Instance();
-
   int Initialize();
   int AddFile(const std::string& path);
   int Launch();
@@ -30,11 +30,23 @@ class CSession {
 
   // The open session's sheet, or null.
   wizard::CWizSheetPostCorrect* Sheet() const { return sheet_.get(); }
+  // The logs AddFile refused, with the reasons the wizard shows when it opens.
+  const std::vector<wizard::SRefusedLog>& RefusedLogs() const { return refused_; }
 
  private:
   std::unique_ptr<QApplication> ownApplication_;
   std::unique_ptr<wizard::CWizSheetPostCorrect> sheet_;
+  std::vector<wizard::SRefusedLog> refused_;
+  bool launched_ = false;
 };
+
+// The process's one session, from TVK_Initialize to TVK_Uninitialize: opened on first use, closed
+// (sheet and own application object gone) by CloseSession. Without CloseSession it lasts until the
+// process ends and is never torn down by an exit handler.
+CSession& OpenSession();
+// The open session, or null.
+CSession* CurrentSession();
+void CloseSession();
 
 // Why no window can be shown, or empty when one can: a platform that needs a display server
 // without one to talk to. Qt would abort instead of failing.

@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
-  xvfb xauth xdotool
+  xvfb xauth xdotool faketime
 )
 
 missing=()

@@ -80,6 +80,13 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// Points XDG_STATE_HOME at a fresh folder removed when the process ends, so that what a test process
+// logs never lands in the user's own state folder. False when no folder could be made.
+inline bool UsePrivateStateFolder() {
+  static const TempFolder folder;
+  return !folder.Path().empty() && setenv("XDG_STATE_HOME", folder.Path().c_str(), 1) == 0;
+}
+
 inline void WriteWholeFile(const std::filesystem::path& path, std::string_view bytes) {
   std::filesystem::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
