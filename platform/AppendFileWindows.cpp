@@ -37,6 +37,11 @@ void AppendToFile(const std::string& path, std::string_view text, std::uint64_t 
         ((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow) >= rotateAt) {
       MoveFileExW(wide.c_str(), OldName(wide).c_str(), MOVEFILE_REPLACE_EXISTING);
     }
+    // Wine lets root write a read-only file; Windows refuses everyone.
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+      return;
+    }
     // Appending access only: every write goes to the end, whoever else appends meanwhile.
     const HANDLE file = CreateFileW(wide.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <random>
+#include <vector>
 
 #include "platform/File.h"
 #include "platform/windows/Wide.h"
@@ -46,6 +47,26 @@ int CheckNotHeld(const std::wstring& path) {
   }
   const DWORD error = GetLastError();
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? EWOULDBLOCK : 0;
+}
+
+// Whether `name` in `folder` is the file open as `fd`.
+bool NamesFile(int folder, const std::string& name, int fd) {
+  std::vector<wchar_t> buffer(32768);
+  const DWORD n = GetFinalPathNameByHandleW(HandleOf(folder), buffer.data(), 32768, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (n == 0 || n >= 32768) return false;
+  std::wstring path(buffer.data(), n);
+  if (path.back() != L'\\') path += L'\\';
+  path += windows::Widen(name);
+  const HANDLE named = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (named == INVALID_HANDLE_VALUE) return false;
+  // Both are in `folder`, so on one volume: the file index alone tells them apart (Wine does not
+  // give every handle the volume's serial number).
+  BY_HANDLE_FILE_INFORMATION a{}, b{};
+  const bool same = GetFileInformationByHandle(named, &a) != 0 && GetFileInformationByHandle(HandleOf(fd), &b) != 0 &&
+                    a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+  CloseHandle(named);
+  return same;
 }
 
 std::uint64_t RandomBits() {
@@ -175,7 +196,12 @@ int CFile::Place(const std::function<bool()>& abandon) {
     error = ReplaceTarget();
   }
   if (error != 0) return error;
-  return Ops().Sync(folderFd_);
+  error = Ops().Sync(folderFd_);
+  // Not known to be on the disk: the name goes again, as long as it is still this file's.
+  if (error != 0 && placement_ == Placement::kNoReplace && NamesFile(folderFd_, name_, fd_)) {
+    Ops().Unlink(folderFd_, name_.c_str());
+  }
+  return error;
 }
 
 void CFile::Release() {
