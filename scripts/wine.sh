@@ -10,7 +10,6 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # No browser or .NET runtime to offer: the prefix needs neither.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 unset DISPLAY WAYLAND_DISPLAY
-mkdir -p "$WINEPREFIX"
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || wine="$(command -v wine64 || command -v wine)"
 if [ "${1:-}" = wineserver ]; then
@@ -18,5 +17,22 @@ if [ "${1:-}" = wineserver ]; then
   server=/usr/lib/wine/wineserver64
   [ -x "$server" ] || server="$(command -v wineserver)"
   exec "$server" "$@"
+fi
+# The prefix is made once, by whichever of the programs CTest starts side by side comes first.
+if [ ! -f "$WINEPREFIX/.tavisko-ready" ]; then
+  mkdir -p "$WINEPREFIX"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.tavisko-ready" ]; then
+      "$wine" wineboot -i >/dev/null 2>&1
+      # Regional settings as the C locale gives on Linux (ISO dates, a 24-hour clock), which the
+      # suites expect; the engine reads them from Windows like any user's.
+      for setting in "sShortDate yyyy-MM-dd" "sTimeFormat HH:mm:ss" "sList ,"; do
+        set -- $setting
+        "$wine" reg add 'HKCU\Control Panel\International' /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1
+      done
+      touch "$WINEPREFIX/.tavisko-ready"
+    fi
+  ) 9>"$WINEPREFIX/.lock"
 fi
 exec "$wine" "$@"
