@@ -31,7 +31,7 @@ class SettingsCache {
  public:
   std::shared_ptr<const DisplaySettingValues> Current() {
     int result = 0;
-    const auto hive = platform::LoadRegistryHive(platform::kCurrentUserRoot, result);
+    const auto hive = platform::LoadRegistryKey(kSettingsKey, result);
     std::lock_guard guard(lock_);
     if (hive == nullptr || hive == source_) return values_;
     source_ = hive;

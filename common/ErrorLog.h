@@ -1,7 +1,7 @@
 #pragma once
 // Append-only log of failures the user does not see: "ErrorLog.txt" in the user's state folder
 // (${XDG_STATE_HOME:-~/.local/state}/tavisko), where the user can write, unlike beside a system
-// program. Past 1 MiB the file becomes "ErrorLog.old.txt" (replacing the one before) and a new file
+// program; on Windows beside the running program, where the host application keeps its own. Past 1 MiB the file becomes "ErrorLog.old.txt" (replacing the one before) and a new file
 // starts. Any thread may write; a failure to write is silent.
 
 #include <string>

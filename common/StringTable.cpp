@@ -16,6 +16,7 @@
 #include "common/WorkingFolders.h"
 #include "platform/MessageBox.h"
 #include "platform/RegularFile.h"
+#include "platform/Path.h"
 
 namespace tvk {
 namespace {
@@ -194,7 +195,7 @@ std::string LoadLocked(TableState& state, const std::string& overridePath, bool&
   LoadBuiltInLocked(state);
   loaded = state.loaded;
   std::error_code error;
-  if (!loaded || overridePath.empty() || !std::filesystem::exists(overridePath, error)) return {};
+  if (!loaded || overridePath.empty() || !std::filesystem::exists(platform::PathFromUtf8(overridePath), error)) return {};
   if (Succeeded(ApplyOverrideLocked(state, overridePath))) return {};
   return StrFormat("Failed to override system string table from file:\n%s", overridePath.c_str());
 }

@@ -104,7 +104,7 @@ std::string FloatListToText(const std::vector<float>& values) {
 std::string CombinePath(std::string_view folder, std::string_view name) {
   if (name.empty()) return std::string(folder);
   if (folder.empty()) return std::string(name);
-  if (folder.back() == kPathSeparator || name.front() == kPathSeparator) {
+  if (IsPathSeparator(folder.back()) || IsPathSeparator(name.front())) {
     return std::string(folder) + std::string(name);
   }
   return std::string(folder) + kPathSeparator + std::string(name);
@@ -112,7 +112,7 @@ std::string CombinePath(std::string_view folder, std::string_view name) {
 
 std::string TrimTrailingSeparators(std::string_view path) {
   std::size_t n = path.size();
-  while (n > 0 && path[n - 1] == kPathSeparator) --n;
+  while (n > 0 && IsPathSeparator(path[n - 1])) --n;
   return std::string(path.substr(0, n));
 }
 
@@ -124,12 +124,12 @@ std::string GetExtension(std::string_view path) {
 
 std::string GetFileNamePart(std::string_view path) {
   if (GetExtension(path).empty()) return {};
-  const std::size_t sep = path.rfind(kPathSeparator);
+  const std::size_t sep = path.find_last_of(kPathSeparators);
   return std::string(sep == std::string_view::npos ? path : path.substr(sep + 1));
 }
 
 std::string GetFolderPart(std::string_view path) {
-  const std::size_t sep = path.rfind(kPathSeparator);
+  const std::size_t sep = path.find_last_of(kPathSeparators);
   return sep == std::string_view::npos ? std::string() : std::string(path.substr(0, sep));
 }
 

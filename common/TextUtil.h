@@ -11,9 +11,19 @@ namespace tvk {
 // The platform's path separator; every rule that speaks of "the separator" uses it.
 #ifdef _WIN32
 constexpr char kPathSeparator = '\\';
+// Windows takes either slash between folders.
+constexpr const char* kPathSeparators = "\\/";
 #else
 constexpr char kPathSeparator = '/';
+constexpr const char* kPathSeparators = "/";
 #endif
+
+inline bool IsPathSeparator(char c) {
+  for (const char* s = kPathSeparators; *s != '\0'; ++s) {
+    if (*s == c) return true;
+  }
+  return false;
+}
 
 // Read exactly 2, 4 or 8 hexadecimal digits (either case) from the start of `text`.
 bool ParseHex8(std::string_view text, std::uint8_t& value);

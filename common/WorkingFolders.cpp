@@ -6,6 +6,7 @@
 #include "common/RegistryReader.h"
 #include "common/TextUtil.h"
 #include "platform/DocumentsFolder.h"
+#include "platform/Path.h"
 
 namespace tvk {
 namespace {
@@ -14,7 +15,7 @@ constexpr std::string_view kHostKey = "Software\\Tamrel\\Dovmark";
 
 bool IsDirectory(const std::string& path) {
   std::error_code error;
-  return !path.empty() && std::filesystem::is_directory(path, error);
+  return !path.empty() && std::filesystem::is_directory(platform::PathFromUtf8(path), error);
 }
 
 // The "WorkingDir" of one hive when it names an existing folder, else empty.
@@ -52,9 +53,9 @@ std::string GetTranslateDir() { return SubFolder("Translate"); }
 bool CreateFolder(const std::string& path) {
   try {
     if (IsDirectory(path)) return true;
-    if (path.empty() || !std::filesystem::path(path).is_absolute()) return false;
+    if (path.empty() || !platform::PathFromUtf8(path).is_absolute()) return false;
     std::error_code error;
-    std::filesystem::create_directories(path, error);
+    std::filesystem::create_directories(platform::PathFromUtf8(path), error);
     return IsDirectory(path);
   } catch (const std::exception&) {
     return false;

@@ -9,6 +9,7 @@
 #include "common/TextUtil.h"
 #include "common/Utf.h"
 #include "platform/File.h"
+#include "platform/Path.h"
 
 namespace tvk {
 
@@ -18,6 +19,18 @@ constexpr std::size_t kMaxFileNameBytes = 255;
 
 bool Refused(unsigned char c) {
   return c < 0x20 || c == 0x7F || std::strchr("\\/:*?\"<>|", c) != nullptr;
+}
+
+// Windows opens a device, not a file, for these names, whatever follows a dot: "CON", "nul.txt",
+// "COM1 .vxl". Refused everywhere, so that a log gets the same output name on every system.
+bool IsDeviceName(std::string_view name) {
+  name = name.substr(0, name.find('.'));
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {
+    if (EqualsIgnoreCase(name, device)) return true;
+  }
+  return name.size() == 4 && (EqualsIgnoreCase(name.substr(0, 3), "COM") || EqualsIgnoreCase(name.substr(0, 3), "LPT")) &&
+         name[3] >= '1' && name[3] <= '9';
 }
 
 // `text` as a part of one file name of at most `budget` bytes; empty when nothing usable is left.
@@ -42,11 +55,11 @@ std::string SafeNamePart(std::string_view text, std::size_t budget) {
     name.resize(end);
   }
   while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
-  return name;
+  return IsDeviceName(name) ? std::string() : name;
 }
 
 std::string SourceStem(std::string_view sourcePath) {
-  const std::size_t sep = sourcePath.rfind(kPathSeparator);
+  const std::size_t sep = sourcePath.find_last_of(kPathSeparators);
   std::string_view name = sep == std::string_view::npos ? sourcePath : sourcePath.substr(sep + 1);
   if (name.size() >= 4 && EqualsIgnoreCase(name.substr(name.size() - 4), ".vxl")) name.remove_suffix(4);
   return std::string(name);
@@ -55,7 +68,7 @@ std::string SourceStem(std::string_view sourcePath) {
 }  // namespace
 
 std::string DefaultOutputFolder(std::string_view sourcePath) {
-  const std::size_t sep = sourcePath.rfind(kPathSeparator);
+  const std::size_t sep = sourcePath.find_last_of(kPathSeparators);
   if (sep == 0) return std::string(1, kPathSeparator) + kCorrectedFolderName;
   return CombinePath(GetFolderPart(sourcePath), kCorrectedFolderName);
 }
@@ -101,7 +114,7 @@ COutputFolder::COutputFolder(const std::string& path) {
   if (folder.empty()) return;  // the root
   int error = MakeFolders(folder, created_);
   std::error_code ec;
-  if (error == EEXIST) error = std::filesystem::is_directory(folder, ec) ? 0 : ENOTDIR;
+  if (error == EEXIST) error = std::filesystem::is_directory(platform::PathFromUtf8(folder), ec) ? 0 : ENOTDIR;
   if (error != 0) error_ = std::generic_category().message(error);
 }
 

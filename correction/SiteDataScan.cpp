@@ -7,6 +7,7 @@
 #include "common/Utf.h"
 #include "correction/LevelCorrector.h"
 #include "logfile/LogFile.h"
+#include "platform/Path.h"
 
 namespace tvk {
 
@@ -34,8 +35,8 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 std::vector<SiteLog> ScanSiteFolder(const std::string& folder, const std::atomic<bool>* stop) {
   std::vector<std::string> paths;
   std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end && !Stopped(stop); it.increment(ec)) {
-    const std::string path = it->path().string();
+  for (std::filesystem::directory_iterator it(platform::PathFromUtf8(folder), ec), end; !ec && it != end && !Stopped(stop); it.increment(ec)) {
+    const std::string path = platform::Utf8FromPath(it->path());
     if (it->is_regular_file(ec) && EqualsIgnoreCase(GetExtension(path), "vxl")) paths.push_back(path);
   }
   std::sort(paths.begin(), paths.end(), [](const std::string& a, const std::string& b) {

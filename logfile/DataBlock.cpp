@@ -9,6 +9,7 @@
 #include "common/Format.h"
 #include "logfile/LogFileReader.h"
 #include "platform/Memory.h"
+#include "platform/Path.h"
 
 namespace TMSystem {
 
@@ -47,7 +48,7 @@ using RowCodec::EncodeRow;
 
 bool FileExists(const std::string& path) {
   std::error_code ec;
-  return !path.empty() && std::filesystem::exists(path, ec);
+  return !path.empty() && std::filesystem::exists(tvk::platform::PathFromUtf8(path), ec);
 }
 
 void LogWithError(const char* format, const std::string& path, ResultCode code, int lastError) {

@@ -10,6 +10,7 @@
 #include "logfile/Guarded.h"
 #include "logfile/LogFileReader.h"
 #include "logfile/LogFileWriter.h"
+#include "platform/Path.h"
 
 namespace TMSystem {
 
@@ -28,7 +29,7 @@ constexpr std::size_t kRowChunkBytes = std::size_t{4} << 20;
 bool SameFile(const std::string& a, const std::string& b) {
   if (a == b) return true;
   std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;
+  return std::filesystem::equivalent(tvk::platform::PathFromUtf8(a), tvk::platform::PathFromUtf8(b), ec) && !ec;
 }
 
 }  // namespace
@@ -58,7 +59,7 @@ ResultCode CTMLogFile::Load(const std::string& path, int mode) {
   return Guarded(mutex_, [&] {
     Reset();
     std::error_code ec;
-    if (path.empty() || !std::filesystem::exists(path, ec)) return kFileNotFound;
+    if (path.empty() || !std::filesystem::exists(tvk::platform::PathFromUtf8(path), ec)) return kFileNotFound;
 
     CTMLogFileReader reader;
     CTMByteBuffer block;

@@ -17,8 +17,6 @@ namespace tvk::platform {
 
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;
-constexpr std::uint64_t kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
 
 // Only regular files: a directory would read as garbage and a FIFO could block forever.
 int CheckRegular(int fd) {
@@ -50,11 +48,16 @@ int LockTarget(int folder, const char* name) {
 
 }  // namespace
 
-CFile::~CFile() { Discard(); }
 
-bool CFile::Fail(int error) {
-  lastError_ = error;
-  return false;
+long long CFile::ReadAt(void* target, std::size_t count, std::uint64_t offset) {
+  for (;;) {
+    const ssize_t n = ::pread(fd_, target, count, static_cast<off_t>(offset));
+    if (n >= 0) return n;
+    if (errno != EINTR) {
+      lastError_ = errno;
+      return -1;
+    }
+  }
 }
 
 bool CFile::OpenForSharedRead(const char* path) {
@@ -194,7 +197,6 @@ void CFile::Release() {
   std::vector<std::uint8_t>().swap(buffer_);
 }
 
-bool CFile::Close() { return Close(nullptr); }
 
 bool CFile::Close(const std::function<bool()>& abandon) {
   if (!IsOpen()) return true;
@@ -215,13 +217,6 @@ void CFile::Discard() {
   if (fd_ >= 0 || folderFd_ >= 0) Release();
 }
 
-bool CFile::Seek(std::uint64_t position) {
-  if (!IsOpen()) return Fail(EBADF);
-  if (position > kMaxOffset) return Fail(EINVAL);
-  if (writing_ && position != position_ && !FlushWrites()) return false;
-  position_ = position;
-  return true;
-}
 
 std::uint64_t CFile::Size() {
   if (!IsOpen()) return 0;
@@ -235,95 +230,6 @@ std::uint64_t CFile::Size() {
   return size;
 }
 
-bool CFile::FillBuffer() {
-  buffer_.resize(kBufferSize);
-  for (;;) {
-    const ssize_t n = ::pread(fd_, buffer_.data(), kBufferSize, static_cast<off_t>(position_));
-    if (n >= 0) {
-      buffer_.resize(static_cast<std::size_t>(n));
-      bufferStart_ = position_;
-      return true;
-    }
-    if (errno != EINTR) {
-      buffer_.clear();
-      return Fail(errno);
-    }
-  }
-}
-
-bool CFile::Read(void* target, std::size_t count) {
-  if (!IsOpen() || writing_) return Fail(EBADF);
-  if (count > kMaxOffset - position_) return false;
-  const std::uint64_t start = position_;
-  auto* out = static_cast<std::uint8_t*>(target);
-  while (count > 0) {
-    const bool inBuffer = position_ >= bufferStart_ && position_ < bufferStart_ + buffer_.size();
-    if (inBuffer) {
-      const std::size_t offset = static_cast<std::size_t>(position_ - bufferStart_);
-      const std::size_t take = std::min(count, buffer_.size() - offset);
-      std::memcpy(out, buffer_.data() + offset, take);
-      out += take;
-      count -= take;
-      position_ += take;
-      continue;
-    }
-    if (count >= kBufferSize) {
-      // Large reads go straight to the caller's memory.
-      const ssize_t n = ::pread(fd_, out, count, static_cast<off_t>(position_));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        if (n < 0) lastError_ = errno;
-        position_ = start;
-        return false;
-      }
-      out += n;
-      count -= static_cast<std::size_t>(n);
-      position_ += static_cast<std::uint64_t>(n);
-      continue;
-    }
-    if (!FillBuffer() || buffer_.empty()) {
-      position_ = start;
-      return false;
-    }
-  }
-  return true;
-}
-
-int CFile::ReadByte() {
-  std::uint8_t byte = 0;
-  return Read(&byte, 1) ? byte : -1;
-}
-
-bool CFile::WriteAt(const std::uint8_t* bytes, std::size_t count, std::uint64_t offset) {
-  const int error = Ops().WriteAt(fd_, bytes, count, offset);
-  return error == 0 || Fail(error);
-}
-
-bool CFile::FlushWrites() {
-  if (buffer_.empty()) return true;
-  const bool ok = WriteAt(buffer_.data(), buffer_.size(), bufferStart_);
-  buffer_.clear();
-  return ok;
-}
-
-bool CFile::Write(const void* source, std::size_t count) {
-  if (!IsOpen() || !writing_) return Fail(EBADF);
-  if (count > kMaxOffset - position_) return Fail(EFBIG);
-  const auto* bytes = static_cast<const std::uint8_t*>(source);
-  if (!buffer_.empty() && bufferStart_ + buffer_.size() != position_ && !FlushWrites()) return false;
-  if (buffer_.size() + count > kBufferSize) {
-    if (!FlushWrites()) return false;
-    if (count >= kBufferSize) {
-      if (!WriteAt(bytes, count, position_)) return false;
-      position_ += count;
-      return true;
-    }
-  }
-  if (buffer_.empty()) bufferStart_ = position_;
-  buffer_.insert(buffer_.end(), bytes, bytes + count);
-  position_ += count;
-  return true;
-}
 
 int ReadFileIdentity(const char* path, FileIdentity& identity) {
   struct stat info {};

@@ -77,6 +77,8 @@ class CFile {
   int ReplaceTarget();
   void Release();
   bool FillBuffer();
+  // Up to `count` bytes at `offset`: how many (0 at the end), or -1 with LastError() set.
+  long long ReadAt(void* target, std::size_t count, std::uint64_t offset);
   bool FlushWrites();
   bool WriteAt(const std::uint8_t* bytes, std::size_t count, std::uint64_t offset);
 

@@ -4,7 +4,6 @@
 #include <exception>
 #include <mutex>
 
-#include "platform/DocumentsFolder.h"
 #include "platform/RegularFile.h"
 
 namespace tvk::platform {
@@ -219,13 +218,6 @@ bool IsValueLine(std::u16string_view line) {
   return !line.empty() && (line.front() == u'"' || line.front() == u'@');
 }
 
-std::string RootKeyPath(std::string_view root, std::string_view subKey) {
-  while (!subKey.empty() && subKey.front() == '\\') subKey.remove_prefix(1);
-  std::string path(root);
-  if (!subKey.empty()) path.append(1, '\\').append(subKey);
-  return path;
-}
-
 bool IsKnownRoot(std::string_view root) { return root == kCurrentUserRoot || root == kLocalMachineRoot; }
 
 int ErrorOf(ReadFileResult result) {
@@ -361,6 +353,13 @@ void RegistryHive::DeleteKey(const std::u16string& path) {
   while (it != keys_.end() && it->first.compare(0, prefix.size(), prefix) == 0) it = keys_.erase(it);
 }
 
+bool RegistryHive::SetValue(std::string_view keyPath, std::string_view name, RegistryValue value) {
+  const std::u16string path = CanonicalKey(FromUtf8(keyPath));
+  if (path.empty()) return false;
+  keys_[path][Fold(FromUtf8(name))] = std::move(value);
+  return true;
+}
+
 bool RegistryHive::HasKey(std::string_view keyPath) const {
   const std::u16string path = CanonicalKey(FromUtf8(keyPath));
   if (path.empty()) return false;
@@ -377,18 +376,6 @@ const RegistryValue* RegistryHive::FindValue(std::string_view keyPath, std::stri
   return value == key->second.end() ? nullptr : &value->second;
 }
 
-std::string RegistryDirectory() {
-  try {
-    const char* own = std::getenv("TAVISKO_REGISTRY_DIR");
-    if (own != nullptr && *own != '\0') return own;
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && *config == '/') return std::string(config) + "/tavisko";
-    return HomeFolder() + "/.config/tavisko";
-  } catch (const std::exception&) {
-    return {};
-  }
-}
-
 std::shared_ptr<const RegistryHive> LoadRegistryHive(std::string_view root, int& result) {
   try {
     if (!IsKnownRoot(root)) {
@@ -399,32 +386,6 @@ std::shared_ptr<const RegistryHive> LoadRegistryHive(std::string_view root, int&
   } catch (const std::exception&) {
     result = kErrorNotEnoughMemory;
     return nullptr;
-  }
-}
-
-int OpenRegistryKey(std::string_view root, std::string_view subKey) {
-  try {
-    int result = kErrorSuccess;
-    const auto hive = LoadRegistryHive(root, result);
-    if (hive == nullptr) return result;
-    return hive->HasKey(RootKeyPath(root, subKey)) ? kErrorSuccess : kErrorFileNotFound;
-  } catch (const std::exception&) {
-    return kErrorNotEnoughMemory;
-  }
-}
-
-int QueryRegistryValue(std::string_view root, std::string_view subKey, std::string_view name,
-                       RegistryValue& value) {
-  try {
-    int result = kErrorSuccess;
-    const auto hive = LoadRegistryHive(root, result);
-    if (hive == nullptr) return result;
-    const RegistryValue* found = hive->FindValue(RootKeyPath(root, subKey), name);
-    if (found == nullptr) return kErrorFileNotFound;
-    value = *found;
-    return kErrorSuccess;
-  } catch (const std::exception&) {
-    return kErrorNotEnoughMemory;
   }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// Read-only registry stand-in. Each root's hive is a Windows registry export file
+// Read-only registry. On Windows the system registry; elsewhere, and on Windows when
+// $TAVISKO_REGISTRY_DIR names a folder, a stand-in: each root's hive is a Windows registry export file
 // (HKEY_CURRENT_USER.reg, HKEY_LOCAL_MACHINE.reg) in the registry folder, so settings exported on
 // Windows work as they are. A change to a file is seen at the next query; an unchanged file costs one
 // stat (parsed hives are cached by the file's identity, size and modification time). Results are
@@ -54,6 +55,8 @@ class RegistryHive {
   // Parses an export in UTF-16LE (with or without byte-order mark) or UTF-8; lines that are not
   // understood are skipped. kErrorBadFormat when the header line is not a registry export's.
   int Parse(std::string_view bytes);
+  // Adds or replaces one value, creating its key; false for a path outside the two roots.
+  bool SetValue(std::string_view keyPath, std::string_view name, RegistryValue value);
 
   // `keyPath` is the full path, root included ("HKEY_CURRENT_USER\Software\...").
   bool HasKey(std::string_view keyPath) const;
@@ -68,13 +71,20 @@ class RegistryHive {
   void ParseLine(std::u16string_view line, Values*& current);
 };
 
-// $TAVISKO_REGISTRY_DIR, else ${XDG_CONFIG_HOME:-~/.config}/tavisko.
+// $TAVISKO_REGISTRY_DIR, else ${XDG_CONFIG_HOME:-~/.config}/tavisko. On Windows only
+// $TAVISKO_REGISTRY_DIR: the export files then stand in for the system registry (tests, portable
+// setups); empty means the system registry.
 std::string RegistryDirectory();
 
 // The root's hive as its file holds it now; null with the error in `result` for an unknown root, a
 // missing or unreadable file (a FIFO or folder in its place included) or a file that is not an export.
 // The hive handed out never changes; a later change to the file gives a new one.
 std::shared_ptr<const RegistryHive> LoadRegistryHive(std::string_view root, int& result);
+
+// The values of one key (full path, root included) as they stand now. From export files that is
+// the root's whole hive; from the Windows registry a hive holding just that key's values. A caller
+// may keep the hive it was last given and compare: an unchanged export file gives the same one.
+std::shared_ptr<const RegistryHive> LoadRegistryKey(std::string_view keyPath, int& result);
 
 // kErrorSuccess when `subKey` exists under the root ("HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE");
 // kErrorFileNotFound for an unknown root, a missing hive file or a missing key.

@@ -3,18 +3,16 @@
 // blocking: a FIFO, device or folder in a file's place is refused, not waited on. A file's stamp tells
 // a cache whether the file changed since it was read.
 
-#include <sys/types.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace tvk::platform {
 
-// Identity and version of a file as stat() gives it.
+// Identity and version of a file as stat() (or, on Windows, the file's handle information) gives it.
 struct FileStamp {
-  dev_t device = 0;
-  ino_t inode = 0;
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
   std::int64_t size = 0;
   std::int64_t mtimeNanoseconds = 0;
 

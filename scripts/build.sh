@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-default}"
-"$(dirname "$0")/setup.sh"
+"$(dirname "$0")/setup.sh" "$preset"
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset"

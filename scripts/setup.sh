@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when any is missing.
+# Installs the Debian packages the build needs, when any is missing. `setup.sh windows` also installs
+# the MinGW-w64 cross compiler and Wine that the windows preset builds and tests with.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,10 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
   xvfb xauth xdotool faketime
 )
+if [ "${1:-}" = windows ]; then
+  # wine64 runs the programs; wine gives it the `wine` and `wineboot` commands.
+  packages+=(g++-mingw-w64-x86-64-posix wine64 wine)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,16 @@
+# Cross-compiles for 64-bit Windows with Debian's MinGW-w64 (the POSIX-threads variant, which has
+# std::thread and std::mutex); programs run under Wine through scripts/wine.sh.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(_triple x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${_triple}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${_triple}-g++-posix)
+set(CMAKE_RC_COMPILER ${_triple}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${_triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# The runtime libraries linked in, so the programs run on a bare Windows.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine.sh)
