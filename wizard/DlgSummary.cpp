@@ -17,7 +17,6 @@
 #include <QTableWidget>
 #include <QThreadPool>
 #include <QVBoxLayout>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <filesystem>
@@ -190,14 +189,21 @@ void CDlgSummary::Load(const QString& correctedPath, const QString& sourcePath) 
   status_->show();
   values_->setEnabled(false);
   chart_->ShowLoading();
-  watcher_ = std::make_unique<QFutureWatcher<SummaryReading>>();
-  connect(watcher_.get(), &QFutureWatcher<SummaryReading>::finished, this, [this] {
-    const SummaryReading reading = watcher_->result();
-    watcher_.reset();
+  watcher_ = std::make_unique<QFutureWatcher<void>>();
+  connect(watcher_.get(), &QFutureWatcher<void>::finished, this, [this] {
+    SummaryReading reading;
+    if (std::optional<SummaryReading> taken = reading_.Take()) {
+      reading = std::move(*taken);
+    } else {
+      reading.failure = tr("The corrected file cannot be read.");
+    }
+    watcher_.release()->deleteLater();  // it is still sending this signal
     ShowReading(reading);
   });
-  watcher_->setFuture(
-      QtConcurrent::run(&SummaryPool(), &ReadSummary, correctedPath.toStdString(), sourcePath.toStdString()));
+  watcher_->setFuture(reading_.Run(&SummaryPool(), [corrected = correctedPath.toStdString(),
+                                                     source = sourcePath.toStdString()] {
+    return ReadSummary(corrected, source);
+  }));
 }
 
 void CDlgSummary::ShowReading(const SummaryReading& reading) {

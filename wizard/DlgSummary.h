@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "controls/TMDialog.h"
+#include "wizard/HandOff.h"
 #include "correction/CorrectionSummary.h"
 #include "correction/LevelChartData.h"
 
@@ -106,7 +107,8 @@ class CDlgSummary : public CTMDialog {
   QPushButton* saveChart_ = nullptr;
   QPushButton* exportCsv_ = nullptr;
   QString correctedPath_;
-  std::unique_ptr<QFutureWatcher<SummaryReading>> watcher_;
+  std::unique_ptr<QFutureWatcher<void>> watcher_;
+  wizard::CHandOff<SummaryReading> reading_;
   bool loading_ = false;
 };
 

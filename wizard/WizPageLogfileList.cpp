@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QTreeWidgetItemIterator>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include "common/TextUtil.h"
 #include "common/WorkingFolders.h"
@@ -27,7 +26,7 @@ CWizPageLogfileList::CWizPageLogfileList(CWizSheetPostCorrect& sheet)
   ui_->empty->hide();
   // Next follows every way a check changes: mouse, keyboard, assistive technology.
   connect(ui_->logTree, &CTMCheckTreeCtrl::checkToggled, this, [this] { sheet_.UpdateButtons(); });
-  connect(&scan_, &QFutureWatcher<std::vector<SiteLog>>::finished, this, &CWizPageLogfileList::OnScanned);
+  connect(&scan_, &QFutureWatcher<void>::finished, this, &CWizPageLogfileList::OnScanned);
 }
 
 CWizPageLogfileList::~CWizPageLogfileList() { stopScan_->store(true); }
@@ -38,19 +37,14 @@ bool CWizPageLogfileList::OnSetActive(int) {
     ui_->loading->show();
     if (folder_.empty()) folder_ = GetSiteDataDir();
     sheet_.SetBusy(true);
-    scan_.setFuture(QtConcurrent::run(
-        [folder = folder_, stop = stopScan_] { return ScanSiteFolder(folder, stop.get()); }));
+    scan_.setFuture(found_.Run(QThreadPool::globalInstance(),
+                               [folder = folder_, stop = stopScan_] { return ScanSiteFolder(folder, stop.get()); }));
   }
   return true;
 }
 
 void CWizPageLogfileList::OnScanned() {
-  std::vector<SiteLog> logs;
-  try {
-    logs = scan_.future().takeResult();
-  } catch (const std::exception&) {
-    logs.clear();  // listed as an empty folder
-  }
+  const std::vector<SiteLog> logs = found_.Take().value_or(std::vector<SiteLog>{});  // none when it threw
   scanned_ = true;
   FillTree(GroupBySite(logs));
   ui_->loading->hide();

@@ -11,6 +11,7 @@
 
 #include "correction/SiteDataScan.h"
 #include "wizard/DlgWizardPage.h"
+#include "wizard/HandOff.h"
 
 namespace Ui {
 class WizPageLogfileList;
@@ -54,7 +55,8 @@ class CWizPageLogfileList : public CDlgWizardPage {
   bool scanned_ = false;
   // Shared with the scan, which may outlive the page.
   std::shared_ptr<std::atomic<bool>> stopScan_ = std::make_shared<std::atomic<bool>>(false);
-  QFutureWatcher<std::vector<SiteLog>> scan_;
+  QFutureWatcher<void> scan_;
+  CHandOff<std::vector<SiteLog>> found_;
 };
 
 }  // namespace tvk::wizard

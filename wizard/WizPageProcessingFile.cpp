@@ -1,7 +1,6 @@
 #include "wizard/WizPageProcessingFile.h"
 
 #include <QAbstractButton>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include "common/ErrorLog.h"
 #include "common/TextUtil.h"
@@ -42,7 +41,7 @@ CWizPageProcessingFile::CWizPageProcessingFile(CWizSheetPostCorrect& sheet)
   ui_->hint->hide();
   progressTimer_.setInterval(500);
   connect(&progressTimer_, &QTimer::timeout, this, &CWizPageProcessingFile::OnProgressTimer);
-  connect(&correction_, &QFutureWatcher<std::string>::finished, this, &CWizPageProcessingFile::OnCorrectionEnded);
+  connect(&correction_, &QFutureWatcher<void>::finished, this, &CWizPageProcessingFile::OnCorrectionEnded);
   connect(ui_->summary, &QPushButton::clicked, this, [this] {
     if (corrector_ == nullptr) return;
     ShowCorrectionSummary(ToQString(logFolder_), ToQString(corrector_->GetOutputName()),
@@ -83,7 +82,7 @@ bool CWizPageProcessingFile::OnSetActive(int) {
   }
   state_ = State::Correcting;
   const std::string folder = DefaultOutputFolder(corrector_->GetPath());
-  correction_.setFuture(QtConcurrent::run([corrector = corrector_, folder]() -> std::string {
+  correction_.setFuture(outcome_.Run(QThreadPool::globalInstance(), [corrector = corrector_, folder]() -> std::string {
     try {
       std::string failure = RunCorrection(*corrector, folder);
       if (!failure.empty()) WriteErrorLog("Post-correction of " + corrector->GetPath() + " failed: " + failure);
@@ -117,12 +116,7 @@ void CWizPageProcessingFile::StopCorrection() {
 
 void CWizPageProcessingFile::OnCorrectionEnded() {
   progressTimer_.stop();
-  std::string failure;
-  try {
-    failure = correction_.future().takeResult();
-  } catch (const std::exception& e) {
-    failure = e.what();
-  }
+  const std::string failure = outcome_.Take().value_or("The correction ended unexpectedly.");
   state_ = State::Done;
   if (failure.empty()) ui_->progress->setValue(100);
   ShowOutcome(failure);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "wizard/DlgWizardPage.h"
+#include "wizard/HandOff.h"
 
 namespace Ui {
 class WizPageProcessingFile;
@@ -66,7 +67,8 @@ class CWizPageProcessingFile : public CDlgWizardPage {
   State state_ = State::Idle;
   // The corrector the running correction works on; kept here for its progress and a stop request.
   std::shared_ptr<CLevelCorrector> corrector_;
-  QFutureWatcher<std::string> correction_;
+  QFutureWatcher<void> correction_;
+  CHandOff<std::string> outcome_;
 };
 
 }  // namespace tvk::wizard

@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include "common/Format.h"
 #include "correction/CorrectionPass.h"
@@ -50,7 +49,7 @@ CWizSheetPostCorrect::CWizSheetPostCorrect(QWidget* parent)
     page->setAccessibleName(QString::fromLatin1(name));
     AddPage(page);
   }
-  connect(&load_, &QFutureWatcher<std::unique_ptr<CCorrectionPass>>::finished, this,
+  connect(&load_, &QFutureWatcher<void>::finished, this,
           &CWizSheetPostCorrect::OnLogLoaded);
   // The mode page answers last: its choice decides whether the reference page takes part.
   for (CDlgWizardPage* page : std::initializer_list<CDlgWizardPage*>{&processingPage_, &gravityPage_, &referencePage_,
@@ -104,7 +103,7 @@ void CWizSheetPostCorrect::StartLoadNextLog() {
   SetBusy(true);
   std::string path = fileList_.empty() ? std::string() : fileList_.front();
   // The worker gets its own copy of the path and shares nothing with the window, which may close first.
-  load_.setFuture(QtConcurrent::run([path = std::move(path)]() -> std::unique_ptr<CCorrectionPass> {
+  load_.setFuture(loaded_.Run(QThreadPool::globalInstance(), [path = std::move(path)]() -> std::unique_ptr<CCorrectionPass> {
     if (path.empty()) return nullptr;
     try {
       auto corrector = std::make_shared<CLevelCorrector>();
@@ -119,7 +118,7 @@ void CWizSheetPostCorrect::StartLoadNextLog() {
 }
 
 void CWizSheetPostCorrect::OnLogLoaded() {
-  std::unique_ptr<CCorrectionPass> loaded = load_.future().takeResult();
+  std::unique_ptr<CCorrectionPass> loaded = loaded_.Take().value_or(nullptr);
   if (!isVisible()) return;  // closed while loading: the log is let go
   if (!fileList_.empty()) {
     pass_ = std::move(loaded);

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "wizard/HandOff.h"
 #include "wizard/TMDlgWizardFrame.h"
 #include "wizard/WizPageLogfileList.h"
 #include "wizard/WizPageProcessingFile.h"
@@ -82,7 +83,8 @@ class CWizSheetPostCorrect : public CTMDlgWizardFrame {
   std::string fileInfoText_;
   int totalLogCount_ = 0;
   bool busy_ = false;
-  QFutureWatcher<std::unique_ptr<CCorrectionPass>> load_;
+  QFutureWatcher<void> load_;
+  CHandOff<std::unique_ptr<CCorrectionPass>> loaded_;
   // The result a close asked for while a correction was stopping.
   std::optional<int> pendingDone_;
 };
