@@ -84,7 +84,7 @@ class TempFolder {
 // logs never lands in the user's own state folder. False when no folder could be made.
 inline bool UsePrivateStateFolder() {
   static const TempFolder folder;
-  return !folder.Path().empty() && setenv("XDG_STATE_HOME", folder.Path().c_str(), 1) == 0;
+  return !folder.Path().empty() && setenv("XDG_STATE_HOME", folder.Path().string().c_str(), 1) == 0;
 }
 
 inline void WriteWholeFile(const std::filesystem::path& path, std::string_view bytes) {
