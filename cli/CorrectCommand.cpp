@@ -12,6 +12,8 @@
 #include <iostream>
 #include <memory>
 
+#include <nlohmann/json.hpp>
+
 #include "common/Calendar.h"
 #include "common/LocalTime.h"
 #include "common/TextUtil.h"
@@ -22,9 +24,12 @@
 #include "cli/ReadingsTable.h"
 #include "common/Format.h"
 #include "common/StringTable.h"
+#include "cli/TimeText.h"
 
 namespace tvk::cli {
 namespace {
+
+using json = nlohmann::ordered_json;
 
 // The wizard's steps in their order, each option taking the place of what the step preselects.
 bool ApplyOptions(CCorrectionPass& pass, const std::string& file, const CorrectOptions& options, std::string& reason) {
@@ -76,49 +81,138 @@ int CorrectWithProgress(CLevelCorrector& corrector, const std::string& file, boo
   return done.get();
 }
 
-// The lines that follow an output path: one per manual reading, at its row's time as displayed.
-std::string DescribeReadings(const CLevelCorrector& corrector) {
-  const DataPointDisplay display(TakeDisplaySnapshot());
-  const std::string unit = GetUnitAbbreviation(corrector.GetNewSettings().GetUInt16(LevelField::kLevelUnitId));
-  std::string lines;
-  for (const ReadingOutcome& reading : corrector.GetReadingOutcomes()) {
-    lines += StrFormat("\n  manual reading at %s: %g %s, logged %g %s, drift correction %+g %s",
-                       display.Text(corrector.RowTimes()[static_cast<std::size_t>(reading.row)]).c_str(),
-                       static_cast<double>(reading.manual), unit.c_str(), static_cast<double>(reading.logged),
-                       unit.c_str(), reading.drift, unit.c_str());
-  }
-  return lines;
+std::string FloatText(float value) {
+  char text[32];
+  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
-bool CorrectOne(const std::string& file, const CorrectOptions& options, std::string& result) {
-  std::string reason;
-  if (!CheckLogFile(file, reason)) {
-    result = reason.empty() ? "the log cannot be corrected" : reason;
-    return false;
+// A float as the JSON number its shortest text reads as (1.024, not 1.0240000486373901).
+json FloatNumber(float value) { return std::strtod(FloatText(value).c_str(), nullptr); }
+
+const char* ModeWords(std::uint16_t mode) {
+  switch (mode) {
+    case kModeDepth: return "pressure head";
+    case kModeDepthToWater: return "depth to water";
+    case kModeSurfaceElevation: return "elevation";
+    default: return "no mode";
   }
+}
+
+bool HasReference(const LevelSettings& settings) {
+  return NeedsReference(settings.GetUInt16(LevelField::kLevelMeasurementMode));
+}
+
+std::string ReferenceText(const LevelSettings& settings) {
+  return FloatText(settings.GetFloat(LevelField::kLevelReferenceVal)) + " " +
+         GetUnitAbbreviation(settings.GetUInt16(LevelField::kLevelUnitId));
+}
+
+json SettingsObject(const LevelSettings& settings) {
+  json s = {{"mode", ModeWords(settings.GetUInt16(LevelField::kLevelMeasurementMode))}};
+  if (settings.Has(LevelField::kLevelReferenceVal)) {
+    s["reference"] = FloatNumber(settings.GetFloat(LevelField::kLevelReferenceVal));
+    s["unit"] = GetUnitAbbreviation(settings.GetUInt16(LevelField::kLevelUnitId));
+  }
+  s["specific gravity"] = FloatNumber(settings.GetFloat(LevelField::kSpecificGravity));
+  if (settings.IsDynamicDensityUsed()) s["dynamic density"] = true;
+  return s;
+}
+
+// What one file's correction printed and reports.
+struct Outcome {
+  std::string output;  // the corrected log's path; empty when it failed
+  std::string error;
+  std::string lines;   // what was applied, and the readings, each line indented
+  json document;
+};
+
+// The line of what was applied: the new mode, reference and specific gravity, each with what it replaced.
+std::string DescribeApplied(const CLevelCorrector& corrector, const DataPointDisplay& display) {
+  const LevelSettings& was = corrector.GetOriginalSettings();
+  const LevelSettings& now = corrector.GetNewSettings();
+  const std::uint16_t oldMode = was.GetUInt16(LevelField::kLevelMeasurementMode);
+  const std::uint16_t newMode = now.GetUInt16(LevelField::kLevelMeasurementMode);
+  std::string line = std::string("  ") + ModeWords(newMode);
+  if (oldMode != newMode) line += std::string(" (was ") + ModeWords(oldMode) + ")";
+  if (HasReference(now)) {
+    line += ", reference " + ReferenceText(now);
+    const int row = corrector.GetReferenceRowIndex();
+    if (row >= 0 && static_cast<std::size_t>(row) < corrector.GetRowCount()) {
+      line += " at " + display.Text(corrector.RowTimes()[static_cast<std::size_t>(row)]);
+    } else if (was.GetUInt16(LevelField::kLevelReferenceMode) == kReferenceAtStartOfTest) {
+      line += " at the start of the test";
+    }
+    if (!was.Has(LevelField::kLevelReferenceVal)) {
+      line += " (was none)";
+    } else if (ReferenceText(was) != ReferenceText(now)) {
+      line += " (was " + ReferenceText(was) + ")";
+    }
+  }
+  if (now.IsDynamicDensityUsed()) {
+    line += ", specific gravity by dynamic density";
+  } else {
+    const std::string gravity = FloatText(now.GetFloat(LevelField::kSpecificGravity));
+    const std::string oldGravity = FloatText(was.GetFloat(LevelField::kSpecificGravity));
+    line += ", specific gravity " + gravity + (gravity != oldGravity ? " (was " + oldGravity + ")" : "");
+  }
+  return line;
+}
+
+// The lines and the report of a corrected log: what was applied, then one line per manual reading at
+// its row's time as displayed.
+void DescribeCorrection(const CLevelCorrector& corrector, Outcome& outcome) {
+  const DataPointDisplay display(TakeDisplaySnapshot());
+  const RowTimeList times = corrector.RowTimes();
+  outcome.lines = "\n" + DescribeApplied(corrector, display);
+  outcome.document["old"] = SettingsObject(corrector.GetOriginalSettings());
+  outcome.document["new"] = SettingsObject(corrector.GetNewSettings());
+  const int row = corrector.GetReferenceRowIndex();
+  if (HasReference(corrector.GetNewSettings()) && row >= 0 && static_cast<std::size_t>(row) < times.size()) {
+    outcome.document["data point"] = {{"row", row}, {"time", IsoUtcTime(times[static_cast<std::size_t>(row)])}};
+  }
+  const std::string unit = GetUnitAbbreviation(corrector.GetNewSettings().GetUInt16(LevelField::kLevelUnitId));
+  json readings = json::array();
+  for (const ReadingOutcome& reading : corrector.GetReadingOutcomes()) {
+    const TMSystem::CTMDeviceTime time = times[static_cast<std::size_t>(reading.row)];
+    outcome.lines += StrFormat("\n  manual reading at %s: %g %s, logged %g %s, drift correction %+g %s",
+                               display.Text(time).c_str(), static_cast<double>(reading.manual), unit.c_str(),
+                               static_cast<double>(reading.logged), unit.c_str(), reading.drift, unit.c_str());
+    readings.push_back({{"row", reading.row},
+                        {"time", IsoUtcTime(time)},
+                        {"manual", FloatNumber(reading.manual)},
+                        {"logged", FloatNumber(reading.logged)},
+                        {"drift correction", reading.drift}});
+  }
+  if (!readings.empty()) outcome.document["readings"] = std::move(readings);
+}
+
+Outcome CorrectOne(const std::string& file, const CorrectOptions& options) {
+  Outcome outcome;
+  outcome.document = {{"file", file}};
+  const auto fail = [&outcome](std::string reason) {
+    outcome.error = std::move(reason);
+    outcome.document["error"] = outcome.error;
+    return outcome;
+  };
+  std::string reason;
+  if (!CheckLogFile(file, reason)) return fail(reason.empty() ? "the log cannot be corrected" : reason);
   auto shared = std::make_shared<CLevelCorrector>();
   CLevelCorrector& corrector = *shared;
-  if (!corrector.Open(file, CLevelCorrector::Rows::kStreamed)) {
-    result = corrector.GetErrorText();
-    return false;
-  }
+  if (!corrector.Open(file, CLevelCorrector::Rows::kStreamed)) return fail(corrector.GetErrorText());
   CCorrectionPass pass(shared);
   if (!ApplyOptions(pass, file, options, reason) || !CorrectWithProgress(corrector, file, options.progress)) {
-    result = reason.empty() ? corrector.GetErrorText() : reason;
-    return false;
+    return fail(reason.empty() ? corrector.GetErrorText() : reason);
   }
   const std::string folder = options.outputDir.empty() ? DefaultOutputFolder(file) : options.outputDir;
   const COutputFolder output(folder);  // removed again if this correction leaves it empty
-  if (!output.Error().empty()) {
-    result = "cannot create the folder " + folder + ": " + output.Error();
-    return false;
-  }
+  if (!output.Error().empty()) return fail("cannot create the folder " + folder + ": " + output.Error());
   if (!corrector.SaveCorrected(folder)) {
-    result = "cannot write the corrected log into " + folder + ": " + corrector.GetErrorText();
-    return false;
+    return fail("cannot write the corrected log into " + folder + ": " + corrector.GetErrorText());
   }
-  result = CombinePath(TrimTrailingSeparators(folder), corrector.GetOutputName()) + DescribeReadings(corrector);
-  return true;
+  outcome.output = CombinePath(TrimTrailingSeparators(folder), corrector.GetOutputName());
+  outcome.document["output"] = outcome.output;
+  DescribeCorrection(corrector, outcome);
+  return outcome;
 }
 
 }  // namespace
@@ -143,17 +237,23 @@ bool ParseIsoTime(const std::string& text, double& seconds) {
 int RunCorrect(const std::vector<std::string>& files, const CorrectOptions& options, std::ostream& out,
                std::ostream& err) {
   int status = 0;
+  json documents = json::array();
   for (const std::string& file : files) {
     if (!options.readingsTable.empty() && !options.readings.contains(file)) {
       err << file << ": no manual readings in " << options.readingsTable << "; corrected without them\n";
     }
-    std::string result;
-    if (CorrectOne(file, options, result)) {
-      out << result << "\n";
-    } else {
-      err << file << ": " << result << "\n";
+    Outcome outcome = CorrectOne(file, options);
+    if (!outcome.error.empty()) {
+      err << file << ": " << outcome.error << "\n";
       status = 1;
+    } else if (options.report != CorrectOptions::Report::kJson) {
+      out << outcome.output << (options.report == CorrectOptions::Report::kText ? outcome.lines : "") << "\n";
     }
+    documents.push_back(std::move(outcome.document));
+  }
+  // Paths need not be valid UTF-8: such bytes are written as U+FFFD rather than failing the report.
+  if (options.report == CorrectOptions::Report::kJson) {
+    out << documents.dump(2, ' ', false, json::error_handler_t::replace) << "\n";
   }
   return status;
 }
@@ -166,6 +266,7 @@ void AddCorrectCommand(CLI::App& app, int& status) {
     std::string outputDir;
     std::vector<std::string> readings;
     std::string readingsTable;
+    bool quiet = false, json = false;
   };
   auto in = std::make_shared<Inputs>();
   CLI::App* command = app.add_subcommand("correct", "Post-correct logs into \"Post Corrected Files\"");
@@ -205,6 +306,9 @@ void AddCorrectCommand(CLI::App& app, int& status) {
   for (CLI::Option* manual : {readings, table}) manual->excludes(at)->excludes(atRow)->excludes(reference);
   readings->excludes(table);
   command->add_option("--output-dir", in->outputDir, "Folder for the corrected logs");
+  auto* quiet = command->add_flag("--quiet,-q", in->quiet, "Print only the output path of each corrected log");
+  auto* asJson = command->add_flag("--json", in->json, "Print an object per file: output, old and new settings, readings, error");
+  quiet->excludes(asJson);
   command->callback([in, reference, atRow, at, readings, table, &status] {
     CorrectOptions options;
     if (!in->mode.empty()) {
@@ -250,6 +354,8 @@ void AddCorrectCommand(CLI::App& app, int& status) {
       options.readingsTable = in->readingsTable;
     }
     options.outputDir = in->outputDir;
+    if (in->quiet) options.report = CorrectOptions::Report::kQuiet;
+    if (in->json) options.report = CorrectOptions::Report::kJson;
     options.progress = ::isatty(STDERR_FILENO) != 0;
     status = RunCorrect(in->files, options, std::cout, std::cerr);
   });

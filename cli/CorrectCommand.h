@@ -29,11 +29,15 @@ struct CorrectOptions {
   std::string readingsTable;
   std::string outputDir;                   // "Post Corrected Files" beside each log when empty
   bool progress = false;                   // report progress on standard error
+  // What is printed per file: the output path and what was applied, the path alone, or JSON.
+  enum class Report { kText, kQuiet, kJson } report = Report::kText;
 };
 
 void AddCorrectCommand(CLI::App& app, int& status);
 
-// Corrects every file in turn: one line per file on `out`, the output path or the file and the reason.
+// Corrects every file in turn. Per corrected file `out` gets the output path on a line of its own, then
+// (unless quiet) an indented line of what was applied and one per manual reading; a failed file is a
+// line on `err`, the file and the reason. As JSON, `out` gets one array of an object per file.
 // 0 when every file was corrected, 1 otherwise.
 int RunCorrect(const std::vector<std::string>& files, const CorrectOptions& options, std::ostream& out,
                std::ostream& err);

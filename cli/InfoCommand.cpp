@@ -103,6 +103,47 @@ json ChannelsSection(const TMSystem::CTMLogFile& log) {
   return list;
 }
 
+// "1 h", "15 min", "1 h 30 min", "0.5 s": a time step, in 1/65536 s.
+std::string DurationText(std::int64_t step) {
+  if (step < 0) return "-" + DurationText(-step);
+  if (step % 65536 != 0) return StrFormat("%g s", static_cast<double>(step) / 65536.0);
+  const std::int64_t seconds = step / 65536;
+  if (seconds == 0) return "0 s";
+  std::string text;
+  const auto add = [&text](std::int64_t value, const char* unit) {
+    if (value == 0) return;
+    text += (text.empty() ? "" : " ") + std::to_string(value) + " " + unit;
+  };
+  add(seconds / 86400, "d");
+  add(seconds / 3600 % 24, "h");
+  add(seconds / 60 % 60, "min");
+  add(seconds % 60, "s");
+  return text;
+}
+
+// The time from one row to the next: one step ("1 h"), or the least and the greatest ("from 1 s to 1 h").
+// Empty for fewer than two rows or when the rows cannot be read.
+std::string RecordingInterval(TMSystem::CTMLogFile& log, std::uint32_t rows) {
+  const std::uint32_t stride = TMSystem::RowFileSize(log.GetColumnCount());
+  const std::uint32_t perChunk = std::max<std::uint32_t>(1, (1U << 20) / stride);
+  std::vector<std::uint8_t> chunk(static_cast<std::size_t>(std::min(perChunk, rows)) * stride);
+  std::int64_t least = 0, greatest = 0, previous = 0;
+  for (std::uint32_t first = 0; first < rows; first += perChunk) {
+    const std::uint32_t n = std::min(perChunk, rows - first);
+    if (Failed(log.ReadRowBytes(first, n, chunk.data()))) return {};
+    for (std::uint32_t r = 0; r < n; ++r) {
+      const TMSystem::CTMDeviceTime time = TMSystem::RowCodec::DecodeTime(chunk.data() + std::size_t{r} * stride);
+      const std::int64_t at = std::int64_t{time.seconds} * 65536 + time.fraction;
+      const std::uint32_t k = first + r;
+      if (k == 1 || (k > 1 && at - previous < least)) least = at - previous;
+      if (k == 1 || (k > 1 && at - previous > greatest)) greatest = at - previous;
+      previous = at;
+    }
+  }
+  if (rows < 2) return {};
+  return least == greatest ? DurationText(least) : "from " + DurationText(least) + " to " + DurationText(greatest);
+}
+
 // A damaged data block adds the rows the file holds and what is wrong; `last` is then the last row held.
 json RowsSection(TMSystem::CTMLogFile& log, const std::string& damage) {
   json s;
@@ -115,6 +156,7 @@ json RowsSection(TMSystem::CTMLogFile& log, const std::string& damage) {
   TMSystem::CTMDeviceTime time;
   if (present > 0 && log.GetRowTime(0, time) == kOk) s["first"] = DisplayTime(time);
   if (present > 0 && log.GetRowTime(present - 1, time) == kOk) s["last"] = DisplayTime(time);
+  if (const std::string interval = RecordingInterval(log, present); !interval.empty()) s["interval"] = interval;
   return s;
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "cli/InfoCommand.h"
+#include "cli/TimeText.h"
 #include "common/LocalTime.h"
 #include "common/StringTable.h"
 #include "correction/LevelCorrector.h"
@@ -26,7 +27,7 @@ std::string CsvField(const std::string& text) {
 
 }  // namespace
 
-int RunRows(const std::string& path, std::ostream& out, std::ostream& err) {
+int RunRows(const std::string& path, bool iso, std::ostream& out, std::ostream& err) {
   if (const std::string reason = UnreachableFileReason(path); !reason.empty()) {
     err << path << ": " << reason << "\n";
     return 1;
@@ -37,9 +38,13 @@ int RunRows(const std::string& path, std::ostream& out, std::ostream& err) {
     err << FailureLine(path, rc) << "\n";
     return 1;
   }
+  // One snapshot of the display settings for the whole export: every row is formatted alike, and the
+  // settings are not read again for each of a million rows.
+  const DisplaySnapshot display = TakeDisplaySnapshot();
   std::vector<TMSystem::CTMChannelInfo> channels;
   log.GetChannels(channels);
-  out << "Time";
+  // The zone the times are in; ISO times carry their own offset.
+  out << (iso ? std::string("Time") : CsvField("Time (" + DisplayZoneText(display) + ")"));
   for (const auto& ch : channels) {
     out << "," << CsvField(ParameterName(ch.parameterId) + " (" + GetUnitAbbreviation(ch.unitId) + ")");
   }
@@ -49,9 +54,6 @@ int RunRows(const std::string& path, std::ostream& out, std::ostream& err) {
   const TMSystem::CTMDataIntegrity integrity = log.GetDataIntegrity();
   const std::uint32_t rowCount =
       integrity.cutShort ? std::min(log.GetRowCount(), integrity.rowsPresent) : log.GetRowCount();
-  // One snapshot of the display settings for the whole export: every row is formatted alike, and the
-  // settings are not read again for each of a million rows.
-  const DisplaySnapshot display = TakeDisplaySnapshot();
   TMSystem::CTMDataRow row;
   std::string line;
   std::uint32_t i = 0;
@@ -60,7 +62,8 @@ int RunRows(const std::string& path, std::ostream& out, std::ostream& err) {
       if (damage.empty()) err << FailureLine(path, rowRc) << " (row " << i << ")\n";
       break;
     }
-    line = CsvField(FormatDateTime(TMSystem::DeviceTimeToSystemTime(row.time), display));
+    line = iso ? IsoTime(row.time, DisplayOffsetMinutes(row.time, display))
+               : CsvField(FormatDateTime(TMSystem::DeviceTimeToSystemTime(row.time), display));
     for (const auto& value : row.values) {
       // The shortest text that reads back as the same float: the export is the data itself.
       char text[32];
@@ -77,9 +80,11 @@ int RunRows(const std::string& path, std::ostream& out, std::ostream& err) {
 
 void AddRowsCommand(CLI::App& app, int& status) {
   auto file = std::make_shared<std::string>();
+  auto iso = std::make_shared<bool>(false);
   CLI::App* command = app.add_subcommand("rows", "Write the data rows of a log as CSV");
   command->add_option("FILE", *file, "Log file")->required();
-  command->callback([file, &status] { status = RunRows(*file, std::cout, std::cerr); });
+  command->add_flag("--iso", *iso, "Times in ISO 8601 with the display's offset from UTC");
+  command->callback([file, iso, &status] { status = RunRows(*file, *iso, std::cout, std::cerr); });
 }
 
 }  // namespace tvk::cli

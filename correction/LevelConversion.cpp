@@ -136,7 +136,8 @@ int CHeadPass::Begin(const LevelSettings& original, std::uint16_t levelChannelUn
                      const std::vector<LevelReferenceChange>& changes, std::string& errorText) {
   *this = CHeadPass();
   changes_ = &changes;
-  unit_ = levelChannelUnit;
+  // Looked up once: every row converts from the same unit.
+  convertible_ = toMetre_.Resolve(levelChannelUnit, kUnitMetre);
   if (const char* missing = MissingSetting(original)) return Fail(errorText, missing);
   dynamic_ = original.IsDynamicDensityUsed();
   sgOld_ = dynamic_ ? 1.0f : original.GetFloat(LevelField::kSpecificGravity);
@@ -181,8 +182,8 @@ const char* CHeadPass::Row(const TMSystem::CTMDeviceTime& time, CTMDataValue& ce
     ++next_;
   }
   if (IsUnconvertedStatus(cell.status)) return nullptr;
-  float v = 0.0f;
-  if (!ConvertToFloat(unit_, kUnitMetre, cell.value, v)) return kConversionFailed;
+  if (!convertible_) return kConversionFailed;
+  const auto v = static_cast<float>(toMetre_.Apply(cell.value));
   switch (mode_) {
     case kModeDepth:
       cell.value = v * sgOld_;
@@ -207,10 +208,11 @@ int CLevelPass::Begin(const LevelSettings& updated, float referenceOffset, std::
   // Every head is divided by it: a gravity of 0 would fill the column with infinities.
   if (sgNew_ == 0.0f) return Fail(errorText, kUnknownGravity);
   mode_ = updated.GetUInt16(LevelField::kLevelMeasurementMode);
-  levelUnit_ = updated.GetUInt16(LevelField::kLevelUnitId);
+  const std::uint16_t levelUnit = updated.GetUInt16(LevelField::kLevelUnitId);
+  convertible_ = fromMetre_.Resolve(kUnitMetre, levelUnit);
   if (UsesReference(mode_)) {
     if (const char* missing = MissingReference(updated)) return Fail(errorText, missing);
-    if (!ConvertToFloat(levelUnit_, kUnitMetre, updated.GetFloat(LevelField::kLevelReferenceVal), ref_)) {
+    if (!ConvertToFloat(levelUnit, kUnitMetre, updated.GetFloat(LevelField::kLevelReferenceVal), ref_)) {
       return Fail(errorText, kConversionFailed);
     }
     if (updated.GetUInt16(LevelField::kLevelReferenceMode) == kReferenceAtStartOfTest) ref_ = 0.0f;
@@ -223,7 +225,8 @@ const char* CLevelPass::Row(CTMDataValue& cell) const {
   if (!IsUnconvertedStatus(cell.status)) {
     if (const char* failure = FromHead(mode_, cell.value, refOffset_, ref_, base_, sgNew_, v)) return failure;
   }
-  if (!ConvertToFloat(kUnitMetre, levelUnit_, v, cell.value)) return kConversionFailed;
+  if (!convertible_) return kConversionFailed;
+  cell.value = static_cast<float>(fromMetre_.Apply(v));
   return nullptr;
 }
 

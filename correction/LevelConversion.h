@@ -11,6 +11,7 @@
 
 #include "common/DeviceTime.h"
 #include "correction/LevelSettings.h"
+#include "correction/UnitConverter.h"
 #include "logfile/DataBlock.h"
 
 namespace tvk {
@@ -70,7 +71,8 @@ class CHeadPass {
   const std::vector<LevelReferenceChange>* changes_ = nullptr;
   std::size_t next_ = 0;
   std::uint16_t mode_ = 0;
-  std::uint16_t unit_ = 0;
+  bool convertible_ = false;  // the recorded level unit has a rule into metres
+  CUnitConversion toMetre_;
   float sgOld_ = 0.0f, ref_ = 0.0f, refOffset_ = 0.0f, off_ = 0.0f;
   bool dynamic_ = false;
 };
@@ -87,7 +89,8 @@ class CLevelPass {
 
  private:
   std::uint16_t mode_ = 0;
-  std::uint16_t levelUnit_ = 0;
+  bool convertible_ = false;  // metres have a rule into the new level unit
+  CUnitConversion fromMetre_;
   float refOffset_ = 0.0f, ref_ = 0.0f, base_ = 0.0f, sgNew_ = 1.0f;
 };
 

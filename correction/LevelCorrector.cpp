@@ -416,7 +416,8 @@ int CLevelCorrector::ScanStreamedRows(std::string& conversionFailure,
   const std::uint32_t rowsPerChunk = std::max<std::uint32_t>(1, kScanChunkBytes / stride);
   std::vector<std::uint8_t> chunk(static_cast<std::size_t>(std::min<std::size_t>(rowsPerChunk, count)) * stride);
   const int base = GetProgress();
-  double previous = 0.0;
+  // Compared as whole 1/65536 s, which seconds + fraction / 65536 as a double holds exactly.
+  std::uint64_t previous = 0;
   for (std::size_t first = 0; first < count; first += rowsPerChunk) {
     if (!StepProgress(base, kReadShare + kToHeadShare, first, count)) {
       Fail(kStoppedMessage);
@@ -430,9 +431,9 @@ int CLevelCorrector::ScanStreamedRows(std::string& conversionFailure,
     for (std::uint32_t r = 0; r < n; ++r) {
       const std::uint8_t* row = chunk.data() + static_cast<std::size_t>(r) * stride;
       const CTMDeviceTime time = TMSystem::RowCodec::DecodeTime(row);
-      const double seconds = time.AsSeconds();
-      if (!(seconds > previous)) return 0;
-      previous = seconds;
+      const std::uint64_t ticks = std::uint64_t{time.seconds} << 16 | time.fraction;
+      if (ticks <= previous) return 0;
+      previous = ticks;
       const std::size_t k = first + r;
       if (!converting || (k >= needed && sawLevel)) continue;
       TMSystem::CTMDataValue cell = TMSystem::RowCodec::DecodeCell(row, static_cast<std::uint32_t>(level));
@@ -447,7 +448,7 @@ int CLevelCorrector::ScanStreamedRows(std::string& conversionFailure,
       if (nextReading < readings_.size() && readings_[nextReading].row >= 0 &&
           k == static_cast<std::size_t>(readings_[nextReading].row)) {
         readingHeads.push_back(cell);
-        readingTimes_.push_back(seconds);
+        readingTimes_.push_back(time.AsSeconds());
         ++nextReading;
       }
     }

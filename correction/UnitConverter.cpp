@@ -102,34 +102,29 @@ const UnitRule* FindRule(std::uint16_t unit) {
 
 bool IsBase(const UnitRule& rule) { return rule.unit == rule.base; }
 
-// Into the base unit of the family `base`; false when `from` is not of that family.
-bool ToBase(std::uint16_t from, std::uint16_t base, double value, double& result) {
-  const UnitRule* rule = FindRule(from);
-  if (rule == nullptr || rule->base != base) return false;
-  if (IsBase(*rule)) {
-    result = value;
-  } else {
-    result = rule->offset == 0.0 ? value / rule->factor : (value - rule->offset) / rule->factor;
-  }
+}  // namespace
+
+bool CUnitConversion::Resolve(std::uint16_t fromUnit, std::uint16_t toUnit) {
+  *this = CUnitConversion();
+  if (fromUnit == toUnit) return true;
+  const UnitRule* to = FindRule(toUnit);
+  const UnitRule* from = FindRule(fromUnit);
+  // Into the base unit of the target's family; a unit of another family has no rule.
+  if (to == nullptr || from == nullptr || from->base != to->base) return false;
+  identity_ = false;
+  fromIsBase_ = IsBase(*from);
+  fromFactor_ = from->factor;
+  fromOffset_ = from->offset;
+  toIsBase_ = IsBase(*to);
+  toFactor_ = to->factor;
+  toOffset_ = to->offset;
   return true;
 }
 
-}  // namespace
-
 int ConvertUnit(std::uint16_t fromUnit, double& result, std::uint16_t toUnit, double value) {
-  if (fromUnit == toUnit) {
-    result = value;
-    return 1;
-  }
-  const UnitRule* to = FindRule(toUnit);
-  if (to == nullptr) return 0;
-  double inBase = 0.0;
-  if (!ToBase(fromUnit, to->base, value, inBase)) return 0;
-  if (IsBase(*to)) {
-    result = inBase;
-  } else {
-    result = to->offset == 0.0 ? inBase * to->factor : inBase * to->factor + to->offset;
-  }
+  CUnitConversion conversion;
+  if (!conversion.Resolve(fromUnit, toUnit)) return 0;
+  result = conversion.Apply(value);
   return 1;
 }
 

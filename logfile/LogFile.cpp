@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <future>
 #include <new>
+#include <system_error>
 
 #include "common/Guid.h"
 #include "common/Utf.h"
@@ -130,27 +132,44 @@ ResultCode CTMLogFile::WriteFile(const std::string& target, bool forSave, Placem
   if (tvk::Succeeded(rc)) rc = writer.WriteConfiguration(configuration);
   if (tvk::Succeeded(rc)) rc = writer.AppendNotes(notes);
   if (tvk::Succeeded(rc) && writeData) rc = writer.AppendLogData(data);
-  // The rows go in chunks, so that a caller giving up on a large log is heard within a chunk.
+  // The rows go in chunks, so that a caller giving up on a large log is heard within a chunk. Two
+  // chunks take turns: the source makes the next on this thread (it may read this log, whose lock this
+  // thread holds) while the last is written on a thread of its own.
   bool cancelled = false;
   if (streamed.source != nullptr && writeData) {
     const std::uint32_t stride = RowFileSize(data_.ColumnCount());
     const std::uint32_t rowsPerChunk = std::max<std::uint32_t>(1, static_cast<std::uint32_t>(kRowChunkBytes / stride));
-    std::vector<std::uint8_t, UnfilledAllocator<std::uint8_t>> chunk;
+    std::vector<std::uint8_t, UnfilledAllocator<std::uint8_t>> chunks[2];
     try {
-      chunk.resize(static_cast<std::size_t>(std::min(rowsPerChunk, streamed.count)) * stride);
+      for (auto& chunk : chunks) chunk.resize(static_cast<std::size_t>(std::min(rowsPerChunk, streamed.count)) * stride);
     } catch (const std::bad_alloc&) {
       rc = tvk::kUnexpected;
     }
-    for (std::uint32_t first = 0; tvk::Succeeded(rc) && first < streamed.count; first += rowsPerChunk) {
+    std::future<ResultCode> writing;
+    const auto written = [&writing, &rc] {
+      if (!writing.valid()) return;
+      const ResultCode writeRc = writing.get();
+      if (tvk::Succeeded(rc)) rc = writeRc;
+    };
+    for (std::uint32_t first = 0, turn = 0; tvk::Succeeded(rc) && first < streamed.count; first += rowsPerChunk, turn ^= 1) {
       if (abandoned()) {
         cancelled = true;
         rc = tvk::kFail;
         break;
       }
       const std::uint32_t count = std::min(rowsPerChunk, streamed.count - first);
-      rc = (*streamed.source)(first, count, chunk.data());
-      if (tvk::Succeeded(rc)) rc = writer.AppendLogData(chunk.data(), count * stride);
+      rc = (*streamed.source)(first, count, chunks[turn].data());
+      written();
+      if (tvk::Failed(rc)) break;
+      const std::uint8_t* bytes = chunks[turn].data();
+      const std::uint32_t size = count * stride;
+      try {
+        writing = std::async(std::launch::async, [&writer, bytes, size] { return writer.AppendLogData(bytes, size); });
+      } catch (const std::system_error&) {
+        rc = writer.AppendLogData(bytes, size);  // no thread to be had: written here
+      }
     }
+    written();
   }
   const std::span<const std::uint8_t> rows =
       writeData && streamed.source == nullptr ? data_.HeldRowBytes() : std::span<const std::uint8_t>();

@@ -23,7 +23,7 @@ if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
   TAVISKO_REGISTRY_DIR="$registry" "$tavisko" wizard
   ls "$demo/Site Data/Post Corrected Files" 2>/dev/null || true
 else
-  corrected=$("$tavisko" correct "$source" --mode pressure-head --sg fresh)
+  corrected=$("$tavisko" correct --quiet "$source" --mode pressure-head --sg fresh)
   "$tavisko" info "$corrected"
   # The wizard's pages for the same log, as it would show them (this writes a second corrected copy;
   # corrected names carry the second, and an existing file is never replaced).

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <nlohmann/json.hpp>
+
 #include "common/TextUtil.h"
 #include "logfile/LogFile.h"
 #include "support/LogFiles.h"
@@ -38,6 +40,14 @@ class CorrectCommandTest : public testing::Test {
     return levels;
   }
 
+  // The output paths `correct` printed: its lines that are not indented.
+  static std::vector<std::string> Outputs(const std::string& out) {
+    std::vector<std::string> paths = SplitText(out, '\n');
+    std::erase_if(paths, [](const std::string& line) { return line.empty() || line.starts_with("  "); });
+    return paths;
+  }
+  static std::string FirstLine(const std::string& out) { return out.substr(0, out.find('\n')); }
+
   test::TempFolder folder_;
 };
 
@@ -46,7 +56,7 @@ TEST_F(CorrectCommandTest, WritesTheCorrectedLogBesideTheSourceAndLeavesTheSourc
   const test::Bytes before = test::ReadFileBytes(source);
   const test::RunResult run = Run({"correct", source, "--mode", "pressure-head", "--sg", "sea"});
   ASSERT_EQ(run.status, 0) << run.err;
-  const std::string output = run.out.substr(0, run.out.size() - 1);
+  const std::string output = FirstLine(run.out);
   EXPECT_EQ(GetFolderPart(output), (folder_.Path() / "Site Data" / "Post Corrected Files").string());
   EXPECT_EQ(GetFileNamePart(output).rfind("Pumping Test MW-3_Tavisko_", 0), 0u);
   EXPECT_EQ(test::ReadFileBytes(source), before);
@@ -69,15 +79,15 @@ TEST_F(CorrectCommandTest, ReferenceAtADataPointSetsThatRowToTheReference) {
   const test::RunResult byRow =
       Run({"correct", source, "--mode", "depth-to-water", "--reference", "30", "--at-row", "100", "--output-dir", out});
   ASSERT_EQ(byRow.status, 0) << byRow.err;
-  EXPECT_EQ(GetFolderPart(byRow.out.substr(0, byRow.out.size() - 1)), TrimTrailingSeparators(out));
-  EXPECT_FLOAT_EQ(Levels(byRow.out.substr(0, byRow.out.size() - 1))[100], 30.0f);
+  EXPECT_EQ(GetFolderPart(FirstLine(byRow.out)), TrimTrailingSeparators(out));
+  EXPECT_FLOAT_EQ(Levels(FirstLine(byRow.out))[100], 30.0f);
 
   // Row 100 is 100 hours after the first row: the nearest row to a time a little later.
   std::filesystem::remove_all(out);
   const test::RunResult byTime = Run({"correct", source, "--mode", "elevation", "--reference", "250", "--at",
                                       "2011-03-17T11:20:00Z", "--output-dir", out});
   ASSERT_EQ(byTime.status, 0) << byTime.err;
-  EXPECT_FLOAT_EQ(Levels(byTime.out.substr(0, byTime.out.size() - 1))[100], 250.0f);
+  EXPECT_FLOAT_EQ(Levels(FirstLine(byTime.out))[100], 250.0f);
 }
 
 TEST_F(CorrectCommandTest, EachFileGetsALineAndFailuresSetTheStatus) {
@@ -86,7 +96,7 @@ TEST_F(CorrectCommandTest, EachFileGetsALineAndFailuresSetTheStatus) {
                                    Sample("Pump Test MW-4 Start Of Test"), "--mode",
                                    "pressure-head"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(SplitText(run.out, '\n').size(), 1u) << run.out;
+  EXPECT_EQ(Outputs(run.out).size(), 1u) << run.out;
   const std::vector<std::string> failures = SplitText(run.err, '\n');
   ASSERT_EQ(failures.size(), 2u) << run.err;
   EXPECT_NE(failures[0].find("already been post-corrected"), std::string::npos);
@@ -108,7 +118,7 @@ TEST_F(CorrectCommandTest, OutputsStayInTheFolderAndNeverReplaceEachOther) {
 
   const test::RunResult run = Run({"correct", first, second, first, "--mode", "elevation", "--output-dir", out});
   ASSERT_EQ(run.status, 0) << run.err;
-  const std::vector<std::string> outputs = SplitText(run.out, '\n');
+  const std::vector<std::string> outputs = Outputs(run.out);
   ASSERT_EQ(outputs.size(), 3u) << run.out;
   for (const std::string& output : outputs) {
     EXPECT_EQ(GetFolderPart(output), out);
@@ -199,6 +209,69 @@ TEST_F(CorrectCommandTest, AReferenceTheLogCannotTakeFailsWithTheReason) {
     EXPECT_EQ(run.err, args[1] + ": " + reason + "\n");
     EXPECT_FALSE(std::filesystem::exists(out));
   }
+}
+
+// The path alone on the first line, then what was applied and what it replaced.
+TEST_F(CorrectCommandTest, SaysWhatItAppliedAfterThePath) {
+  struct Row {
+    const char* sample;
+    std::vector<std::string> options;
+    const char* applied;
+  };
+  const Row rows[] = {
+      {"Long-Term Monitoring MW-1",
+       {"--mode", "depth-to-water", "--reference", "12.5", "--at-row", "100", "--sg", "sea"},
+       "  depth to water (was elevation), reference 12.5 ft at 2011-03-17 11:06:40 (was 312.4 ft), "
+       "specific gravity 1.024 (was 1)"},
+      // A log recorded in pressure head takes its first data point.
+      {"Slug Test", {"--mode", "elevation", "--reference", "100"},
+       "  elevation (was pressure head), reference 100 m at 2011-03-13 07:06:40 (was 0 m), specific gravity 1"},
+      {"Slug Test", {}, "  pressure head, specific gravity 1"},
+      {"Pump Test MW-4 Start Of Test", {"--reference", "3"},
+       "  depth to water, reference 3 ft at the start of the test (was 0 ft), specific gravity 1"},
+      {"Estuary Depth", {"--sg", "sea"}, "  pressure head, specific gravity by dynamic density"},
+  };
+  int index = 0;  // each run a folder of its own, not the next second's name
+  for (const Row& row : rows) {
+    const std::string out = (folder_.Path() / std::to_string(++index)).string();
+    std::vector<std::string> args = {"correct", Sample(row.sample), "--output-dir", out};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    const test::RunResult run = Run(args);
+    ASSERT_EQ(run.status, 0) << row.applied << run.err;
+    const std::vector<std::string> lines = SplitText(run.out, '\n');
+    ASSERT_EQ(lines.size(), 2u) << run.out;
+    EXPECT_TRUE(std::filesystem::is_regular_file(lines[0])) << lines[0];
+    EXPECT_EQ(lines[1], row.applied);
+    args[3] = out + "-quiet";
+    args.push_back("--quiet");
+    const test::RunResult quiet = Run(args);
+    EXPECT_EQ(quiet.out, Outputs(quiet.out).at(0) + "\n") << "the path only";
+  }
+}
+
+TEST_F(CorrectCommandTest, JsonReportsEachFileWithItsSettingsReadingsOrError) {
+  const std::string good = Sample("Monitoring With Manual Checks");
+  const std::string refused = Sample("Slug Test (already corrected)");
+  const std::filesystem::path table = folder_.Path() / "readings.csv";
+  test::WriteWholeFile(table, "file,time,value\n" + GetFileNamePart(good) + ",2011-03-13T08:00:00Z,12.5\n" +
+                                  GetFileNamePart(good) + ",2011-03-20T09:30:00Z,12.8\n");
+  const test::RunResult run = Run({"correct", "--json", good, refused, "--readings", table.string(), "--output-dir",
+                                   (folder_.Path() / "out").string()});
+  EXPECT_EQ(run.status, 1);
+  const auto doc = nlohmann::json::parse(run.out);
+  ASSERT_EQ(doc.size(), 2u);
+  EXPECT_EQ(doc[0]["file"], good);
+  EXPECT_TRUE(std::filesystem::is_regular_file(doc[0]["output"].get<std::string>()));
+  EXPECT_EQ(doc[0]["old"], nlohmann::json::parse(R"({"mode": "depth to water", "reference": 38, "unit": "ft",
+                                                     "specific gravity": 1})"));
+  EXPECT_EQ(doc[0]["new"]["reference"], 12.5);
+  EXPECT_EQ(doc[0]["data point"], nlohmann::json::parse(R"({"row": 1, "time": "2011-03-13T08:06:40Z"})"));
+  ASSERT_EQ(doc[0]["readings"].size(), 2u);
+  EXPECT_EQ(doc[0]["readings"][1]["manual"], 12.8) << "a float as its shortest text";
+  EXPECT_EQ(doc[0]["readings"][1]["row"], 170);
+  EXPECT_NEAR(doc[0]["readings"][1]["drift correction"].get<double>(), 12.8 - doc[0]["readings"][1]["logged"].get<double>(), 1e-5);
+  EXPECT_EQ(doc[1], nlohmann::json::parse(R"({"file": ")" + refused +
+                                          R"(", "error": "the log has already been post-corrected"})"));
 }
 
 TEST_F(CorrectCommandTest, UnusualSpecificGravityIsWarnedAbout) {

@@ -63,7 +63,7 @@ TEST_F(InfoCommandTest, ShowsEverySectionOfABinaryLog) {
       "  site\n    name: North Well\n",
       "  channels\n    0  Pressure  pounds per square inch  PSI  2  17  12  5\n"
       "    1  Depth  feet  ft  3  38  12  5\n",
-      "  rows\n    count: 2\n    first: 2022-01-02 03:04:05\n    last: 2022-01-02 03:05:05\n",
+      "  rows\n    count: 2\n    first: 2022-01-02 03:04:05\n    last: 2022-01-02 03:05:05\n    interval: 1 min\n",
       "  notes\n    2022-01-02 03:04:10  3  Device Reset\n",
   };
   for (const char* part : expected) EXPECT_NE(run.out.find(part), std::string::npos) << part << "\n" << run.out;
@@ -109,13 +109,52 @@ TEST_F(InfoCommandTest, JsonReportsNamesThatAreNotUtf8) {
   EXPECT_EQ(doc[1]["log"]["name"].get<std::string>().rfind("Well \xEF\xBF\xBD", 0), 0u);
 }
 
-TEST_F(InfoCommandTest, RowsAreWrittenAsCsv) {
+// The time column says its zone: in the heading, or in each time under --iso (January 2022 is summer in Sydney).
+TEST_F(InfoCommandTest, RowsAreWrittenAsCsvInTheZoneTheySay) {
   const std::string binary = WriteBinaryLog("a.vxl");
-  const test::RunResult run = Tavisko({"rows", binary});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out,
-            "Time,Pressure (PSI),Depth (ft)\n2022-01-02 03:04:05,1.5,2.25\n2022-01-02 03:05:05,3,4\n");
+  struct Row {
+    const char* zone;
+    bool iso;
+    const char* csv;
+  };
+  const Row rows[] = {
+      {"UTC0", false, "Time (UTC),Pressure (PSI),Depth (ft)\n2022-01-02 03:04:05,1.5,2.25\n2022-01-02 03:05:05,3,4\n"},
+      {"UTC0", true, "Time,Pressure (PSI),Depth (ft)\n2022-01-02T03:04:05Z,1.5,2.25\n2022-01-02T03:05:05Z,3,4\n"},
+      {"<+0530>-5:30", false, "Time (UTC+05:30),Pressure (PSI),Depth (ft)\n2022-01-02 08:34:05,1.5,2.25\n"},
+      {"EST5EDT,M3.2.0,M11.1.0", false,
+       "\"Time (UTC-05:00, UTC-04:00 in daylight time)\",Pressure (PSI),Depth (ft)\n2022-01-01 22:04:05,1.5,2.25\n"},
+      {"AEST-10AEDT,M10.1.0,M4.1.0/3", true, "Time,Pressure (PSI),Depth (ft)\n2022-01-02T14:04:05+11:00,1.5,2.25\n"},
+  };
+  for (const Row& row : rows) {
+    const test::ScopedEnv zone("TZ", row.zone);
+    const test::RunResult run = Tavisko(row.iso ? std::vector<std::string>{"rows", "--iso", binary}
+                                                : std::vector<std::string>{"rows", binary});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.substr(0, std::string(row.csv).size()), row.csv) << row.zone;
+  }
   EXPECT_EQ(Tavisko({"rows", Path("missing.vxl")}).status, 1);
+}
+
+TEST_F(InfoCommandTest, ShowsTheRecordingIntervalOfTheRows) {
+  struct Row {
+    std::vector<TMSystem::CTMDeviceTime> times;
+    const char* interval;  // empty: none shown
+  };
+  const Row rows[] = {
+      {{{100, 0}, {115, 0}, {130, 0}}, "15 s"},
+      {{{100, 0}, {101, 0}, {3701, 0}}, "from 1 s to 1 h"},
+      {{{100, 0}, {100, 32768}}, "0.5 s"},
+      {{{100, 0}, {90161, 0}}, "1 d 1 h 1 min 1 s"},
+      {{{100, 0}}, ""},
+  };
+  for (const Row& row : rows) {
+    test::DataBlockLayout data;
+    data.channels = {{0, 12, 2, 17, 5}};
+    for (const auto& time : row.times) data.rows.push_back({time, {{1.0f, 0}}});
+    test::WriteLogFile(Path("i.vxl"), test::MakeConfiguration("Well 1"), {}, test::MakeDataBlock(data));
+    const auto doc = nlohmann::json::parse(Tavisko({"info", "--json", Path("i.vxl")}).out);
+    EXPECT_EQ(doc[0]["rows"].value("interval", ""), row.interval);
+  }
 }
 
 TEST_F(InfoCommandTest, RowValuesReadBackBitForBit) {
