@@ -270,8 +270,7 @@ TEST_F(CorrectCommandTest, JsonReportsEachFileWithItsSettingsReadingsOrError) {
   EXPECT_EQ(doc[0]["readings"][1]["manual"], 12.8) << "a float as its shortest text";
   EXPECT_EQ(doc[0]["readings"][1]["row"], 170);
   EXPECT_NEAR(doc[0]["readings"][1]["drift correction"].get<double>(), 12.8 - doc[0]["readings"][1]["logged"].get<double>(), 1e-5);
-  EXPECT_EQ(doc[1], nlohmann::json::parse(R"({"file": ")" + refused +
-                                          R"(", "error": "the log has already been post-corrected"})"));
+  EXPECT_EQ(doc[1], (nlohmann::json{{"file", refused}, {"error", "the log has already been post-corrected"}}));
 }
 
 TEST_F(CorrectCommandTest, UnusualSpecificGravityIsWarnedAbout) {
