@@ -26,7 +26,7 @@ correct() {
   shift
   sleep 1.1
   local status=0
-  (cd "$work/$run" && "$@" correct *.vxl >stdout.txt 2>stderr.txt) || status=$?
+  (cd "$work/$run" && "$@" correct --quiet *.vxl >stdout.txt 2>stderr.txt) || status=$?
   echo "$status" >"$work/$run/status.txt"
 }
 correct linux1 "$work/bin/tavisko.exe"
