@@ -179,16 +179,10 @@ int FindNearestRow(const RowTimeList& rowTimes, const TMSystem::CTMDeviceTime& t
 
   const std::string text = display.Text(rowTimes[nearest]);
   const auto matches = [&](std::size_t line) { return StartsWithIgnoreCase(display.Text(rowTimes[line]), text); };
-  const auto rising = [&] {
-    for (std::size_t i = 1; i < rowTimes.size(); ++i) {
-      if (Seconds(rowTimes[i]) < Seconds(rowTimes[i - 1])) return false;
-    }
-    return true;
-  };
   // Rows rising in time: only those within the span can show the text, a block of lines around the
   // nearest row, so the line search starts at the block's first line.
   const std::uint32_t span = display.SameTextSpan();
-  if (span > 0 && rising()) {
+  if (span > 0 && rowTimes.Rising()) {
     const double from = Seconds(rowTimes[nearest]) - span - 1;
     std::size_t first = 0;  // the first row at or after `from`, by bisection below `nearest`
     for (std::size_t end = nearest; first < end;) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -27,10 +28,22 @@ class RowTimeList {
   TMSystem::CTMDeviceTime front() const { return (*this)[0]; }
   TMSystem::CTMDeviceTime back() const { return (*this)[count_ - 1]; }
 
+  // Whether the times never fall from one row to the next. Worked out once per list: a streamed log
+  // reads every row time for it, and several searches of one list (manual readings) share the answer.
+  bool Rising() const {
+    if (!rising_) {
+      bool rising = true;
+      for (std::size_t i = 1; i < count_ && rising; ++i) rising = (*this)[i].AsSeconds() >= (*this)[i - 1].AsSeconds();
+      rising_ = rising;
+    }
+    return *rising_;
+  }
+
  private:
   const std::vector<TMSystem::CTMDeviceTime>* times_ = nullptr;
   std::size_t count_ = 0;
   std::function<TMSystem::CTMDeviceTime(std::size_t)> read_;
+  mutable std::optional<bool> rising_;
 };
 
 }  // namespace tvk

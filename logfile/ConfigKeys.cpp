@@ -56,8 +56,9 @@ struct KeyTable {
 };
 
 const KeyTable& Table() {
-  static const KeyTable table;
-  return table;
+  // Never destroyed: a worker thread still reading a log as the process ends must find it whole.
+  static const KeyTable* const table = new KeyTable;
+  return *table;
 }
 
 }  // namespace
