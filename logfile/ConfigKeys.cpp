@@ -56,9 +56,8 @@ struct KeyTable {
 };
 
 const KeyTable& Table() {
-  // Never destroyed: a worker thread still reading a log as the process ends must find it whole.
-  static const KeyTable* const table = new KeyTable;
-  return *table;
+  static const KeyTable table;
+  return table;
 }
 
 }  // namespace
