@@ -76,6 +76,8 @@ class CFile {
   int Place(const std::function<bool()>& abandon);
   int ReplaceTarget();
   void Release();
+  // Closes a descriptor of this platform's; 0 or the errno value.
+  static int CloseDescriptor(int fd);
   bool FillBuffer();
   // Up to `count` bytes at `offset`: how many (0 at the end), or -1 with LastError() set.
   long long ReadAt(void* target, std::size_t count, std::uint64_t offset);

@@ -117,4 +117,37 @@ bool CFile::Write(const void* source, std::size_t count) {
   return true;
 }
 
+void CFile::Release() {
+  if (fd_ >= 0) CloseDescriptor(fd_);
+  if (!temporaryName_.empty()) Ops().Unlink(folderFd_, temporaryName_.c_str());
+  if (folderFd_ >= 0) CloseDescriptor(folderFd_);
+  fd_ = -1;
+  folderFd_ = -1;
+  name_.clear();
+  temporaryName_.clear();
+  writing_ = false;
+  position_ = 0;
+  bufferStart_ = 0;
+  std::vector<std::uint8_t>().swap(buffer_);
+}
+
+bool CFile::Close(const std::function<bool()>& abandon) {
+  if (!IsOpen()) return true;
+  bool ok = true;
+  if (writing_) {
+    // Place flushes the file before it gets its name; what close reports after that changes nothing.
+    if (!FlushWrites()) ok = false;
+    else if (const int error = Place(abandon); error != 0) ok = Fail(error);
+  } else {
+    if (const int error = CloseDescriptor(fd_); error != 0) ok = Fail(error);
+    fd_ = -1;
+  }
+  Release();
+  return ok;
+}
+
+void CFile::Discard() {
+  if (fd_ >= 0 || folderFd_ >= 0) Release();
+}
+
 }  // namespace tvk::platform
