@@ -17,8 +17,6 @@ constexpr const char* kUnknownGravity = "Unknown specific gravity";
 constexpr const char* kUnknownUnits = "Unknown level units";
 constexpr const char* kUnknownReference = "Unknown reference value";
 constexpr const char* kUnknownDepth = "Unknown reference depth";
-constexpr const char* kConversionFailed = "Unit conversion failed";
-constexpr const char* kInvalidMode = "Invalid measurement mode";
 
 // The converter works in double; every quantity of the passes is single precision.
 bool ConvertToFloat(std::uint16_t from, std::uint16_t to, float value, float& out) {
@@ -57,22 +55,6 @@ float ProbeDepthAtReference(const LevelSettings& original) {
   const float headPressure = original.GetFloat(LevelField::kLevelRefHeadPressure);
   if (headPressure == 0.0f) return 0.0f;
   return pressure * depth / headPressure;
-}
-
-const char* FromHead(std::uint16_t mode, float h, float refOffset, float ref, float base, float sgNew, float& v) {
-  switch (mode) {
-    case kModeDepth:
-      v = (refOffset + h) / sgNew;
-      return nullptr;
-    case kModeDepthToWater:
-      v = ref - (h - base) / sgNew;
-      return nullptr;
-    case kModeSurfaceElevation:
-      v = (h - base) / sgNew + ref;
-      return nullptr;
-    default:
-      return kInvalidMode;
-  }
 }
 
 int RunToHead(const ToHeadInput& in, std::vector<CTMDataValue>& heads, float& referenceOffset,
@@ -163,40 +145,23 @@ int CHeadPass::Begin(const LevelSettings& original, std::uint16_t levelChannelUn
   return 1;
 }
 
-const char* CHeadPass::Row(const TMSystem::CTMDeviceTime& time, CTMDataValue& cell) {
-  if (next_ < changes_->size() && !TMSystem::DeviceTimeLess(time, (*changes_)[next_].time)) {
-    const LevelReferenceChange& change = (*changes_)[next_];
-    float ref = 0.0f;
-    float depth = 0.0f;
-    if (!ConvertToFloat(change.levelUnit, kUnitMetre, change.referenceValue, ref)) return kConversionFailed;
-    if (!ConvertToFloat(change.levelUnit, kUnitMetre, change.depth, depth)) return kConversionFailed;
-    ref_ = ref;
-    const float h = depth * sgOld_;
-    if (dynamic_) {
-      off_ = h - refOffset_;
-    } else {
-      float psi = 0.0f;
-      if (!ConvertToFloat(change.pressureUnit, kUnitPsi, change.headPressure, psi)) return kConversionFailed;
-      off_ = psi * kMetresOfWaterPerPsi - refOffset_;
-    }
-    ++next_;
+const char* CHeadPass::ApplyNextChange() {
+  const LevelReferenceChange& change = (*changes_)[next_];
+  float ref = 0.0f;
+  float depth = 0.0f;
+  if (!ConvertToFloat(change.levelUnit, kUnitMetre, change.referenceValue, ref)) return kConversionFailed;
+  if (!ConvertToFloat(change.levelUnit, kUnitMetre, change.depth, depth)) return kConversionFailed;
+  ref_ = ref;
+  const float h = depth * sgOld_;
+  if (dynamic_) {
+    off_ = h - refOffset_;
+  } else {
+    float psi = 0.0f;
+    if (!ConvertToFloat(change.pressureUnit, kUnitPsi, change.headPressure, psi)) return kConversionFailed;
+    off_ = psi * kMetresOfWaterPerPsi - refOffset_;
   }
-  if (IsUnconvertedStatus(cell.status)) return nullptr;
-  if (!convertible_) return kConversionFailed;
-  const auto v = static_cast<float>(toMetre_.Apply(cell.value));
-  switch (mode_) {
-    case kModeDepth:
-      cell.value = v * sgOld_;
-      return nullptr;
-    case kModeDepthToWater:
-      cell.value = (ref_ - v) * sgOld_ + off_;
-      return nullptr;
-    case kModeSurfaceElevation:
-      cell.value = (v - ref_) * sgOld_ + off_;
-      return nullptr;
-    default:
-      return kInvalidMode;
-  }
+  ++next_;
+  return nullptr;
 }
 
 int CLevelPass::Begin(const LevelSettings& updated, float referenceOffset, std::string& errorText) {
@@ -218,21 +183,6 @@ int CLevelPass::Begin(const LevelSettings& updated, float referenceOffset, std::
     if (updated.GetUInt16(LevelField::kLevelReferenceMode) == kReferenceAtStartOfTest) ref_ = 0.0f;
   }
   return 1;
-}
-
-const char* CLevelPass::Row(CTMDataValue& cell) const {
-  float v = cell.value;
-  if (!IsUnconvertedStatus(cell.status)) {
-    if (const char* failure = FromHead(mode_, cell.value, refOffset_, ref_, base_, sgNew_, v)) return failure;
-  }
-  if (!convertible_) return kConversionFailed;
-  cell.value = static_cast<float>(fromMetre_.Apply(v));
-  return nullptr;
-}
-
-bool IsUnconvertedStatus(std::uint16_t status) {
-  const unsigned code = status & 0xFFU;  // the status byte of the file
-  return code == 3 || code == 4 || code == 7 || code == 8;
 }
 
 int ToPressureHead(const ToHeadInput& in, std::vector<CTMDataValue>& heads, float& referenceOffset,

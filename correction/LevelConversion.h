@@ -30,7 +30,13 @@ struct LevelReferenceChange {
 constexpr float kMetresOfWaterPerPsi = 0.70307f;
 
 // Cells with these status codes are not computed values; the mode formulas leave them alone.
-bool IsUnconvertedStatus(std::uint16_t status);
+inline bool IsUnconvertedStatus(std::uint16_t status) {
+  const unsigned code = status & 0xFFU;  // the status byte of the file
+  return code == 3 || code == 4 || code == 7 || code == 8;
+}
+
+inline constexpr const char* kConversionFailed = "Unit conversion failed";
+inline constexpr const char* kInvalidMode = "Invalid measurement mode";
 
 // Called with the index of the row about to be converted and the row count; returning false stops
 // the pass, which then fails with kStoppedMessage.
@@ -64,8 +70,28 @@ class CHeadPass {
   // Whether a level-reference change is still to come (the next row's time is then needed).
   bool ChangePending() const { return next_ < changes_->size(); }
   // The next row: applies the change due at `time` (at most one per row), then turns `cell` into its
-  // head in place. nullptr, or the reason it failed.
-  const char* Row(const TMSystem::CTMDeviceTime& time, TMSystem::CTMDataValue& cell);
+  // head in place. nullptr, or the reason it failed. Inline, as a streamed save calls it for every row.
+  const char* Row(const TMSystem::CTMDeviceTime& time, TMSystem::CTMDataValue& cell) {
+    if (next_ < changes_->size() && !TMSystem::DeviceTimeLess(time, (*changes_)[next_].time)) {
+      if (const char* failure = ApplyNextChange()) return failure;
+    }
+    if (IsUnconvertedStatus(cell.status)) return nullptr;
+    if (!convertible_) return kConversionFailed;
+    const auto v = static_cast<float>(toMetre_.Apply(cell.value));
+    switch (mode_) {
+      case kModeDepth:
+        cell.value = v * sgOld_;
+        return nullptr;
+      case kModeDepthToWater:
+        cell.value = (ref_ - v) * sgOld_ + off_;
+        return nullptr;
+      case kModeSurfaceElevation:
+        cell.value = (v - ref_) * sgOld_ + off_;
+        return nullptr;
+      default:
+        return kInvalidMode;
+    }
+  }
 
  private:
   const std::vector<LevelReferenceChange>* changes_ = nullptr;
@@ -75,6 +101,8 @@ class CHeadPass {
   CUnitConversion toMetre_;
   float sgOld_ = 0.0f, ref_ = 0.0f, refOffset_ = 0.0f, off_ = 0.0f;
   bool dynamic_ = false;
+
+  const char* ApplyNextChange();
 };
 
 // The second pass one row at a time; FromPressureHead is made of it.
@@ -85,7 +113,33 @@ class CLevelPass {
   // The head of the reference data point's row; 0 when there is none.
   void SetBase(float head) { base_ = head; }
   // One head into the new level, in place. nullptr, or the reason it failed.
-  const char* Row(TMSystem::CTMDataValue& cell) const;
+  const char* Row(TMSystem::CTMDataValue& cell) const {
+    float v = cell.value;
+    if (!IsUnconvertedStatus(cell.status)) {
+      if (const char* failure = FromHead(mode_, cell.value, refOffset_, ref_, base_, sgNew_, v)) return failure;
+    }
+    if (!convertible_) return kConversionFailed;
+    cell.value = static_cast<float>(fromMetre_.Apply(v));
+    return nullptr;
+  }
+
+  // A head `h` into the level of `mode`, in single precision as the log stores it.
+  static const char* FromHead(std::uint16_t mode, float h, float refOffset, float ref, float base, float sgNew,
+                              float& v) {
+    switch (mode) {
+      case kModeDepth:
+        v = (refOffset + h) / sgNew;
+        return nullptr;
+      case kModeDepthToWater:
+        v = ref - (h - base) / sgNew;
+        return nullptr;
+      case kModeSurfaceElevation:
+        v = (h - base) / sgNew + ref;
+        return nullptr;
+      default:
+        return kInvalidMode;
+    }
+  }
 
  private:
   std::uint16_t mode_ = 0;
