@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
   tvk::cli::UseCheckedStandardOutput();
   // Loaded here, on the thread that shows its warning, before any worker needs a text.
   tvk::LoadSystemStringTable();
-  CLI::App app{"Tavisko: post-correction of water-level logs"};
+  // Named, so help shows the command as a user types it rather than the path it was started by.
+  CLI::App app{"Tavisko: post-correction of water-level logs", "tavisko"};
   app.set_version_flag("-v,--version", tvk::platform::ExecutableVersion());
   app.require_subcommand(1);
   int status = 0;
@@ -33,6 +34,15 @@ int main(int argc, char** argv) {
   tvk::cli::AddCorrectCommand(app, status);
   tvk::cli::AddSamplesCommand(app, status);
   tvk::cli::AddWizardCommand(app, status);
+  // Otherwise a mistyped command is reported as a missing one.
+  if (argc > 1 && argv[1][0] != '-') {
+    try {
+      app.get_subcommand(argv[1]);
+    } catch (const CLI::OptionNotFound&) {
+      std::cerr << "Unknown command: " << argv[1] << "\nRun with --help for the commands.\n";
+      return 2;
+    }
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
