@@ -8,7 +8,7 @@ namespace {
 using tvk::MakeSystemTime;
 using tvk::SystemTime;
 
-TEST(Calendar, FileTimeRoundTripsAcrossLeapDays) {
+TEST(Calendar, FileTimeRoundTripsAcrossLeapDaysAndRefusesFieldsOutOfRange) {
   for (const SystemTime& t : {MakeSystemTime(1601, 1, 1), MakeSystemTime(1970, 1, 1),
                               MakeSystemTime(2000, 2, 29, 23, 59, 59, 999), MakeSystemTime(2024, 12, 31, 12),
                               MakeSystemTime(2100, 3, 1)}) {
@@ -17,9 +17,6 @@ TEST(Calendar, FileTimeRoundTripsAcrossLeapDays) {
     EXPECT_EQ(tvk::FileTimeToSystemTime(*ticks), t);
   }
   EXPECT_EQ(*tvk::SystemTimeToFileTime(MakeSystemTime(1970, 1, 1)), tvk::kUnixEpochFileTime);
-}
-
-TEST(Calendar, RefusesFieldsOutOfRange) {
   for (const SystemTime& t : {MakeSystemTime(2023, 2, 29), MakeSystemTime(2023, 4, 31), MakeSystemTime(2023, 13, 1),
                               MakeSystemTime(1600, 12, 31), MakeSystemTime(2023, 1, 1, 24),
                               MakeSystemTime(2023, 1, 0)}) {
@@ -29,54 +26,27 @@ TEST(Calendar, RefusesFieldsOutOfRange) {
   EXPECT_EQ(tvk::DayOfWeek(2021, 3, 4), 4);
 }
 
-struct ToCalendarCase {
-  const char* name;
-  CTMDeviceTime time;
-  SystemTime expected;
-};
+TEST(DeviceTime, CalendarConversionsRoundMillisecondsAndClampToTheValidRange) {
+  EXPECT_EQ(DeviceTimeToSystemTime({0, 32768}), MakeSystemTime(1970, 1, 1, 0, 0, 0, 500));
+  EXPECT_EQ(DeviceTimeToSystemTime({0, 65535}), MakeSystemTime(1970, 1, 1, 0, 0, 1, 0));  // carries into a second
+  EXPECT_EQ(DeviceTimeToSystemTime({10, 1}), MakeSystemTime(1970, 1, 1, 0, 0, 10, 0));    // 1/65 ms rounds down
+  EXPECT_EQ(DeviceTimeToSystemTime({kDeviceTimeMaxSeconds, 0}), MakeSystemTime(2050, 1, 1));
+  EXPECT_EQ(DeviceTimeToSystemTime({0xFFFFFFFFU, 0}), MakeSystemTime(2050, 1, 1));
 
-TEST(DeviceTime, ToCalendarRoundsMillisecondsAndClamps) {
-  const ToCalendarCase cases[] = {
-      {"half second", {0, 32768}, MakeSystemTime(1970, 1, 1, 0, 0, 0, 500)},
-      {"last fraction carries into the next second", {0, 65535}, MakeSystemTime(1970, 1, 1, 0, 0, 1, 0)},
-      {"one sixty-fifth of a millisecond rounds down", {10, 1}, MakeSystemTime(1970, 1, 1, 0, 0, 10, 0)},
-      {"end of range", {kDeviceTimeMaxSeconds, 0}, MakeSystemTime(2050, 1, 1)},
-      {"beyond the range clamps", {0xFFFFFFFFU, 0}, MakeSystemTime(2050, 1, 1)},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(DeviceTimeToSystemTime(c.time), c.expected);
-  }
+  EXPECT_EQ(DeviceTimeFromSystemTime(MakeSystemTime(2060, 6, 1)), (CTMDeviceTime{kDeviceTimeMaxSeconds, 0}));
+  EXPECT_EQ(DeviceTimeFromSystemTime(MakeSystemTime(1960, 1, 1)), (CTMDeviceTime{0, 0}));
+  EXPECT_EQ(DeviceTimeFromSystemTime(MakeSystemTime(1970, 1, 1)), (CTMDeviceTime{0, 0}));
+  EXPECT_EQ(DeviceTimeFromSystemTime(MakeSystemTime(1970, 1, 1, 0, 0, 1, 500)), (CTMDeviceTime{1, 32768}));
+  EXPECT_EQ(DeviceTimeFromSystemTime(MakeSystemTime(2023, 4, 31)), (CTMDeviceTime{0, 0}));  // refused
+  EXPECT_EQ(DeviceTimeFromSystemTime(MakeSystemTime(2011, 2, 3, 14, 5, 9)), (CTMDeviceTime{1296741909, 0}));
 }
-
-struct FromCalendarCase {
-  const char* name;
-  SystemTime time;
-  CTMDeviceTime expected;
-};
-
-TEST(DeviceTime, FromCalendarClampsToTheValidRange) {
-  const FromCalendarCase cases[] = {
-      {"after 2050", MakeSystemTime(2060, 6, 1), {kDeviceTimeMaxSeconds, 0}},
-      {"before 1970", MakeSystemTime(1960, 1, 1), {0, 0}},
-      {"epoch itself", MakeSystemTime(1970, 1, 1), {0, 0}},
-      {"half a second", MakeSystemTime(1970, 1, 1, 0, 0, 1, 500), {1, 32768}},
-      {"refused calendar value", MakeSystemTime(2023, 4, 31), {0, 0}},
-      {"ordinary date", MakeSystemTime(2011, 2, 3, 14, 5, 9), {1296741909, 0}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(DeviceTimeFromSystemTime(c.time), c.expected);
-  }
-}
-
-struct FieldsCase {
-  int year, month, day;
-  SystemTime expected;
-};
 
 TEST(DeviceTime, FromFieldsLimitsFebruaryButNotThirtyDayMonths) {
-  const FieldsCase cases[] = {
+  struct Case {
+    int year, month, day;
+    SystemTime expected;
+  };
+  const Case cases[] = {
       {2023, 2, 30, MakeSystemTime(2023, 2, 28)},
       {2024, 2, 30, MakeSystemTime(2024, 2, 29)},
       {2000, 2, 31, MakeSystemTime(2000, 2, 29)},

@@ -191,19 +191,51 @@ const std::string kCustom =
 
 const SystemTime kSummerNoon = MakeSystemTime(2021, 7, 1, 12);
 
-TEST_F(DisplayTexts, LocalTimeWithAndWithoutDaylightTimeOrUtc) {
-  WriteSettings(kCustom);
-  EXPECT_EQ(FormatDate(kSummerNoon), "2021-07-01");
-  EXPECT_EQ(FormatTime(kSummerNoon), "14:00");
-  EXPECT_EQ(FormatDateTime(MakeSystemTime(2021, 12, 31, 23, 30)), "2022-01-01 00:30");
-
-  WriteSettings(kCustom + "\"IgnoreDST\"=dword:00000001\r\n");
-  EXPECT_EQ(FormatTime(kSummerNoon), "13:00");
-
-  // UTC shows the time as given, whatever IgnoreDST says.
-  WriteSettings(kCustom + "\"UseUTC\"=dword:00000001\r\n\"IgnoreDST\"=dword:00000001\r\n");
-  EXPECT_EQ(FormatDateTime(MakeSystemTime(2021, 12, 31, 23, 30)), "2021-12-31 23:30");
-  EXPECT_EQ(FormatTime(kSummerNoon), "12:00");
+// UTC shows the time as given, whatever IgnoreDST says. Tables show the date alone, or two columns.
+TEST_F(DisplayTexts, SettingsDecideTheTextsAndTheZoneLabel) {
+  const SystemTime winter = MakeSystemTime(2021, 1, 15, 12);
+  const SystemTime newYearsEve = MakeSystemTime(2021, 12, 31, 23, 30);
+  const std::string ignoreDst = "\"IgnoreDST\"=dword:00000001\r\n";
+  const std::string utc = "\"UseUTC\"=dword:00000001\r\n";
+  const std::string dateOnly = "\"ShowDateAndTime\"=dword:00000000\r\n";
+  const std::string twoColumns = "\"TwoColsDateAndTime\"=dword:00000001\r\n";
+  struct Case {
+    const char* name;
+    std::string values;
+    const char* summer;  // the summer noon as date and time, in a table, and the zone label there
+    const char* table;
+    const char* label;
+    const char* yearEnd;
+  };
+  const Case cases[] = {
+      {"local time", "", "2021-07-01 14:00", "2021-07-01 14:00", "CEST", "2022-01-01 00:30"},
+      {"daylight time ignored", ignoreDst, "2021-07-01 13:00", "2021-07-01 13:00", "CET (Ignore DST)",
+       "2022-01-01 00:30"},
+      {"UTC wins", utc + ignoreDst, "2021-07-01 12:00", "2021-07-01 12:00", "UTC", "2021-12-31 23:30"},
+      {"date only", dateOnly, "2021-07-01 14:00", "2021-07-01", "CEST", "2022-01-01 00:30"},
+      {"date only wins over two columns", dateOnly + twoColumns, "2021-07-01 14:00", "2021-07-01", "CEST",
+       "2022-01-01 00:30"},
+      {"two columns", twoColumns + "\"CustomListSeparator\"=\";\"\r\n", "2021-07-01 14:00", "2021-07-01;14:00",
+       "CEST", "2022-01-01 00:30"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetDisplaySettingsCache();
+    WriteSettings(kCustom + c.values);
+    EXPECT_EQ(FormatDateTime(kSummerNoon), c.summer);
+    EXPECT_EQ(FormatDate(kSummerNoon), std::string(c.summer).substr(0, 10));
+    EXPECT_EQ(FormatTime(kSummerNoon), std::string(c.summer).substr(11));
+    EXPECT_EQ(FormatDateTimeForTable(kSummerNoon), c.table);
+    EXPECT_EQ(TimeZoneLabel(kSummerNoon), c.label);
+    EXPECT_EQ(FormatDateTime(newYearsEve), c.yearEnd);
+  }
+  EXPECT_EQ(TimeZoneLabel(winter), "CET");
+  ResetDisplaySettingsCache();
+  WriteSettings(kCustom + "\"UseCustomTimeFormat\"=dword:00000000\r\n");
+  EXPECT_EQ(FormatDateTimeForTable(kSummerNoon),
+            "2021-07-01 " + FormatWithPicture(platform::LocaleTimePicture(), MakeSystemTime(2021, 7, 1, 14)));
+  test::ScopedZoneEnv plain("TZ", "XST-3");
+  EXPECT_EQ(TimeZoneLabel(kSummerNoon), "XST") << "a zone without daylight time";
 }
 
 TEST_F(DisplayTexts, EmptyCustomPictureFallsBackToTheLocaleOutsideTables) {
@@ -214,35 +246,6 @@ TEST_F(DisplayTexts, EmptyCustomPictureFallsBackToTheLocaleOutsideTables) {
   EXPECT_EQ(FormatDate(kSummerNoon), FormatWithPicture(platform::LocaleShortDatePicture(), local));
   EXPECT_EQ(FormatTime(kSummerNoon), FormatWithPicture(platform::LocaleTimePicture(), local));
   EXPECT_EQ(FormatDateTimeForTable(kSummerNoon), " ") << "tables take the custom pictures as they are";
-}
-
-TEST_F(DisplayTexts, TableLayouts) {
-  struct Case {
-    const char* name;
-    const char* values;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"defaults: date and time", "", "2021-07-01 14:00"},
-      {"date only", "\"ShowDateAndTime\"=dword:00000000\r\n", "2021-07-01"},
-      {"date only wins over two columns",
-       "\"ShowDateAndTime\"=dword:00000000\r\n\"TwoColsDateAndTime\"=dword:00000001\r\n", "2021-07-01"},
-      {"two columns", "\"TwoColsDateAndTime\"=dword:00000001\r\n\"CustomListSeparator\"=\";\"\r\n",
-       "2021-07-01;14:00"},
-      {"locale time", "\"UseCustomTimeFormat\"=dword:00000000\r\n", nullptr},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    ResetDisplaySettingsCache();
-    WriteSettings(kCustom + c.values);
-    if (c.expected != nullptr) {
-      EXPECT_EQ(FormatDateTimeForTable(kSummerNoon), c.expected);
-      continue;
-    }
-    const SystemTime local = MakeSystemTime(2021, 7, 1, 14);
-    EXPECT_EQ(FormatDateTimeForTable(kSummerNoon),
-              "2021-07-01 " + FormatWithPicture(platform::LocaleTimePicture(), local));
-  }
 }
 
 TEST_F(DisplayTexts, RewrittenHiveIsSeenByTheNextCall) {
@@ -281,32 +284,6 @@ TEST_F(DisplayTexts, ThreadsFormatWhileTheHiveChanges) {
   stop = true;
   for (std::thread& reader : readers) reader.join();
   EXPECT_EQ(wrong, 0);
-}
-
-TEST_F(DisplayTexts, TimeZoneLabel) {
-  const SystemTime winter = MakeSystemTime(2021, 1, 15, 12);
-  struct Case {
-    const char* name;
-    const char* values;
-    SystemTime utc;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"standard time", "", winter, "CET"},
-      {"daylight time", "", kSummerNoon, "CEST"},
-      {"daylight time ignored", "\"IgnoreDST\"=dword:00000001\r\n", kSummerNoon, "CET (Ignore DST)"},
-      {"UTC wins", "\"UseUTC\"=dword:00000001\r\n\"IgnoreDST\"=dword:00000001\r\n", kSummerNoon, "UTC"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    ResetDisplaySettingsCache();
-    WriteSettings(c.values);
-    EXPECT_EQ(TimeZoneLabel(c.utc), c.expected);
-  }
-  ResetDisplaySettingsCache();
-  WriteSettings("");
-  test::ScopedZoneEnv plain("TZ", "XST-3");
-  EXPECT_EQ(TimeZoneLabel(kSummerNoon), "XST") << "a zone without daylight time";
 }
 
 TEST_F(DisplayTexts, SnapshotFormatsAsTheSettingsItWasTakenWith) {

@@ -53,28 +53,19 @@ class SystemStringTable : public ::testing::Test {
   const std::string path_ = folder_ / "SystemStringTable.txt";
 };
 
-TEST_F(SystemStringTable, BuiltInTexts) {
+TEST_F(SystemStringTable, BuiltInTextsAndUnitNames) {
   for (std::uint32_t id = kFirstSystemStringId; id <= kLastSystemStringId; ++id) {
     SCOPED_TRACE(id);
     EXPECT_FALSE(GetSystemString(id).empty());
   }
-  for (const std::uint32_t id : {0u, 9999u, 10763u, 0xFFFFFFFFu}) {
-    SCOPED_TRACE(id);
-    EXPECT_EQ(GetSystemString(id), "");
-  }
-}
-
-TEST_F(SystemStringTable, UnitNamesAndAbbreviations) {
+  for (const std::uint32_t id : {0u, 9999u, 10763u, 0xFFFFFFFFu}) EXPECT_EQ(GetSystemString(id), "") << id;
   struct Case {
     std::uint16_t unit;
     const char* name;
     const char* abbreviation;
   };
   const Case cases[] = {
-      {17, "pounds per square inch", "PSI"},
-      {35, "meters", "m"},
-      {65, "µS/cm", "µS/cm"},
-      {257, "RFU", "RFU"},
+      {17, "pounds per square inch", "PSI"}, {35, "meters", "m"}, {65, "µS/cm", "µS/cm"}, {257, "RFU", "RFU"},
       {4, "Unknown", "Unknown"},  // between rows
       {258, "Unknown", "Unknown"},
   };

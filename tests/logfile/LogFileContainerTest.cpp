@@ -83,30 +83,27 @@ Bytes Configuration(CTMLogFileReader& reader) {
   return test::ToBytes(out);
 }
 
-TEST_F(ContainerTest, WritesTheHeaderAndSectionsAtTheirPositions) {
-  const Bytes cfg = Pattern(180, 1), notes = Pattern(40, 2), data = Pattern(234, 3);
-  const Bytes file = test::ReadFileBytes(WriteLog("a.vxl", cfg, notes, data));
-  ASSERT_EQ(file.size(), 570u);
-  EXPECT_EQ(std::string(file.begin(), file.begin() + 26), std::string("Tamrel Log File Version 2\0", 26));
-  EXPECT_EQ(Le(file, 26, 8), 76u);
-  EXPECT_EQ(Le(file, 34, 8), 264u);
-  EXPECT_EQ(Le(file, 42, 8), 320u);
-  EXPECT_EQ(Le(file, 50, 8), kCreated);
-  EXPECT_EQ(Bytes(file.begin() + 58, file.begin() + 76),
-            (Bytes{5, 0, 0, 0, 'a', 0, 'b', 0, 0, 5, 0, 0, 0, 'P', 0, 'C', 0, 0}));
-  EXPECT_EQ(Le(file, 76, 8), 180u);
-  EXPECT_EQ(Bytes(file.begin() + 84, file.begin() + 264), cfg);
-  EXPECT_EQ(Le(file, 264, 8), 0u);
-  EXPECT_EQ(Le(file, 272, 8), 40u);
-  EXPECT_EQ(Bytes(file.begin() + 280, file.begin() + 320), notes);
-  EXPECT_EQ(Le(file, 320, 8), 0u);
-  EXPECT_EQ(Le(file, 328, 8), 234u);
-  EXPECT_EQ(Bytes(file.begin() + 336, file.end()), data);
-}
-
-TEST_F(ContainerTest, ReadsBackWhatTheWriterWrote) {
+TEST_F(ContainerTest, WritesTheHeaderAndSectionsAtTheirPositionsAndReadsThemBack) {
   const Bytes cfg = Pattern(180, 1), notes = Pattern(40, 2), data = Pattern(234, 3);
   const std::string path = WriteLog("a.vxl", cfg, notes, data, "Jürgen", "");
+  const Bytes file = test::ReadFileBytes(path);
+  ASSERT_EQ(file.size(), 574u);
+  EXPECT_EQ(std::string(file.begin(), file.begin() + 26), std::string("Tamrel Log File Version 2\0", 26));
+  EXPECT_EQ(Le(file, 26, 8), 80u);
+  EXPECT_EQ(Le(file, 34, 8), 268u);
+  EXPECT_EQ(Le(file, 42, 8), 324u);
+  EXPECT_EQ(Le(file, 50, 8), kCreated);
+  EXPECT_EQ(Bytes(file.begin() + 58, file.begin() + 80),  // UTF-16LE names, each with one byte of its zero unit
+            (Bytes{13, 0, 0, 0, 'J', 0, 0xFC, 0, 'r', 0, 'g', 0, 'e', 0, 'n', 0, 0, 1, 0, 0, 0, 0}));
+  EXPECT_EQ(Le(file, 80, 8), 180u);
+  EXPECT_EQ(Bytes(file.begin() + 88, file.begin() + 268), cfg);
+  EXPECT_EQ(Le(file, 268, 8), 0u);
+  EXPECT_EQ(Le(file, 276, 8), 40u);
+  EXPECT_EQ(Bytes(file.begin() + 284, file.begin() + 324), notes);
+  EXPECT_EQ(Le(file, 324, 8), 0u);
+  EXPECT_EQ(Le(file, 332, 8), 234u);
+  EXPECT_EQ(Bytes(file.begin() + 340, file.end()), data);
+
   CTMLogFileReader reader;
   ASSERT_EQ(reader.Open(path), kOk);
   EXPECT_FALSE(reader.IsTextForm());
@@ -120,13 +117,13 @@ TEST_F(ContainerTest, ReadsBackWhatTheWriterWrote) {
   EXPECT_EQ(Read(reader, &CTMLogFileReader::ReadLogData, 234), data);
 }
 
-TEST_F(ContainerTest, WriterRefusesSectionsOutOfOrder) {
+TEST_F(ContainerTest, WriterRefusesSectionsOutOfOrderAndTheFileIsReadableOnlyAfterClose) {
   const std::uint8_t byte = 7;
   CTMLogFileWriter writer;
   EXPECT_EQ(writer.Create(nullptr), kMissingArgument);
   EXPECT_EQ(writer.Create(""), kInvalidPath);
   EXPECT_EQ(writer.Close(), kOk);  // nothing open
-  ASSERT_EQ(writer.Create(PathOf("a.vxl").c_str(), "u", "c", kCreated), kOk);
+  ASSERT_EQ(writer.Create(PathOf("a.vxl")), kOk);
   EXPECT_EQ(writer.AppendNotes(&byte, 1), kFail);    // before the configuration
   EXPECT_EQ(writer.AppendLogData(&byte, 1), kFail);  // before the configuration
   EXPECT_EQ(writer.WriteConfiguration(&byte, 0), kFail);
@@ -138,11 +135,13 @@ TEST_F(ContainerTest, WriterRefusesSectionsOutOfOrder) {
   EXPECT_EQ(writer.AppendLogData(&byte, 1), kOk);
   EXPECT_EQ(writer.AppendNotes(&byte, 1), kFail);  // LogData started
   EXPECT_EQ(writer.AppendLogData(&byte, 1), kOk);
+  CTMLogFileReader reader;
+  EXPECT_EQ(reader.Open(PathOf("a.vxl")), kOpenFailed);
   EXPECT_EQ(writer.Close(), kOk);
 
-  CTMLogFileReader reader;
   ASSERT_EQ(reader.Open(PathOf("a.vxl")), kOk);
-  EXPECT_EQ(reader.NotesSize(), 2u);
+  EXPECT_EQ(reader.CreatorUserName(), platform::CurrentUserName());
+  EXPECT_EQ(Read(reader, &CTMLogFileReader::ReadNotes, 2), (Bytes{7, 7}));
   EXPECT_EQ(reader.LogDataSize(), 2u);
 }
 
@@ -274,22 +273,6 @@ TEST_F(ContainerTest, ReaderDeniesWritersButNotOtherReaders) {
   EXPECT_EQ(writer.Create(path), kOpenFailed);
   second.Close();
   EXPECT_EQ(writer.Create(path), kOk);
-}
-
-TEST_F(ContainerTest, WrittenFileIsReadableOnlyAfterClose) {
-  const std::string path = PathOf("a.vxl");
-  const Bytes notes = Pattern(40, 2);
-  CTMLogFileWriter writer;
-  ASSERT_EQ(writer.Create(path), kOk);
-  ASSERT_EQ(writer.WriteConfiguration(Pattern(10, 1).data(), 10), kOk);
-  ASSERT_EQ(writer.AppendNotes(notes.data(), 15), kOk);
-  ASSERT_EQ(writer.AppendNotes(notes.data() + 15, 25), kOk);
-  CTMLogFileReader reader;
-  EXPECT_EQ(reader.Open(path), kOpenFailed);
-  ASSERT_EQ(writer.Close(), kOk);
-  ASSERT_EQ(reader.Open(path), kOk);
-  EXPECT_EQ(reader.CreatorUserName(), platform::CurrentUserName());
-  EXPECT_EQ(Read(reader, &CTMLogFileReader::ReadNotes, 40), notes);
 }
 
 }  // namespace

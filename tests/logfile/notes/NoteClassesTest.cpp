@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
-#include <typeinfo>
 #include <vector>
 
 #include "common/ResultCodes.h"
-#include "common/Utf.h"
 #include "logfile/notes/CalibrationNotes.h"
 #include "logfile/notes/LevelNotes.h"
 #include "logfile/notes/StdNote.h"
@@ -33,102 +30,6 @@ CTMLogNotesRecord UserRecord(std::uint32_t subType, const Bytes& payload, std::u
   record.version = version;
   record.payload = CTMByteBuffer(payload.data(), static_cast<std::uint32_t>(payload.size()));
   return record;
-}
-
-template <class Note, class... Args>
-NotePtr Built(Args... args) {
-  auto note = std::make_unique<Note>();
-  EXPECT_EQ(note->Build(args...), tvk::kOk);
-  return note;
-}
-
-template <class Note>
-bool SameValues(const CTMStdNote& a, const CTMStdNote& b) {
-  const auto* x = dynamic_cast<const Note*>(&a);
-  const auto* y = dynamic_cast<const Note*>(&b);
-  return x != nullptr && y != nullptr && x->GetValues() == y->GetValues();
-}
-
-bool SameKind(const CTMStdNote& a, const CTMStdNote& b) { return typeid(a) == typeid(b); }
-
-struct BuildRow {
-  const char* name;
-  std::function<NotePtr()> build;
-  std::function<bool(const CTMStdNote&, const CTMStdNote&)> same;
-};
-
-template <class Note, class... Args>
-BuildRow Case(const char* name, Args... args) {
-  return {name, [=] { return Built<Note>(args...); }, SameValues<Note>};
-}
-
-TEST(NoteClasses, EveryClassRoundTripsThroughBytesAndTheFactory) {
-  const NoteUser user("Ann Tester");
-  const tvk::SystemTime start = tvk::MakeSystemTime(2009, 7, 5, 8, 9, 10);
-  const tvk::SystemTime stop = tvk::MakeSystemTime(2010, 1, 2, 3, 4, 5);
-  const std::vector<float> curve = {1.5f, -2.25f, 3, 4, 5, 6, 7, 8.125f};
-  const BuildRow rows[] = {
-      Case<CTMUserNote_Text>("text", std::string_view("Pump check \xC3\xBC \xE2\x82\xAC")),
-      Case<CTMUserNote_Download>("download", uint16_t{40}, uint16_t{55}, start, stop),
-      Case<CTMUserNote_Calibrate_TDSFactor>("tds factor", 77u, 0.65f),
-      Case<CTMUserNote_Calibrate_Conductivity>("conductivity", 12345u, 1.02f, -0.5f, 25.0f, 1.91f),
-      Case<CTMUserNote_SpecCondCurve>("conductivity curve", 9u, 25.0f, 2.1f),
-      {"conductivity curve from values",
-       [&] {
-         auto note = std::make_unique<CTMUserNote_SpecCondCurve>();
-         EXPECT_EQ(note->BuildFromValues(9u, 20.0f, 1.9f, curve), tvk::kOk);
-         return NotePtr(std::move(note));
-       },
-       SameValues<CTMUserNote_SpecCondCurve>},
-      Case<CTMUserNote_MemoryBatteryStatus>("memory and battery", uint16_t{12}, uint16_t{88}),
-      Case<CTMUserNote_SensorMeasCacheTO>("cache timeout", 31u, uint16_t{600}),
-      Case<CTMUserNote_NewSpecificGravFactor>("sg factor", 5u, 1.025f),
-      Case<CTMUserNote_NewSpecificGravity>("specific gravity", 5u, 0.998f),
-      Case<CTMUserNote_Calibration_ZeroPressureSensor>("zero pressure", 8u, -0.012f, uint16_t{17}),
-      Case<CTMUserNote_RestoreFactoryCal_Sensor>("factory reset", 8u, uint16_t{11}),
-      Case<CTMUserNote_Calibrate_SetNewLevelRef>("level reference", 4u, 10.5f, 3.25f, uint16_t{38}, 1.4f, 0.02f,
-                                                  uint16_t{17}, 12.5f, uint16_t{49}),
-      Case<CTMUserNote_SensorFactoryCalExpired>("calibration expired", 6u, stop),
-      Case<CTMUserNote_PowerStatus>("power status", uint16_t{12500}, uint16_t{3600}),
-      {"manual time sync",
-       [] {
-         auto note = std::make_unique<CTMUserNote_ManualTimeSync>();
-         EXPECT_EQ(note->BuildFromDeviceTime(DeviceTimeFromFields(2011, 2, 3, 4, 5, 6)), tvk::kOk);
-         return NotePtr(std::move(note));
-       },
-       SameValues<CTMUserNote_ManualTimeSync>},
-      Case<CTMUserNote_Calibrate_SetNewHeadRef>("head reference", 4u, 1.5f, 2.5f, uint16_t{35}, 3.5f, 4.5f,
-                                                 uint16_t{18}, 5.5f, uint16_t{50}),
-      {"all log notes", [] { return Built<CTMUserNote_AllLogNotes>(); }, SameKind},
-      Case<CTMUserNote_Tavisko>("post correction", 1u, CTMDeviceTime{1'300'000'000, 0x8000}, uint16_t{4}, 0u,
-                                    1.01f, 0u, 12.5f, uint16_t{17}, 100.25f, uint16_t{38}),
-      Case<CTMUserNote_Calibrate_Turbidity>("turbidity", 3u, 1.1f, -4.0f),
-      Case<CTMUserNote_Calibrate_Luvo>("luvo", 3u, 99u, 1.1f, -4.0f),
-      Case<CTMUserNote_Calibrate_pH>("ph", 3u, uint16_t{2}, -58.2f, 410.0f, -57.9f, 402.5f),
-      Case<CTMUserNote_Calibrate_ORP>("orp", 3u, 12.75f),
-      Case<CTMUserNote_Calibrate_Nitrate>("nitrate", 3u, uint16_t{1}, -55.0f, 200.0f, 0.0f, 0.0f),
-      Case<CTMUserNote_Calibrate_Chloride>("chloride", 3u, uint16_t{2}, 1, 2, 3, 4),
-      Case<CTMUserNote_Calibrate_Ammonium>("ammonium", 3u, uint16_t{2}, 5, 6, 7, 8),
-  };
-  for (const BuildRow& row : rows) {
-    SCOPED_TRACE(row.name);
-    const NotePtr note = row.build();
-    const CTMLogNotesRecord record = note->GetRecord();
-    EXPECT_EQ(record.type, 0U);
-    CTMByteBuffer bytes;
-    ASSERT_EQ(record.ToBytes(bytes), tvk::kOk);
-    CTMLogNotesRecord decoded;
-    ASSERT_EQ(decoded.FromBytes(bytes), tvk::kOk);
-    NotePtr back;
-    ASSERT_EQ(CreateNoteFromRecord(decoded, back), tvk::kOk);
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(typeid(*back), typeid(*note));
-    EXPECT_TRUE(row.same(*note, *back));
-    EXPECT_EQ(back->GetTime(), note->GetTime());
-    EXPECT_EQ(back->GetRecord().version, record.version);
-    EXPECT_EQ(back->GetText(), note->GetText());
-    EXPECT_EQ(back->GetDisplayText(), note->GetText());
-  }
 }
 
 TEST(NoteClasses, FactoryRefusesWhatNoClassReads) {

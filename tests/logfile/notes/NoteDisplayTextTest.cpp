@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "common/DisplaySettings.h"
@@ -79,12 +80,26 @@ struct TextRow {
   const char* name;
   std::shared_ptr<const CTMStdNote> note;
   std::string expected;
+  bool factoryReads = true;
 };
 
+// Each note also goes through its bytes and the factory, and comes back as the same class with the same text.
 void ExpectTexts(const std::vector<TextRow>& rows) {
   for (const TextRow& row : rows) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(row.note->GetDisplayText(), row.expected);
+    if (!row.factoryReads) continue;
+    const CTMLogNotesRecord record = row.note->GetRecord();
+    CTMByteBuffer bytes;
+    ASSERT_EQ(record.ToBytes(bytes), tvk::kOk);
+    CTMLogNotesRecord decoded;
+    ASSERT_EQ(decoded.FromBytes(bytes), tvk::kOk);
+    const NotePtr back = FromFactory(decoded);
+    EXPECT_EQ(typeid(*back), typeid(*row.note));
+    EXPECT_EQ(back->GetDisplayText(), row.expected);
+    EXPECT_EQ(back->GetText(), row.note->GetText());
+    EXPECT_EQ(back->GetTime(), row.note->GetTime());
+    EXPECT_EQ(back->GetRecord().version, record.version);
   }
 }
 
@@ -113,7 +128,7 @@ TEST_F(NoteDisplayText, DeviceEventRecords) {
          EXPECT_EQ(note->FromRecord(Record(12, {})), tvk::kOk);
          return NotePtr(std::move(note));
        }(),
-       "Error- Invalid note type"},
+       "Error- Invalid note type", false},
   });
   EXPECT_EQ(CTMStdNote().GetText(), "User Note");
 }
@@ -135,7 +150,8 @@ TEST_F(NoteDisplayText, GeneralUserNotes) {
   };
   const std::string used = "Log Download - Used Battery: 40% Used Memory: 55%";
   ExpectTexts({
-      {"text", Built<CTMUserNote_Text>(std::string_view("Check \"pump\"")), "User Note: \"Check \"pump\"\""},
+      {"text", Built<CTMUserNote_Text>(std::string_view("Check \"pump\" \xC3\xBC \xE2\x82\xAC")),
+       "User Note: \"Check \"pump\" \xC3\xBC \xE2\x82\xAC\""},
       {"text without sub-header", FromFactory(Decoded({12, 0, 0, 0, 0, 0, 0, 0, 0, 0x48, 0, 0x69})),
        "User Note: \"Hi\""},
       {"download with interval", download(start, stop),
@@ -158,6 +174,13 @@ TEST_F(NoteDisplayText, GeneralUserNotes) {
       {"power status", Built<CTMUserNote_PowerStatus>(uint16_t{12500}, uint16_t{3600}),
        "External Voltage: 12.5% Internal Voltage: 3.6%   User Name: Ann"},
       {"manual time sync", Built<CTMUserNote_ManualTimeSync>(tvk::MakeSystemTime(2011, 2, 3, 4, 5, 6)),
+       "User Adjusted Time To: 2011-02-03 04:05:06 (Time (UTC))   User Name: Ann"},
+      {"manual time sync from a device time",
+       [] {
+         auto note = std::make_unique<CTMUserNote_ManualTimeSync>();
+         EXPECT_EQ(note->BuildFromDeviceTime(DeviceTimeFromFields(2011, 2, 3, 4, 5, 6)), tvk::kOk);
+         return NotePtr(std::move(note));
+       }(),
        "User Adjusted Time To: 2011-02-03 04:05:06 (Time (UTC))   User Name: Ann"},
       {"all log notes", Built<CTMUserNote_AllLogNotes>(), ""},
   });
@@ -201,6 +224,12 @@ TEST_F(NoteDisplayText, CalibrationNotes) {
        "pH calibration.\nSensor SN: 3\nLine segment 1:\nSlope(mV/pH): -58.2  Offset(mV): 410   User Name: Ann"},
       {"nitrate", Built<CTMUserNote_Calibrate_Nitrate>(3u, uint16_t{1}, -55.0f, 200.0f, 0.0f, 0.0f),
        "Nitrate calibration.\nSensor SN: 3\nLine segment 1:\nSlope(mV/decade): -55  Offset(mV): 200   User Name: Ann"},
+      {"chloride", Built<CTMUserNote_Calibrate_Chloride>(3u, uint16_t{2}, 1.0f, 2.0f, 3.0f, 4.0f),
+       "Chloride calibration.\nSensor SN: 3\nLine segment 1:\nSlope(mV/decade): 1  Offset(mV): 2\n"
+       "Line segment 2:\nSlope(mV/decade): 3  Offset(mV): 4   User Name: Ann"},
+      {"ammonium", Built<CTMUserNote_Calibrate_Ammonium>(3u, uint16_t{2}, 5.0f, 6.0f, 7.0f, 8.0f),
+       "Ammonium calibration\nSensor SN: 3\nLine segment 1:\nSlope(mV/decade): 5  Offset(mV): 6\n"
+       "Line segment 2:\nSlope(mV/decade): 7  Offset(mV): 8   User Name: Ann"},
   });
 }
 
