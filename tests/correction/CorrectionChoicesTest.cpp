@@ -154,9 +154,9 @@ TEST(ApplyChoices, CallsTheSettersAsTheWizardsPagesDo) {
       {"reference at the start of the test is also the offset", {{"LevelReferenceMode", on}},
        {kModeDepthToWater, -1, 3.0f, 0.999f}, 3.0f, true, 0.999f},
       {"pressure head has no reference step", {}, {kModeDepth, 2, 99.0f, 1.012f}, 10.0f, false, 1.012f},
-      {"a negative dynamic factor still keeps the specific gravity",
-       {{"DynamicSpecificGravityFactor", CTMVariant(-0.5f)}}, {kModeDepthToWater, -1, 10.0f, 1.024f}, 10.0f, false, 1.0f},
-      {"automatic density correction keeps it", {{"AutomaticDensityCorrection", on}},
+      {"a negative dynamic factor keeps the gravity", {{"DynamicSpecificGravityFactor", CTMVariant(-0.5f)}},
+       {kModeDepthToWater, -1, 10.0f, 1.024f}, 10.0f, false, 1.0f},
+      {"automatic density correction too", {{"AutomaticDensityCorrection", on}},
        {kModeDepthToWater, -1, 10.0f, 1.024f}, 10.0f, false, 1.0f},
   };
   for (const Row& row : rows) {

@@ -202,9 +202,10 @@ TEST(LevelConversion, ProbeDepthOffsetsTheDepthModeOnlyWithAHeadPressureAndStart
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    const Passes run = Correct(MakeSettings({.mode = 4, .reference = 10.0f, .referenceMode = row.referenceMode,
-                                             .refPressure = 6.0f, .refHeadPressure = row.headPressure, .probeDepth = 2.0f}),
-                               MakeSettings({.mode = 3}), Levels({4.0f}));
+    const LevelSettings original = MakeSettings({.mode = 4, .reference = 10.0f, .referenceMode = row.referenceMode,
+                                                 .refPressure = 6.0f, .refHeadPressure = row.headPressure,
+                                                 .probeDepth = 2.0f});
+    const Passes run = Correct(original, MakeSettings({.mode = 3}), Levels({4.0f}));
     ASSERT_TRUE(run.ok) << run.error;
     EXPECT_EQ(run.referenceOffset, row.offset);
     EXPECT_EQ(run.values[0].value, row.value);
