@@ -59,5 +59,17 @@ TEST(SamplesCommand, LeavesFilesOfTheSameNamesUnlessForced) {
   EXPECT_EQ(log.Load(mine.string(), TMSystem::kLoadOnDemand), kOk);
 }
 
+TEST(SamplesCommand, MakesTheFolderNamedButNotTheFoldersAboveIt) {
+  test::TempFolder folder;
+  const std::filesystem::path deep = folder.Path() / "missing" / "deep";
+  const test::RunResult refused = test::RunTavisko({"samples", deep.string()}, folder.Path().string());
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, deep.string() + ": No such file or directory\n");
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "missing"));
+  const test::RunResult made = test::RunTavisko({"samples", folder / "new"}, folder.Path().string());
+  EXPECT_EQ(made.status, 0) << made.err;
+  EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / "new" / "Site Data"));
+}
+
 }  // namespace
 }  // namespace tvk

@@ -32,24 +32,28 @@ struct OpenPass {
   std::unique_ptr<CCorrectionPass> pass;
 };
 
+// Pressure head is not offered for a depth-to-water log referenced at the start of the test, and the
+// corrector refuses it alike.
 TEST(CorrectionPass, WhatTheStepsOfferFollowsTheRecordedLog) {
+  const CTMVariant atHead(std::uint16_t{3}), atStart(std::uint16_t{1});
   struct Row {
     const char* name;
     std::uint16_t mode;
-    std::uint16_t referenceMode;
+    CTMVariant referenceMode;
     bool pressureHeadOffered;
     bool atTestDefinition;
     bool skipsReference;
   };
   const Row rows[] = {
-      {"depth to water at a pressure head", 4, 3, true, true, false},
-      {"depth to water from the start of the test", 4, 1, false, true, false},
-      {"pressure head", 3, 1, true, false, true},
-      {"elevation", 5, 3, true, true, false},
+      {"depth to water at a pressure head", 4, atHead, true, true, false},
+      {"depth to water from the start of the test", 4, atStart, false, true, false},
+      {"pressure head", 3, atStart, true, false, true},
+      {"elevation", 5, atHead, true, true, false},
+      {"reference mode missing", 5, CTMVariant(), true, true, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    OpenPass open({{"LevelReferenceMode", CTMVariant(row.referenceMode)}}, row.mode);
+    OpenPass open({{"LevelReferenceMode", row.referenceMode}}, row.mode);
     CCorrectionPass& pass = *open.pass;
     EXPECT_EQ(pass.Mode(), row.mode);
     EXPECT_EQ(pass.IsModeOffered(kModeDepth), row.pressureHeadOffered);
@@ -60,6 +64,9 @@ TEST(CorrectionPass, WhatTheStepsOfferFollowsTheRecordedLog) {
     std::string reason;
     EXPECT_EQ(pass.ChooseMode(kModeDepth, reason), row.pressureHeadOffered);
     EXPECT_EQ(reason, row.pressureHeadOffered ? "" : "Log file data cannot be converted to depth mode.");
+    ASSERT_EQ(pass.Corrector().SetNewLevelMeasurementMode(kModeDepth), 1);
+    EXPECT_EQ(pass.Corrector().Correct(), row.pressureHeadOffered ? 1 : 0);
+    EXPECT_EQ(pass.Corrector().GetErrorText(), reason);
   }
 }
 

@@ -60,11 +60,15 @@ class CorrectionSummaryFile : public testing::Test {
     }
     if (atRow) corrector.SetReferenceRowIndex(1);
     EXPECT_EQ(corrector.SetNewSpecificGravity(1.024f), 1);
+    time_ = test::RowTime(sample, 1);
+    return Save(corrector);
+  }
+  // Corrects into the folder beside the log; the corrected file's path.
+  std::string Save(CLevelCorrector& corrector) {
     EXPECT_EQ(corrector.Correct(), 1) << corrector.GetErrorText();
     const std::string folder = CombinePath(dir_.Path().string(), kCorrectedFolderName);
     std::filesystem::create_directories(folder);
     EXPECT_EQ(corrector.SaveCorrected(folder), 1) << corrector.GetErrorText();
-    time_ = test::RowTime(sample, 1);
     return CorrectedFilePath(dir_.Path().string(), corrector.GetOutputName());
   }
 
@@ -85,16 +89,12 @@ TEST_F(CorrectionSummaryFile, ShowsWhatTheCorrectedFileRecords) {
   ASSERT_NE(when.find(':'), std::string::npos);
   EXPECT_EQ(atRow, (CorrectionSummary{atRowPath, "Level Surface Elevation", "30 meters, Using data point at " + when,
                                       "1.024", {}}));
-}
 
-TEST_F(CorrectionSummaryFile, NothingWithoutAFileAndEmptyValuesWithoutTheNote) {
+  // Nothing without a file, empty values without the note.
   CorrectionSummary summary{"x", "x", "x", "x", {}};
   EXPECT_FALSE(ReadCorrectionSummary(dir_.File("missing.vxl"), summary));
-
-  const std::string path = dir_.File("plain.vxl");
-  test::WriteLevelLog(test::AcceptedLevelLog(), path);
-  ASSERT_TRUE(ReadCorrectionSummary(path, summary));
-  EXPECT_EQ(summary, (CorrectionSummary{path, "", "N/A", "", {}}));
+  ASSERT_TRUE(ReadCorrectionSummary(dir_.File("log.vxl"), summary));
+  EXPECT_EQ(summary, (CorrectionSummary{dir_.File("log.vxl"), "", "N/A", "", {}}));
 }
 
 // Depth to water every quarter metre, corrected through readings at rows 0, 4 and 8: the ordinary
@@ -118,13 +118,8 @@ TEST_F(CorrectionSummaryFile, ReadsTheReadingsBackFromTheirNotesAndPassesOverOth
                                display, reason))
       << reason;
   ASSERT_EQ(pass.Apply(reason), 1) << reason;
-  ASSERT_EQ(corrector->Correct(), 1) << corrector->GetErrorText();
-  const std::string folder = CombinePath(dir_.Path().string(), kCorrectedFolderName);
-  std::filesystem::create_directories(folder);
-  ASSERT_EQ(corrector->SaveCorrected(folder), 1) << corrector->GetErrorText();
-
   CorrectionSummary summary;
-  ASSERT_TRUE(ReadCorrectionSummary(CorrectedFilePath(dir_.Path().string(), corrector->GetOutputName()), summary));
+  ASSERT_TRUE(ReadCorrectionSummary(Save(*corrector), summary));
   const auto at = [&](std::size_t row, double manual, double logged, double drift) {
     const TMSystem::CTMDeviceTime time = test::RowTime(sample, row);
     return RecordedReading{time.seconds + time.fraction / 65536.0, display.Text(time), manual, logged, drift, "m"};

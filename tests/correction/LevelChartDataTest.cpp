@@ -32,7 +32,7 @@ TEST(LevelEnvelope, ASingleRowSpikeSurvivesAMillionRowsInFewColumns) {
   EXPECT_EQ(envelope[123'457 * 300 / kRows].high, 100.0f);
 }
 
-TEST(LevelEnvelope, GapStatusesAreGapsNotZeros) {
+TEST(LevelSeries, GapStatusesAreGapsNotZeros) {
   test::TempFolder dir;
   test::LevelLogLayout sample;
   sample.entries = test::DepthToWaterSettings();
@@ -57,17 +57,14 @@ TEST(LevelEnvelope, GapStatusesAreGapsNotZeros) {
       EXPECT_EQ(envelope[i].joined, i > 0 && statuses[i - 1] < 3);
     }
   }
-}
 
-TEST(LevelSeries, UnreadableSourceOrNoLevelChannelGivesNoSeries) {
-  test::TempFolder dir;
-  test::LevelLogLayout sample = test::AcceptedLevelLog();
+  // An unreadable source or a log without a level channel gives no series.
   sample.withLevelChannel = false;
   test::WriteLevelLog(sample, dir.File("nolevel.vxl"));
-  LevelSeries series;
-  EXPECT_FALSE(LoadLevelSeries(dir.File("missing.vxl"), series));
-  EXPECT_FALSE(LoadLevelSeries(dir.File("nolevel.vxl"), series));
-  EXPECT_TRUE(series.values.empty());
+  LevelSeries none;
+  EXPECT_FALSE(LoadLevelSeries(dir.File("missing.vxl"), none));
+  EXPECT_FALSE(LoadLevelSeries(dir.File("nolevel.vxl"), none));
+  EXPECT_TRUE(none.values.empty());
 }
 
 TEST(AxisTicks, ValuesAreRoundAndCoverTheRange) {

@@ -8,12 +8,14 @@
 #include "common/ResultCodes.h"
 #include "common/ResultMessages.h"
 #include "correction/UnitConverter.h"
+#include "support/SampleLogs.h"
 
 namespace tvk {
 namespace {
 
 using TMSystem::CTMDataValue;
 using TMSystem::CTMDeviceTime;
+using test::Levels;
 using TMSystem::CTMVariant;
 
 struct Recorded {
@@ -39,12 +41,6 @@ LevelSettings MakeSettings(const Recorded& r) {
   s.Get(LevelField::kLevelRefDepthOfProbe) = CTMVariant(r.probeDepth);
   s.Get(LevelField::kLevelRefPressureUnitId) = CTMVariant(kUnitPsi);
   return s;
-}
-
-std::vector<CTMDataValue> Cells(const std::vector<float>& values, std::uint16_t status = 0) {
-  std::vector<CTMDataValue> cells;
-  for (float v : values) cells.push_back({v, status});
-  return cells;
 }
 
 std::vector<CTMDeviceTime> Minutes(std::size_t count) {
@@ -102,7 +98,7 @@ TEST(LevelConversion, ColumnMatchesAStepByStepFloatComputationBitForBit) {
     const LevelReferenceChange change{Minutes(elevations.size())[4], 100.9f, 2.7f, kUnitFoot, 3.21f, kUnitKiloPascal};
     const Passes run = Correct(MakeSettings({.mode = 5, .unit = kUnitFoot, .sg = sgOld, .reference = 101.37f,
                                              .refPressure = 7.31f, .refHeadPressure = 6.97f, .probeDepth = 3.3f}),
-                               MakeSettings({.mode = 3, .unit = kUnitInch, .sg = sgNew}), Cells(elevations), -1, {change});
+                               MakeSettings({.mode = 3, .unit = kUnitInch, .sg = sgNew}), Levels(elevations), -1, {change});
     ASSERT_TRUE(run.ok) << run.error;
     const float t = 7.31f * 3.3f / 6.97f;
     const float refOffset = feetToMetres(t) * sgOld;
@@ -126,7 +122,7 @@ TEST(LevelConversion, ColumnMatchesAStepByStepFloatComputationBitForBit) {
     const float sgNew = 1.0243f;
     const Passes run = Correct(MakeSettings({.mode = 4, .unit = kUnitFoot, .sg = sgOld, .reference = 12.34f}),
                                MakeSettings({.mode = 5, .unit = kUnitInch, .sg = sgNew, .reference = 123.45f}),
-                               Cells(depths), 2);
+                               Levels(depths), 2);
     ASSERT_TRUE(run.ok) << run.error;
     const float ref = feetToMetres(12.34f);
     const float newRef = static_cast<float>(123.45f / kInchesPerMetre);
@@ -156,7 +152,7 @@ TEST(LevelConversion, EveryPairOfModesInMetresAndFeet) {
     for (const Row& row : rows) {
       SCOPED_TRACE(testing::Message() << "unit " << unit << ", mode " << row.from << " to " << row.to);
       const Passes run = Correct(MakeSettings({.mode = row.from, .unit = unit, .reference = 10.0f}),
-                              MakeSettings({.mode = row.to, .unit = unit, .reference = 20.0f}), Cells({2.5f}));
+                              MakeSettings({.mode = row.to, .unit = unit, .reference = 20.0f}), Levels({2.5f}));
       ASSERT_TRUE(run.ok) << run.error;
       EXPECT_NEAR(run.values[0].value, row.expected, 1e-5f);
     }
@@ -183,37 +179,40 @@ TEST(LevelConversion, SpecificGravityScalesBothWaysAndDynamicDensityCountsAsOne)
     original.Get(LevelField::kDynamicSpecificGravityFactor) = row.oldFactor;
     LevelSettings updated = MakeSettings({.mode = 3, .sg = row.sgNew});
     updated.Get(LevelField::kAutomaticDensityCorrection) = row.newAutomatic;
-    const Passes run = Correct(original, updated, Cells({4.0f}));
+    const Passes run = Correct(original, updated, Levels({4.0f}));
     ASSERT_TRUE(run.ok) << run.error;
     EXPECT_FLOAT_EQ(run.values[0].value, row.expected);
   }
 }
 
-TEST(LevelConversion, ProbeDepthOffsetsTheDepthModeOnlyWithAHeadPressure) {
-  // t = 6 x 2 / 4 = 3 m, so the head of mode 3 is 3 m deeper; without a head pressure there is no offset.
-  for (float headPressure : {4.0f, 0.0f}) {
-    SCOPED_TRACE(headPressure);
-    const float offset = headPressure > 0.0f ? 3.0f : 0.0f;
-    const Passes run = Correct(MakeSettings({.mode = 4, .reference = 10.0f, .refPressure = 6.0f,
-                                             .refHeadPressure = headPressure, .probeDepth = 2.0f}),
-                               MakeSettings({.mode = 3}), Cells({4.0f}));
+// t = 6 x 2 / 4 = 3 m deepens the head of mode 3; without a head pressure, or with the reference taken at
+// the start of the test, there is no offset, and a start-of-test reference counts as 0.
+TEST(LevelConversion, ProbeDepthOffsetsTheDepthModeOnlyWithAHeadPressureAndStartOfTestCountsAsZero) {
+  struct Row {
+    const char* name;
+    float headPressure;
+    std::uint16_t referenceMode;
+    float offset;
+    float value;
+  };
+  const Row rows[] = {
+      {"head pressure", 4.0f, 3, 3.0f, 9.0f},
+      {"no head pressure", 0.0f, 3, 0.0f, 6.0f},
+      {"start of test", 4.0f, 1, 0.0f, -4.0f},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const LevelSettings original = MakeSettings({.mode = 4, .reference = 10.0f, .referenceMode = row.referenceMode,
+                                                 .refPressure = 6.0f, .refHeadPressure = row.headPressure,
+                                                 .probeDepth = 2.0f});
+    const Passes run = Correct(original, MakeSettings({.mode = 3}), Levels({4.0f}));
     ASSERT_TRUE(run.ok) << run.error;
-    EXPECT_EQ(run.referenceOffset, offset);
-    EXPECT_EQ(run.values[0].value, 6.0f + offset);
+    EXPECT_EQ(run.referenceOffset, row.offset);
+    EXPECT_EQ(run.values[0].value, row.value);
   }
-}
-
-TEST(LevelConversion, ReferenceTakenAtStartOfTestCountsAsZero) {
-  const LevelSettings original = MakeSettings(
-      {.mode = 4, .reference = 10.0f, .referenceMode = 1, .refPressure = 6.0f, .refHeadPressure = 4.0f, .probeDepth = 2.0f});
-  const Passes recorded = Correct(original, MakeSettings({.mode = 3}), Cells({-4.0f}));
-  ASSERT_TRUE(recorded.ok) << recorded.error;
-  EXPECT_EQ(recorded.referenceOffset, 0.0f);
-  EXPECT_EQ(recorded.values[0].value, 4.0f);
-
   // A new start-of-test reference is 0 even with a data point.
   const Passes chosen = Correct(MakeSettings({.mode = 3}),
-                             MakeSettings({.mode = 5, .reference = 20.0f, .referenceMode = 1}), Cells({1.0f, 3.0f}), 0);
+                             MakeSettings({.mode = 5, .reference = 20.0f, .referenceMode = 1}), Levels({1.0f, 3.0f}), 0);
   ASSERT_TRUE(chosen.ok) << chosen.error;
   EXPECT_EQ(chosen.values[0].value, 0.0f);
   EXPECT_EQ(chosen.values[1].value, 2.0f);
@@ -222,7 +221,7 @@ TEST(LevelConversion, ReferenceTakenAtStartOfTestCountsAsZero) {
 TEST(LevelConversion, DataPointTakesTheNewReferenceValueUnlessUnconverted) {
   for (std::uint16_t status : {0, 7}) {
     SCOPED_TRACE(status);
-    std::vector<CTMDataValue> levels = Cells({1.0f, 2.0f, 3.5f});
+    std::vector<CTMDataValue> levels = Levels({1.0f, 2.0f, 3.5f});
     levels[1].status = status;
     const Passes run = Correct(MakeSettings({.mode = 3}), MakeSettings({.mode = 4, .reference = 20.0f}), levels, 1);
     ASSERT_TRUE(run.ok) << run.error;
@@ -235,7 +234,7 @@ TEST(LevelConversion, DataPointTakesTheNewReferenceValueUnlessUnconverted) {
 TEST(LevelConversion, UnconvertedStatusesSkipTheModeFormulasButNotTheUnit) {
   for (std::uint16_t status : {3, 4, 7, 8, 0x0107}) {
     SCOPED_TRACE(status);
-    std::vector<CTMDataValue> levels = Cells({10.0f, 10.0f});
+    std::vector<CTMDataValue> levels = Levels({10.0f, 10.0f});
     levels[1].status = status;
     const Passes run = Correct(MakeSettings({.mode = 4, .unit = kUnitFoot, .reference = 50.0f}),
                             MakeSettings({.mode = 5, .unit = kUnitFoot, .reference = 0.0f}), levels);
@@ -272,7 +271,7 @@ TEST(LevelConversion, ReferenceChangesApplyFromTheirRowOn) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    const Passes run = Correct(original, MakeSettings({.mode = 3}), Cells({1.0f, 1.0f, 1.0f, 1.0f}), -1,
+    const Passes run = Correct(original, MakeSettings({.mode = 3}), Levels({1.0f, 1.0f, 1.0f, 1.0f}), -1,
                             {Change(row.noteTime, 12.0f, 0.0f, 2.0f)});
     ASSERT_TRUE(run.ok) << run.error;
     for (std::size_t i = 0; i < 4; ++i) {
@@ -286,7 +285,7 @@ TEST(LevelConversion, ReferenceChangeWithDynamicDensityUsesTheDepth) {
       MakeSettings({.mode = 4, .reference = 10.0f, .refPressure = 6.0f, .refHeadPressure = 4.0f, .probeDepth = 2.0f});
   original.Get(LevelField::kDynamicSpecificGravityFactor) = CTMVariant(0.9f);
   const std::vector<CTMDeviceTime> times = Minutes(1);
-  const Passes run = Correct(original, MakeSettings({.mode = 3}), Cells({1.0f}), -1,
+  const Passes run = Correct(original, MakeSettings({.mode = 3}), Levels({1.0f}), -1,
                           {Change(times[0], 12.0f, 5.0f, 99.0f)});
   ASSERT_TRUE(run.ok) << run.error;
   // off = depth 5 - reference offset 3; head = 12 - 1 + 2; the depth mode adds the offset back.
@@ -329,7 +328,7 @@ TEST(LevelConversion, ReportsEachFailure) {
       changes.push_back(Change(Minutes(1)[0], 1.0f, 0.0f, 1.0f));
       times.emplace();
     }
-    const Passes run = Correct(row.original, row.updated, Cells({1.0f}), -1, changes,
+    const Passes run = Correct(row.original, row.updated, Levels({1.0f}), -1, changes,
                                row.channelUnit != 0 ? row.channelUnit : kUnitMetre, times);
     EXPECT_FALSE(run.ok);
     EXPECT_EQ(run.error, row.expected);

@@ -89,37 +89,6 @@ TEST(LevelCorrector, OpenFailuresLeaveNothingLoaded) {
   }
 }
 
-TEST(LevelCorrector, CanConvertToDepthUnlessTheReferenceWasTakenAtTheStart) {
-  struct Row {
-    const char* name;
-    std::uint16_t mode;
-    CTMVariant referenceMode;
-    bool expected;
-  };
-  const Row rows[] = {
-      {"depth to water, pressure-head reference", 4, CTMVariant(std::uint16_t{3}), true},
-      {"depth to water, start of test", 4, CTMVariant(std::uint16_t{1}), false},
-      {"depth, start of test", 3, CTMVariant(std::uint16_t{1}), true},
-      {"reference mode missing", 5, CTMVariant(), true},
-  };
-  test::TempFolder dir;
-  EXPECT_FALSE(CLevelCorrector().CanConvertToDepth());
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    LevelLogLayout sample = test::AcceptedLevelLog();
-    test::SetEntry(sample.entries, "LevelMeasurementMode", CTMVariant(row.mode));
-    test::SetEntry(sample.entries, "LevelReferenceMode", row.referenceMode);
-    CLevelCorrector corrector;
-    ASSERT_EQ(corrector.Open(Save(dir, sample)), 1) << corrector.GetErrorText();
-    EXPECT_EQ(corrector.CanConvertToDepth(), row.expected);
-    ASSERT_EQ(corrector.SetNewLevelMeasurementMode(3), 1);
-    EXPECT_EQ(corrector.Correct(), row.expected ? 1 : 0) << corrector.GetErrorText();
-    if (!row.expected) {
-      EXPECT_EQ(corrector.GetErrorText(), "Log file data cannot be converted to depth mode.");
-    }
-  }
-}
-
 TEST(LevelCorrector, CorrectRefusesWhatCannotBeConverted) {
   test::TempFolder dir;
   LevelLogLayout sameTime = test::AcceptedLevelLog();
@@ -203,42 +172,6 @@ TEST(LevelCorrector, CorrectWritesColumnKeysAndNoteIntoTheLog) {
   EXPECT_EQ(values.referenceValue, 100.0f);
 }
 
-TEST(LevelCorrector, DataPointGoesIntoTheColumnAndTheNote) {
-  test::TempFolder dir;
-  LevelLogLayout sample = test::AcceptedLevelLog({1.0f, 2.0f, 3.0f});
-  test::SetEntry(sample.entries, "LevelMeasurementMode", CTMVariant(std::uint16_t{3}));
-  sample.levelMode = 3;
-  CLevelCorrector corrector;
-  ASSERT_EQ(corrector.Open(Save(dir, sample)), 1) << corrector.GetErrorText();
-  ASSERT_EQ(corrector.SetNewLevelMeasurementMode(4), 1);
-  ASSERT_EQ(corrector.SetNewLevelReferenceVal(20.0f), 1);
-  corrector.SetReferenceRowIndex(1);
-  ASSERT_EQ(corrector.Correct(), 1) << corrector.GetErrorText();
-  EXPECT_EQ(LevelAt(corrector.GetLogFile(), 1), 20.0f);
-  EXPECT_EQ(LevelAt(corrector.GetLogFile(), 2), 19.0f);
-
-  const std::vector<CTMLogNotesRecord> notes = NotesOf(corrector.GetLogFile());
-  TMSystem::CTMUserNote_Tavisko note;
-  ASSERT_EQ(note.FromRecord(notes.back()), kOk);
-  EXPECT_EQ(note.GetValues().usesDataPoint, 1U);
-  EXPECT_EQ(note.GetValues().dataPointTime, test::RowTime(sample, 1).AsSeconds());
-}
-
-TEST(LevelCorrector, WritingTheColumnRefusesMismatchedData) {
-  TMSystem::CTMLogFile log;
-  test::BuildLevelLog(test::AcceptedLevelLog({1.0f, 2.0f}), log);
-  std::string error;
-  EXPECT_EQ(WriteLevelColumn(log, test::Levels({1.0f}), 5, 35, error), 0);
-  EXPECT_EQ(error, "New data size does not match original data count.");
-
-  TMSystem::CTMLogFile withoutLevel;
-  LevelLogLayout noLevel = test::AcceptedLevelLog({1.0f});
-  noLevel.withLevelChannel = false;
-  test::BuildLevelLog(noLevel, withoutLevel);
-  EXPECT_EQ(WriteLevelColumn(withoutLevel, test::Levels({1.0f}), 5, 35, error), 0);
-  EXPECT_EQ(error, "Log file does not contain any level data.");
-}
-
 TEST(LevelCorrector, ProgressCanBeReadFromAnotherThread) {
   test::TempFolder dir;
   CLevelCorrector corrector;
@@ -293,74 +226,6 @@ TEST(LevelCorrector, StopFromAnotherThreadEndsCorrectEarlyAndNothingIsSaved) {
     return;
   }
   FAIL() << "every correction ended before the stop";
-}
-
-TEST(LevelCorrector, OutputNameCarriesTheLogNameSuffixAndLocalTime) {
-  const SystemTime local = MakeSystemTime(2011, 2, 3, 14, 5, 9);
-  EXPECT_EQ(MakeCorrectedFileName("Well 1", "a.vxl", true, local), "Well 1_Fenlock_Tavisko_20110203_140509.vxl");
-  EXPECT_EQ(MakeCorrectedFileName("Well 1", "a.vxl", false, local), "Well 1_Tavisko_20110203_140509.vxl");
-  const std::string sep(1, kPathSeparator);
-  EXPECT_EQ(MakeCorrectedFilePath("out" + sep + sep, "a.vxl"), "out" + sep + "a.vxl");
-  EXPECT_EQ(MakeCorrectedFilePath("out", "a.vxl"), "out" + sep + "a.vxl");
-  EXPECT_EQ(DefaultOutputFolder("site" + sep + "a.vxl"), "site" + sep + kCorrectedFolderName);
-  EXPECT_EQ(DefaultOutputFolder(sep + "a.vxl"), sep + kCorrectedFolderName);
-  EXPECT_EQ(DefaultOutputFolder("a.vxl"), kCorrectedFolderName);
-}
-
-TEST(LevelCorrector, LogNamesFromTheFileNeverLeaveTheOutputFolder) {
-  const SystemTime local = MakeSystemTime(2011, 2, 3, 14, 5, 9);
-  const std::string stamp = "_Tavisko_20110203_140509.vxl";
-  const std::string longName(300, 'a');
-  std::string accented;
-  for (int i = 0; i < 150; ++i) accented += "\xC3\xA9";  // 300 bytes of two-byte characters
-  struct Row {
-    std::string logName;
-    std::string expected;  // the name before the stamp
-  };
-  const Row rows[] = {
-      {"Well 3/4", "Well 3_4"},
-      {"../../../escaped", "_.._.._escaped"},
-      {".hidden", "hidden"},
-      {" . .x. ", "x"},
-      {"...", "source file"},
-      {"/../../../../var/x", "_.._.._.._.._var_x"},
-      {"..", "_"},
-      {"a\\b:c*d?e\"f<g>h|i", "a_b_c_d_e_f_g_h_i"},
-      {std::string("tab\tnl\ndel\x7F" "c1\xC2\x85" "nul") + '\0', "tab_nl_del_c1_nul_"},
-      {"Well 1. . ", "Well 1"},
-      {"Br\xC3\xB8nn \xE6\xB0\xB4", "Br\xC3\xB8nn \xE6\xB0\xB4"},  // kept as it is
-      {"", "source file"},
-      {" . ", "source file"},
-      {longName, longName.substr(0, 255 - stamp.size())},
-      {accented, accented.substr(0, 226)},  // 227 would split a character
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.logName);
-    const std::string name = MakeCorrectedFileName(row.logName, "site/source file.VXL", false, local);
-    EXPECT_EQ(name, row.expected + stamp);
-    EXPECT_LE(name.size(), 255u);
-  }
-  EXPECT_EQ(MakeCorrectedFileName("", "/x/. .vxl", false, local), "Log" + stamp);
-  EXPECT_EQ(MakeCorrectedFileName("..", "/x/.well.vxl", false, local), "_" + stamp);
-  EXPECT_EQ(MakeCorrectedFileName(". ", "/x/.well.vxl", false, local), "well" + stamp);
-}
-
-TEST(LevelCorrector, OutputFolderMadeForNothingIsRemovedAgain) {
-  test::TempFolder dir;
-  const std::string outer = dir.File("a");
-  const std::string inner = outer + kPathSeparator + "b";
-  { EXPECT_EQ(COutputFolder(inner).Error(), ""); }
-  EXPECT_FALSE(std::filesystem::exists(outer));
-  {
-    const COutputFolder folder(inner + kPathSeparator);
-    EXPECT_TRUE(std::filesystem::is_directory(inner));
-    test::WriteFileBytes(inner + kPathSeparator + "kept.vxl", {1});
-  }
-  EXPECT_TRUE(std::filesystem::exists(inner + kPathSeparator + "kept.vxl"));
-  { EXPECT_EQ(COutputFolder(inner).Error(), "") << "an existing folder is used and left alone"; }
-  EXPECT_TRUE(std::filesystem::exists(inner));
-  EXPECT_EQ(COutputFolder(inner + kPathSeparator + "kept.vxl" + kPathSeparator + "c").Error(),
-            std::strerror(ENOTDIR));
 }
 
 TEST(LevelCorrector, SaveCorrectedWritesANewFileAndASecondCorrectionKeepsTheFirstOrgKeys) {
@@ -528,20 +393,13 @@ TEST(LevelCorrector, StopWhileSavingDropsTheUnfinishedFile) {
 
 // The wizard holds a log for minutes: a source that changed meanwhile is never corrected from the old copy.
 TEST(LevelCorrector, ASourceChangedAfterOpenIsNotSaved) {
-  struct Row {
-    const char* change;  // empty: untouched
-    void (*mutate)(const std::string& source, const std::string& other);
-  };
-  const Row rows[] = {
-      {"", [](const std::string&, const std::string&) {}},
-      {"deleted", [](const std::string& source, const std::string&) { std::filesystem::remove(source); }},
-      {"modified",
-       [](const std::string& source, const std::string&) {
-         std::filesystem::resize_file(source, std::filesystem::file_size(source) / 2);
-       }},
-      {"replaced", [](const std::string& source, const std::string& other) { std::filesystem::rename(other, source); }},
+  using Path = const std::string&;
+  const std::pair<const char*, void (*)(Path source, Path other)> rows[] = {
+      {"deleted", [](Path source, Path) { std::filesystem::remove(source); }},
+      {"modified", [](Path source, Path) { std::filesystem::resize_file(source, 100); }},
+      {"replaced", [](Path source, Path other) { std::filesystem::rename(other, source); }},
       {"modified",  // the same size, a later time
-       [](const std::string& source, const std::string&) {
+       [](Path source, Path) {
          const auto when = std::filesystem::last_write_time(source);
          test::Bytes bytes = test::ReadFileBytes(source);
          bytes.back() ^= 1;
@@ -549,8 +407,8 @@ TEST(LevelCorrector, ASourceChangedAfterOpenIsNotSaved) {
          std::filesystem::last_write_time(source, when + std::chrono::seconds(1));
        }},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.change);
+  for (const auto& [change, mutate] : rows) {
+    SCOPED_TRACE(change);
     test::TempFolder dir;
     const std::string source = Save(dir, test::AcceptedLevelLog());
     const std::string other = Save(dir, test::AcceptedLevelLog(), "other.vxl");
@@ -559,12 +417,10 @@ TEST(LevelCorrector, ASourceChangedAfterOpenIsNotSaved) {
     CLevelCorrector corrector;
     ASSERT_EQ(corrector.Open(source), 1);
     ASSERT_EQ(corrector.Correct(), 1);
-    row.mutate(source, other);
-    const bool untouched = *row.change == '\0';
-    EXPECT_EQ(corrector.SaveCorrected(out.string()), untouched ? 1 : 0);
-    EXPECT_EQ(corrector.GetErrorText(),
-              untouched ? "" : std::string("The source log was ") + row.change + " after it was read: " + source);
-    EXPECT_EQ(std::filesystem::is_empty(out), !untouched);
+    mutate(source, other);
+    EXPECT_EQ(corrector.SaveCorrected(out.string()), 0);
+    EXPECT_EQ(corrector.GetErrorText(), std::string("The source log was ") + change + " after it was read: " + source);
+    EXPECT_TRUE(std::filesystem::is_empty(out));
   }
 }
 
@@ -587,27 +443,22 @@ TEST(CheckLogFile, EachRuleAcceptsOneLogAndRefusesAnother) {
   add("site word 5", 1, [](LevelLogLayout& s) { s.siteWord1 = 5; });
   add("no level channel", 0, [](LevelLogLayout& s) { s.withLevelChannel = false; });
   add("depth to water without the all-notes note", 0, [](LevelLogLayout& s) { s.notes.clear(); });
-  add("depth without the all-notes note", 1, [](LevelLogLayout& s) {
-    s.levelMode = 3;
-    s.notes.clear();
-  });
-  add("reference changes and start of test", 0, [](LevelLogLayout& s) {
+  add("depth without the all-notes note", 1, [](LevelLogLayout& s) { s.levelMode = 3; s.notes.clear(); });
+  const auto startOfTest = [](LevelLogLayout& s) {
     test::SetEntry(s.entries, "LevelReferenceMode", CTMVariant(std::uint16_t{1}));
+  };
+  add("reference changes and start of test", 0, [&](LevelLogLayout& s) {
+    startOfTest(s);
     s.notes.push_back(test::UserNoteRecord(15));
   });
-  add("start of test without reference changes", 1, [](LevelLogLayout& s) {
-    test::SetEntry(s.entries, "LevelReferenceMode", CTMVariant(std::uint16_t{1}));
-  });
+  add("start of test without reference changes", 1, startOfTest);
   add("gauged sensor without baro adjustment", 0, [](LevelLogLayout& s) { s.levelSensorId = 22; });
   add("gauged sensor with baro adjustment", 1, [](LevelLogLayout& s) {
     s.levelSensorId = 53;
     s.entries.emplace_back("BaroAdjustedValues", CTMVariant(std::uint16_t{0}));
   });
-  add("unknown sensor becomes 5000", 1, [](LevelLogLayout& s) {
-    s.levelMode = 3;
-    s.levelSensorId = 0;
-    s.levelSerial = 0;
-  });
+  add("unknown sensor becomes 5000", 1,
+      [](LevelLogLayout& s) { s.levelMode = 3; s.levelSensorId = 0; s.levelSerial = 0; });
 
   test::TempFolder dir;
   for (const Row& row : rows) {

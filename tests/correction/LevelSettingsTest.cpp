@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "common/ResultCodes.h"
 #include "common/ResultMessages.h"
 
@@ -37,34 +39,21 @@ TEST(LevelSettings, ReadsStoredValuesWhateverTheKeySpellingAndDefaultsTheRest) {
   }
 }
 
-TEST(LevelSettings, AdvancedFlagAcceptsEvery32BitKindAsOneOrZero) {
-  struct Row {
-    const char* name;
-    std::uint32_t type;
-    std::uint32_t raw;
-    std::uint32_t expected;
-  };
-  const Row rows[] = {
-      {"int32 non-zero", 4, 0xFFFFFFFFU, 1}, {"uint32 zero", 5, 0, 0}, {"flag 7", 11, 7, 1}, {"type 12", 12, 1, 1}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    CTMLogFileCfg cfg;
-    ASSERT_EQ(cfg.SetIntegerValue("AdvancedSGUsed", row.type, row.raw), kOk);
-    LevelSettings settings;
-    std::string error;
-    ASSERT_EQ(ReadLevelSettings(cfg, settings, error), 1);
-    EXPECT_EQ(settings.Get(LevelField::kAdvancedSGUsed).Type(), VariantType::kUInt32B);
-    EXPECT_EQ(settings.Get(LevelField::kAdvancedSGUsed).AsUInt32(), row.expected);
-  }
-}
-
-TEST(LevelSettings, AValueOfAnotherKindFailsTheWholeRead) {
+// Each field is read as the one kind it is kept in, but for the advanced flag, which any 32-bit kind
+// gives as 1 or 0; a value of another kind fails the whole read and leaves the record.
+TEST(LevelSettings, ValuesAreReadOnlyAsTheirOwnKind) {
   struct Row {
     const char* name;
     const char* key;
-    CTMVariant value;
+    CTMVariant value;                  // set as it is, or
+    std::uint32_t type = 0, raw = 0;  // an integer of this type
+    int flag = -1;                     // the advanced flag read; -1: the read fails
   };
   const Row rows[] = {
+      {"int32 non-zero flag", "AdvancedSGUsed", {}, 4, 0xFFFFFFFFU, 1},
+      {"uint32 zero flag", "AdvancedSGUsed", {}, 5, 0, 0},
+      {"flag 7", "AdvancedSGUsed", {}, 11, 7, 1},
+      {"flag of type 12", "AdvancedSGUsed", {}, 12, 1, 1},
       {"double where a float is kept", "SpecificGravity", CTMVariant(1.0)},
       {"uint32 where a uint16 is kept", "LevelUnitId", CTMVariant(std::uint32_t{35})},
       {"uint16 for the 32-bit flag", "AdvancedSGUsed", CTMVariant(std::uint16_t{1})},
@@ -72,36 +61,32 @@ TEST(LevelSettings, AValueOfAnotherKindFailsTheWholeRead) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     CTMLogFileCfg cfg;
-    ASSERT_EQ(cfg.SetValue(row.key, row.value), kOk);
+    ASSERT_EQ(row.type != 0 ? cfg.SetIntegerValue(row.key, row.type, row.raw) : cfg.SetValue(row.key, row.value), kOk);
     LevelSettings settings;
     settings.Get(LevelField::kLevelOffset) = CTMVariant(9.0f);
     std::string error;
-    EXPECT_EQ(ReadLevelSettings(cfg, settings, error), 0);
-    EXPECT_EQ(error, GetResultCodeMessage(kFail));
-    EXPECT_EQ(settings.GetFloat(LevelField::kLevelOffset), 9.0f) << "a failed read leaves the record";
+    EXPECT_EQ(ReadLevelSettings(cfg, settings, error), row.flag >= 0 ? 1 : 0);
+    if (row.flag < 0) {
+      EXPECT_EQ(error, GetResultCodeMessage(kFail));
+      EXPECT_EQ(settings.GetFloat(LevelField::kLevelOffset), 9.0f) << "a failed read leaves the record";
+    } else {
+      EXPECT_EQ(settings.Get(LevelField::kAdvancedSGUsed).Type(), VariantType::kUInt32B);
+      EXPECT_EQ(settings.Get(LevelField::kAdvancedSGUsed).AsUInt32(), static_cast<std::uint32_t>(row.flag));
+    }
   }
 }
 
 TEST(LevelSettings, DynamicDensityFromFactorOrAutomaticCorrection) {
-  struct Row {
-    const char* name;
-    CTMVariant factor;
-    CTMVariant automatic;
-    bool expected;
+  const CTMVariant none, on(std::uint16_t{1}), off(std::uint16_t{0});
+  const std::tuple<CTMVariant, CTMVariant, bool> rows[] = {
+      {none, none, false}, {CTMVariant(0.0f), none, false}, {CTMVariant(0.5), none, true},  // a factor as double
+      {none, on, true},    {CTMVariant(0.0f), off, false},
   };
-  const Row rows[] = {
-      {"neither", {}, {}, false},
-      {"factor exactly 0", CTMVariant(0.0f), {}, false},
-      {"factor as double", CTMVariant(0.5), {}, true},
-      {"automatic correction on", {}, CTMVariant(std::uint16_t{1}), true},
-      {"automatic correction off", CTMVariant(0.0f), CTMVariant(std::uint16_t{0}), false},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [factor, automatic, expected] : rows) {
     LevelSettings settings;
-    settings.Get(LevelField::kDynamicSpecificGravityFactor) = row.factor;
-    settings.Get(LevelField::kAutomaticDensityCorrection) = row.automatic;
-    EXPECT_EQ(settings.IsDynamicDensityUsed(), row.expected);
+    settings.Get(LevelField::kDynamicSpecificGravityFactor) = factor;
+    settings.Get(LevelField::kAutomaticDensityCorrection) = automatic;
+    EXPECT_EQ(settings.IsDynamicDensityUsed(), expected) << factor.AsString() << ", " << automatic.AsString();
   }
 }
 

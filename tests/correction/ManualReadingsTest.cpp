@@ -7,12 +7,14 @@
 #include <optional>
 
 #include "correction/CorrectionChoices.h"
+#include "support/SampleLogs.h"
 
 namespace tvk {
 namespace {
 
 using TMSystem::CTMDataValue;
 using TMSystem::CTMDeviceTime;
+using test::Levels;
 
 constexpr std::uint32_t kBase = 1'300'000'000;  // 2011-03-13 07:06:40 UTC
 
@@ -20,12 +22,6 @@ std::vector<CTMDeviceTime> Times(const std::vector<std::uint32_t>& offsets) {
   std::vector<CTMDeviceTime> times;
   for (std::uint32_t offset : offsets) times.push_back(TMSystem::DeviceTimeFromParts(kBase + offset, 0));
   return times;
-}
-
-std::vector<CTMDataValue> Cells(const std::vector<float>& levels) {
-  std::vector<CTMDataValue> cells;
-  for (float level : levels) cells.push_back({level, 0});
-  return cells;
 }
 
 DataPointDisplay UtcDisplay() {
@@ -39,7 +35,7 @@ DataPointDisplay UtcDisplay() {
 TEST(ManualReadings, TheWorkedExampleToTheBit) {
   // Rows at 0, 100, 200, 300 s; the ordinary correction gave 10.0, 10.5, 11.0, 11.5 ft; readings 10.0 at
   // row 0 and 10.8 at row 2.
-  std::vector<CTMDataValue> levels = Cells({10.0f, 10.5f, 11.0f, 11.5f});
+  std::vector<CTMDataValue> levels = Levels({10.0f, 10.5f, 11.0f, 11.5f});
   std::vector<ReadingOutcome> outcomes;
   std::string reason;
   ASSERT_TRUE(CorrectDrift({{0, 10.0f}, {2, 10.8f}}, Times({0, 100, 200, 300}), levels, outcomes, reason)) << reason;
@@ -53,7 +49,7 @@ TEST(ManualReadings, TheWorkedExampleToTheBit) {
 
 TEST(ManualReadings, SegmentsGapsAndEnds) {
   // Rows a minute apart; row 4 has no level value. Readings on rows 1, 3 and 6.
-  std::vector<CTMDataValue> levels = Cells({5, 5, 5, 5, 5, 5, 5, 5});
+  std::vector<CTMDataValue> levels = Levels({5, 5, 5, 5, 5, 5, 5, 5});
   levels[4].status = 3;
   levels[4].value = -99.0f;
   std::vector<ReadingOutcome> outcomes;
@@ -99,7 +95,7 @@ TEST(ManualReadings, ReadingsAreSortedPlacedAndRefusedWithReasons) {
   std::string reason;
   EXPECT_FALSE(PlaceReadings({at(0, 1.0f)}, {}, UtcDisplay(), placed, reason));
 
-  std::vector<CTMDataValue> levels = Cells({1, 2, 3, 4});
+  std::vector<CTMDataValue> levels = Levels({1, 2, 3, 4});
   levels[2].status = 7;
   std::vector<ReadingOutcome> outcomes;
   EXPECT_FALSE(CorrectDrift({{0, 1.0f}, {2, 2.0f}}, rows, levels, outcomes, reason));

@@ -59,7 +59,8 @@ const char* const kExport =
 TEST(RegistryHive, ParsesWhatTheEditorExports) {
   RegistryHive hive;
   ASSERT_EQ(hive.Parse(kExport), kErrorSuccess);
-  const std::string key = "HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark\\SystemSettings";
+  const std::string dovmark = "HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark\\";
+  const std::string key = dovmark + "SystemSettings";
   struct Row {
     const char* name;
     std::string key;
@@ -85,11 +86,9 @@ TEST(RegistryHive, ParsesWhatTheEditorExports) {
       {"key path any case", "hkey_current_user\\SOFTWARE\\tamrel\\dovmark\\systemsettings", "useutc",
        RegistryValue{kRegDword, {2, 0, 0, 0}}},
       {"root alias", "HKEY_CURRENT_USER\\Software\\Short", "Alias", RegistryValue{kRegDword, {3, 0, 0, 0}}},
-      {"deleted key", "HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark\\Dropped", "X", std::nullopt},
-      {"subkey of deleted key", "HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark\\Dropped\\Child", "X",
-       std::nullopt},
-      {"values after a deletion go nowhere", "HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark\\Dropped",
-       "AfterDelete", std::nullopt},
+      {"deleted key", dovmark + "Dropped", "X", std::nullopt},
+      {"subkey of deleted key", dovmark + "Dropped\\Child", "X", std::nullopt},
+      {"values after a deletion go nowhere", dovmark + "Dropped", "AfterDelete", std::nullopt},
       {"other roots ignored", "HKEY_CLASSES_ROOT\\Software\\Tamrel\\Dovmark\\SystemSettings", "Foreign",
        std::nullopt},
   };
@@ -139,19 +138,12 @@ TEST(RegistryHive, AcceptsEncodingsAndHeadersOfBothEditorVersions) {
   }
 }
 
-class RegistryFiles : public ::testing::Test {
- protected:
-  test::TempFolder folder_;
-  test::ScopedEnv registryDir_{"TAVISKO_REGISTRY_DIR", folder_.Path().string()};
-
-  void WriteHive(const char* root, std::string_view body) {
-    test::WriteWholeFile(folder_.Path() / (std::string(root) + ".reg"),
-                         "Windows Registry Editor Version 5.00\r\n\r\n" + std::string(body));
-  }
-};
-
-TEST_F(RegistryFiles, QueriesReportWin32Codes) {
-  WriteHive("HKEY_CURRENT_USER", "[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark]\r\n\"N\"=dword:7\r\n");
+TEST(RegistryFiles, QueriesReportWin32Codes) {
+  test::TempFolder folder;
+  test::ScopedEnv registryDir("TAVISKO_REGISTRY_DIR", folder.Path().string());
+  test::WriteWholeFile(folder.Path() / "HKEY_CURRENT_USER.reg",
+                       "Windows Registry Editor Version 5.00\r\n\r\n"
+                       "[HKEY_CURRENT_USER\\Software\\Tamrel\\Dovmark]\r\n\"N\"=dword:7\r\n");
   RegistryValue value;
   EXPECT_EQ(OpenRegistryKey(kCurrentUserRoot, "Software\\Tamrel\\Dovmark"), kErrorSuccess);
   EXPECT_EQ(OpenRegistryKey(kCurrentUserRoot, "software\\TAMREL"), kErrorSuccess);
@@ -163,7 +155,7 @@ TEST_F(RegistryFiles, QueriesReportWin32Codes) {
   EXPECT_EQ(QueryRegistryValue(kCurrentUserRoot, "Software\\Tamrel\\Dovmark", "M", value),
             kErrorFileNotFound);
   EXPECT_EQ(QueryRegistryValue(kCurrentUserRoot, "Software\\Tamrel", "N", value), kErrorFileNotFound);
-  test::WriteWholeFile(folder_.Path() / "HKEY_LOCAL_MACHINE.reg", "not an export");
+  test::WriteWholeFile(folder.Path() / "HKEY_LOCAL_MACHINE.reg", "not an export");
   EXPECT_EQ(OpenRegistryKey(kLocalMachineRoot, "Software"), kErrorBadFormat);
 }
 

@@ -99,19 +99,12 @@ TEST(TimeZone, ReadsTzifFooter) {
   EXPECT_FALSE(TzifFooterRule("TZif2\nUTC0\n").has_value()) << "truncated header";
 }
 
-class TimeZoneEnvironment : public ::testing::Test {
- protected:
-  void SetUp() override {
-    test::WriteWholeFile(folder_.Path() / "Test" / "Zone", TzifContent('2', "CET-1CEST,M3.5.0,M10.5.0/3"));
-    test::WriteWholeFile(folder_.Path() / "Test" / "Broken", "not a zone file");
-  }
-
-  test::TempFolder folder_;
-};
-
-TEST_F(TimeZoneEnvironment, ResolvesTzAsRuleOrZoneName) {
-  test::ScopedZoneEnv tzdir("TZDIR", folder_.Path().string());
-  const std::string absolute = ":" + (folder_.Path() / "Test" / "Zone").string();
+TEST(TimeZoneEnvironment, ResolvesTzAsRuleOrZoneName) {
+  test::TempFolder folder;
+  test::WriteWholeFile(folder.Path() / "Test" / "Zone", TzifContent('2', "CET-1CEST,M3.5.0,M10.5.0/3"));
+  test::WriteWholeFile(folder.Path() / "Test" / "Broken", "not a zone file");
+  test::ScopedZoneEnv tzdir("TZDIR", folder.Path().string());
+  const std::string absolute = ":" + (folder.Path() / "Test" / "Zone").string();
   struct Case {
     const char* name;
     std::string tz;
