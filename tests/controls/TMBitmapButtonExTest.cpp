@@ -35,10 +35,15 @@ struct OkButton {
   }
 };
 
-TEST(BitmapButton, TakesTheSizeOfItsImages) {
+TEST(BitmapButton, TakesTheSizeOfItsImagesAndAHandCursorOnlyWhileEnabled) {
   OkButton ok;
   EXPECT_EQ(ok.button->size(), ImageSize(ImageId::OkNormal));
   EXPECT_FALSE(ok.button->LoadBitmaps(999999, 0, 0, 0));
+  EXPECT_EQ(ok.button->cursor().shape(), Qt::PointingHandCursor);
+  ok.button->setEnabled(false);
+  EXPECT_NE(ok.button->cursor().shape(), Qt::PointingHandCursor);
+  ok.button->setEnabled(true);
+  EXPECT_EQ(ok.button->cursor().shape(), Qt::PointingHandCursor);
 }
 
 TEST(BitmapButton, FaceFollowsEnabledPressedCheckedAndHover) {
@@ -80,15 +85,6 @@ TEST(BitmapButton, HoverEndsWhenTheMouseLeavesAndClicksKeepTheCheckedFlag) {
   QTest::mouseClick(ok.button, Qt::LeftButton);
   EXPECT_TRUE(ok.button->GetCheck());
   EXPECT_EQ(ok.button->CurrentFace(), Face::Pressed);
-}
-
-TEST(BitmapButton, HandCursorOnlyWhileEnabled) {
-  OkButton ok;
-  EXPECT_EQ(ok.button->cursor().shape(), Qt::PointingHandCursor);
-  ok.button->setEnabled(false);
-  EXPECT_NE(ok.button->cursor().shape(), Qt::PointingHandCursor);
-  ok.button->setEnabled(true);
-  EXPECT_EQ(ok.button->cursor().shape(), Qt::PointingHandCursor);
 }
 
 TEST(BitmapButton, CaptionIsShortenedFromTheEndToFit) {

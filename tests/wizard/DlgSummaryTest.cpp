@@ -81,15 +81,24 @@ std::string WriteLogCorrectedWithReadings(const test::TempFolder& dir, const std
   return corrector->GetOutputName();
 }
 
-std::unique_ptr<CDlgSummary> LoadedSummary(const test::TempFolder& dir, const std::string& output,
-                                           const std::string& source) {
-  auto dialog = MakeCorrectionSummary(QString::fromStdString(dir.Path().string()), QString::fromStdString(output),
-                                      QString::fromStdString(source), nullptr);
-  EXPECT_TRUE(WaitFor([&dialog] { return !dialog->IsLoading(); }));
-  dialog->show();
-  QTest::qWait(20);  // laid out as shown
-  return dialog;
-}
+// A log corrected in a folder of its own: to depth to water through three readings, or else to pressure head.
+struct Corrected {
+  test::TempFolder dir;
+  std::string source = dir.File("Well.vxl");
+  test::LevelLogLayout sample;
+  std::string output;
+  explicit Corrected(bool readings)
+      : output(readings ? WriteLogCorrectedWithReadings(dir, source, sample) : WriteCorrectedLog(dir, source)) {}
+  QString Folder() const { return QString::fromStdString(dir.Path().string()); }
+  // Its summary, read and shown.
+  std::unique_ptr<CDlgSummary> Summary() const {
+    auto dialog = MakeCorrectionSummary(Folder(), QString::fromStdString(output), QString::fromStdString(source), nullptr);
+    EXPECT_TRUE(WaitFor([&dialog] { return !dialog->IsLoading(); }));
+    dialog->show();
+    QTest::qWait(20);  // laid out as shown
+    return dialog;
+  }
+};
 
 QString ValueOf(CDlgSummary& dialog, int id) {
   CLabel* label = FindControl<CLabel>(dialog, id);
@@ -97,24 +106,23 @@ QString ValueOf(CDlgSummary& dialog, int id) {
 }
 
 TEST(DlgSummary, ShowsTheFourValuesWithTheFileNameOnlyAndDoneCloses) {
-  CDlgSummary dialog(QStringLiteral("/data/Site Data/Post Corrected Files/Well_Tavisko_20240102_030405.vxl"),
-                     QStringLiteral("Depth"), QStringLiteral("N/A"), QStringLiteral("1.024"));
+  const QString path = QStringLiteral("/data/Site Data/Post Corrected Files/Well_Tavisko_20240102_030405.vxl");
+  CDlgSummary dialog(path, QStringLiteral("Depth"), QStringLiteral("N/A"), QStringLiteral("1.024"));
   dialog.open();
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Correction summary..."));
-  EXPECT_EQ(ValueOf(dialog, CDlgSummary::kIdFileName), QStringLiteral("Well_Tavisko_20240102_030405.vxl"));
-  EXPECT_EQ(FindControl<CLabel>(dialog, CDlgSummary::kIdFileName)->ToolTipText(),
-            QStringLiteral("/data/Site Data/Post Corrected Files/Well_Tavisko_20240102_030405.vxl"));
-  EXPECT_EQ(ValueOf(dialog, CDlgSummary::kIdLevelOption), QStringLiteral("Depth"));
-  EXPECT_EQ(ValueOf(dialog, CDlgSummary::kIdLevelReference), QStringLiteral("N/A"));
-  EXPECT_EQ(ValueOf(dialog, CDlgSummary::kIdSpecificGravity), QStringLiteral("1.024"));
-
-  // A screen reader says each value, labelled by its caption.
-  for (const int id : {CDlgSummary::kIdFileName, CDlgSummary::kIdLevelOption, CDlgSummary::kIdLevelReference,
-                       CDlgSummary::kIdSpecificGravity}) {
+  EXPECT_EQ(FindControl<CLabel>(dialog, CDlgSummary::kIdFileName)->ToolTipText(), path);
+  // Each value is shown, and a screen reader says it labelled by its caption.
+  const std::pair<int, const char*> values[] = {{CDlgSummary::kIdFileName, "Well_Tavisko_20240102_030405.vxl"},
+                                                {CDlgSummary::kIdLevelOption, "Depth"},
+                                                {CDlgSummary::kIdLevelReference, "N/A"},
+                                                {CDlgSummary::kIdSpecificGravity, "1.024"}};
+  for (const auto& [id, text] : values) {
     SCOPED_TRACE(id);
     CLabel* value = FindControl<CLabel>(dialog, id);
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->text(), text);
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(value);
-    EXPECT_EQ(face->text(QAccessible::Name), value->text());
+    EXPECT_EQ(face->text(QAccessible::Name), text);
     const auto labels = face->relations(QAccessible::Label);  // labelled by
     ASSERT_EQ(labels.size(), 1);
     EXPECT_TRUE(labels[0].first->text(QAccessible::Name).endsWith(':')) << labels[0].first->text(QAccessible::Name).toStdString();
@@ -129,26 +137,22 @@ TEST(DlgSummary, ShowsTheFourValuesWithTheFileNameOnlyAndDoneCloses) {
 }
 
 TEST(CorrectionSummaryDialog, ReadsTheCorrectedFileOffTheUiThreadAndChartsBothLogs) {
-  test::TempFolder dir;
-  const std::string source = dir.File("Well.vxl");
-  const QString output = QString::fromStdString(WriteCorrectedLog(dir, source));
-  const QString folder = QString::fromStdString(dir.Path().string());
+  const Corrected log(false);
+  const QString output = QString::fromStdString(log.output);
 
   // Nothing to show is said, not left blank.
   const std::pair<QString, const char*> failures[] = {{QStringLiteral("missing.vxl"), "cannot be found"},
                                                       {QString(), "The correction wrote no file."}};
   for (const auto& [name, reason] : failures) {
-    const std::unique_ptr<CDlgSummary> dialog = MakeCorrectionSummary(folder, name, {}, nullptr);
+    const std::unique_ptr<CDlgSummary> dialog = MakeCorrectionSummary(log.Folder(), name, {}, nullptr);
     ASSERT_TRUE(WaitFor([&dialog] { return !dialog->IsLoading(); }));
     EXPECT_TRUE(dialog->Status().contains(QLatin1String(reason))) << dialog->Status().toStdString();
     dialog->show();
-    QDir().mkpath(QStringLiteral(TAVISKO_TEST_OUTPUT_DIR));
-    for (const qreal ratio : {1.0, 2.0}) {
-      SaveSnapshot(*dialog, QStringLiteral(TAVISKO_TEST_OUTPUT_DIR "/summary-failed-%1@%2x.png").arg(name.isEmpty()).arg(ratio), ratio);
-    }
+    test::SaveSnapshots(*dialog, QStringLiteral("summary-failed-%1").arg(name.isEmpty()));
   }
 
-  const std::unique_ptr<CDlgSummary> dialog = MakeCorrectionSummary(folder, output, QString::fromStdString(source), nullptr);
+  const std::unique_ptr<CDlgSummary> dialog =
+      MakeCorrectionSummary(log.Folder(), output, QString::fromStdString(log.source), nullptr);
   EXPECT_TRUE(dialog->IsLoading());
   EXPECT_EQ(dialog->Status(), QStringLiteral("Loading..."));
   EXPECT_EQ(dialog->Chart().Message(), QStringLiteral("Loading..."));
@@ -161,14 +165,17 @@ TEST(CorrectionSummaryDialog, ReadsTheCorrectedFileOffTheUiThreadAndChartsBothLo
   EXPECT_EQ(ValueOf(*dialog, CDlgSummary::kIdSpecificGravity), QStringLiteral("1.024"));
   EXPECT_TRUE(dialog->Chart().Message().isEmpty()) << dialog->Chart().Message().toStdString();
   EXPECT_TRUE(dialog->ReadingsTable().isHidden());  // no readings, no table
+  // Depth to water corrected to pressure head: an axis each.
+  EXPECT_EQ(dialog->Chart().ValueAxisCount(), 2);
+  EXPECT_FALSE(dialog->Chart().accessibleDescription().contains(QStringLiteral("one level axis")));
 
   // The chart tells a reader what it shows: both series with mode and unit, their rows' time span and range.
   QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(&dialog->Chart());
   EXPECT_FALSE(chart->text(QAccessible::Name).isEmpty());
   const QString description = chart->text(QAccessible::Description);
   LevelSeries sourceSeries, correctedSeries;
-  ASSERT_TRUE(LoadLevelSeries(source, sourceSeries));
-  ASSERT_TRUE(LoadLevelSeries(CorrectedFilePath(folder.toStdString(), output.toStdString()), correctedSeries));
+  ASSERT_TRUE(LoadLevelSeries(log.source, sourceSeries));
+  ASSERT_TRUE(LoadLevelSeries(CorrectedFilePath(log.dir.Path().string(), log.output), correctedSeries));
   float low = 0, high = 0;
   ASSERT_TRUE(ValueRange(sourceSeries.values, low, high));
   for (const QString& part : {LevelAxisTitle(sourceSeries), LevelAxisTitle(correctedSeries), QStringLiteral("2000 rows"),
@@ -178,8 +185,6 @@ TEST(CorrectionSummaryDialog, ReadsTheCorrectedFileOffTheUiThreadAndChartsBothLo
 
   // Both lines are drawn in their colours, at 100 % and 200 %; the images are kept for looking at.
   dialog->resize(760, 560);
-  dialog->show();
-  QDir().mkpath(QStringLiteral(TAVISKO_TEST_OUTPUT_DIR));
   for (const qreal ratio : {1.0, 2.0}) {
     SCOPED_TRACE(ratio);
     const QImage image = Snapshot(*dialog, ratio);
@@ -196,14 +201,21 @@ TEST(CorrectionSummaryDialog, ReadsTheCorrectedFileOffTheUiThreadAndChartsBothLo
     EXPECT_GT(blue, 100);
     EXPECT_GT(vermillion, 100);
   }
+
+  // A source gone since: said in the chart, and the values still show.
+  std::filesystem::remove(log.source);
+  const std::unique_ptr<CDlgSummary> noSource = log.Summary();
+  EXPECT_EQ(ValueOf(*noSource, CDlgSummary::kIdLevelOption), QStringLiteral("Depth"));
+  EXPECT_EQ(noSource->Chart().Message(), QStringLiteral("The source log cannot be read; only the corrected log is shown."));
+  EXPECT_TRUE(noSource->Chart().accessibleDescription().contains(QStringLiteral("Source log: cannot be read.")));
+  noSource->resize(760, 560);
+  SaveSnapshot(*noSource, QStringLiteral(TAVISKO_TEST_OUTPUT_DIR "/summary-no-source.png"), 1);
 }
 
-TEST(CorrectionSummaryDialog, ShowsTheReadingsInATableAndMarksThemOnTheCorrectedLine) {
-  test::TempFolder dir;
-  const std::string source = dir.File("Well.vxl");
-  test::LevelLogLayout sample;
-  const std::string output = WriteLogCorrectedWithReadings(dir, source, sample);
-  const std::unique_ptr<CDlgSummary> dialog = LoadedSummary(dir, output, source);
+// Logs of one mode and unit share the level axis, so an offset shows as a distance between the lines.
+TEST(CorrectionSummaryDialog, ShowsTheReadingsInATableAndMarksThemOnTheCorrectedLineOfOneSharedAxis) {
+  const Corrected log(true);
+  const std::unique_ptr<CDlgSummary> dialog = log.Summary();
   ASSERT_TRUE(dialog->Status().isEmpty()) << dialog->Status().toStdString();
 
   QTableWidget& table = dialog->ReadingsTable();
@@ -218,7 +230,7 @@ TEST(CorrectionSummaryDialog, ShowsTheReadingsInATableAndMarksThemOnTheCorrected
     const auto& [row, values] = rows[r];
     QStringList shown;
     for (int c = 0; c < table.columnCount(); ++c) shown << table.item(r, c)->text();
-    EXPECT_EQ(shown, QStringList{QString::fromStdString(display.Text(test::RowTime(sample, row)))} + values);
+    EXPECT_EQ(shown, QStringList{QString::fromStdString(display.Text(test::RowTime(log.sample, row)))} + values);
   }
 
   // Named for a screen reader, with column headers, and reached by Tab.
@@ -250,43 +262,21 @@ TEST(CorrectionSummaryDialog, ShowsTheReadingsInATableAndMarksThemOnTheCorrected
   EXPECT_TRUE(description.contains(QStringLiteral("3 manual readings"))) << description.toStdString();
   EXPECT_TRUE(description.contains(QStringLiteral("21 m at "))) << description.toStdString();
 
-  QDir().mkpath(QStringLiteral(TAVISKO_TEST_OUTPUT_DIR));
-  for (const qreal ratio : {1.0, 2.0}) {
-    EXPECT_TRUE(SaveSnapshot(*dialog, QStringLiteral(TAVISKO_TEST_OUTPUT_DIR "/summary-readings@%1x.png").arg(ratio), ratio));
-  }
-}
-
-// Logs of one mode and unit share the level axis, so an offset shows as a distance between the lines;
-// different modes keep an axis each.
-TEST(CorrectionSummaryDialog, OneLevelAxisForOneModeAndUnitTwoOtherwise) {
-  test::TempFolder dir;
-  const std::string source = dir.File("Well.vxl");
-  test::LevelLogLayout sample;
-  const std::string offset = WriteLogCorrectedWithReadings(dir, source, sample);  // depth to water, +10 m
-  const std::unique_ptr<CDlgSummary> shared = LoadedSummary(dir, offset, source);
-  EXPECT_EQ(shared->Chart().ValueAxisCount(), 1);
-  EXPECT_TRUE(shared->Chart().accessibleDescription().contains(QStringLiteral("one level axis")));
-  // Row 20: source 5 m, corrected 15.5 m on one axis of about 35 m: far apart (two axes scaled to their
-  // own ranges would draw them within a few pixels).
-  const std::optional<QPointF> before = shared->Chart().ValuePosition(false, 20);
-  const std::optional<QPointF> after = shared->Chart().ValuePosition(true, 20);
+  // Both depth to water, +10 m: one axis. Row 20: source 5 m, corrected 15.5 m on one axis of about 35 m,
+  // far apart (two axes scaled to their own ranges would draw them within a few pixels).
+  EXPECT_EQ(chart.ValueAxisCount(), 1);
+  EXPECT_TRUE(description.contains(QStringLiteral("one level axis")));
+  const std::optional<QPointF> before = chart.ValuePosition(false, 20);
+  const std::optional<QPointF> after = chart.ValuePosition(true, 20);
   ASSERT_TRUE(before && after);
   EXPECT_GT(after->y() - before->y(), 20);  // deeper is lower
-
-  test::TempFolder other;
-  const std::string otherSource = other.File("Well.vxl");
-  const std::unique_ptr<CDlgSummary> split = LoadedSummary(other, WriteCorrectedLog(other, otherSource), otherSource);
-  EXPECT_EQ(split->Chart().ValueAxisCount(), 2);
-  EXPECT_FALSE(split->Chart().accessibleDescription().contains(QStringLiteral("one level axis")));
+  test::SaveSnapshots(*dialog, "summary-readings");
 }
 
 TEST(CorrectionSummaryDialog, SavesTheChartAsPngOrSvgAndExportsTheLevelsAsCsv) {
-  test::TempFolder dir;
-  const std::string source = dir.File("Well.vxl");
-  test::LevelLogLayout sample;
-  const std::string output = WriteLogCorrectedWithReadings(dir, source, sample);
-  const std::unique_ptr<CDlgSummary> dialog = LoadedSummary(dir, output, source);
-  const QString folder = QString::fromStdString(dir.Path().string());
+  const Corrected log(true);
+  const std::unique_ptr<CDlgSummary> dialog = log.Summary();
+  const QString folder = log.Folder();
   const auto contents = [](const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -306,7 +296,7 @@ TEST(CorrectionSummaryDialog, SavesTheChartAsPngOrSvgAndExportsTheLevelsAsCsv) {
   ASSERT_EQ(lines.size(), 1 + 100 + 1);  // header, rows, the empty rest after the last line feed
   EXPECT_EQ(lines[0], "Time,Source: Level Depth To Water (m),Corrected: Level Depth To Water (m)");
   const DataPointDisplay display(TakeDisplaySnapshot());
-  EXPECT_EQ(lines[41], QByteArray::fromStdString(display.Text(test::RowTime(sample, 40)) + ",10,21"));
+  EXPECT_EQ(lines[41], QByteArray::fromStdString(display.Text(test::RowTime(log.sample, 40)) + ",10,21"));
 
   // A folder that is not there: the reason, and no file left anywhere.
   for (const QString& name : {QStringLiteral("chart.png"), QStringLiteral("chart.svg"), QStringLiteral("levels.csv")}) {
@@ -319,33 +309,13 @@ TEST(CorrectionSummaryDialog, SavesTheChartAsPngOrSvgAndExportsTheLevelsAsCsv) {
   EXPECT_FALSE(QDir(folder + "/missing").exists());
 }
 
-TEST(CorrectionSummaryDialog, AGoneSourceIsSaidInTheChartAndTheValuesStillShow) {
-  test::TempFolder dir;
-  const std::string source = dir.File("Well.vxl");
-  const QString output = QString::fromStdString(WriteCorrectedLog(dir, source));
-  std::filesystem::remove(source);
-
-  const std::unique_ptr<CDlgSummary> dialog =
-      MakeCorrectionSummary(QString::fromStdString(dir.Path().string()), output, QString::fromStdString(source), nullptr);
-  ASSERT_TRUE(WaitFor([&dialog] { return !dialog->IsLoading(); }));
-  EXPECT_EQ(ValueOf(*dialog, CDlgSummary::kIdLevelOption), QStringLiteral("Depth"));
-  EXPECT_EQ(dialog->Chart().Message(), QStringLiteral("The source log cannot be read; only the corrected log is shown."));
-  EXPECT_TRUE(dialog->Chart().accessibleDescription().contains(QStringLiteral("Source log: cannot be read.")));
-  dialog->resize(760, 560);
-  dialog->show();
-  SaveSnapshot(*dialog, QStringLiteral(TAVISKO_TEST_OUTPUT_DIR "/summary-no-source.png"), 1);
-}
-
 // The Summary button's dialog opens without blocking and may be closed while it still reads: it is
 // deleted and the reading that arrives later is dropped.
 TEST(CorrectionSummaryDialog, ClosingWhileReadingIsSafe) {
-  test::TempFolder dir;
-  const std::string source = dir.File("Well.vxl");
-  const QString output = QString::fromStdString(WriteCorrectedLog(dir, source));
-  const QString folder = QString::fromStdString(dir.Path().string());
+  const Corrected log(false);
   QWidget page;
   for (int round = 0; round < 3; ++round) {
-    ShowCorrectionSummary(folder, output, QString::fromStdString(source), &page);
+    ShowCorrectionSummary(log.Folder(), QString::fromStdString(log.output), QString::fromStdString(log.source), &page);
     QPointer<CDlgSummary> dialog = page.findChild<CDlgSummary*>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -165,22 +166,34 @@ TEST(ReferencePage, LeavingStoresTheValueBothWaysAndNeedsADataPoint) {
   }
 }
 
-TEST(ReferencePage, AValueThatIsNotANumberKeepsThePageWithTheReason) {
+// A value that is not a number, or out of range, keeps its page with the reason; a good one moves on.
+TEST(WizardPages, BadValuesKeepThePageWithTheReason) {
   TempFolder dir;
   auto sheet = OnReferencePage(dir, AcceptedLog(5));
-  auto& page = sheet->ReferencePage();
-  for (const char* typed : {"abc", "12.5 m", "", "nan", "1e39", "0x10"}) {
+  const auto refused = [&sheet](QWidget& page, int edit, const char* typed, const char* reason) {
     SCOPED_TRACE(typed);
-    TypeInto(page, CWizPageSetNewReference::kIdValue, typed);
+    TypeInto(page, edit, typed);
     Click(*sheet, kIdNext);
     EXPECT_EQ(sheet->CurrentPage(), &page);
-    EXPECT_EQ(sheet->Refusal(), "The level reference must be a decimal number, such as 12.5.");
+    EXPECT_EQ(sheet->Refusal(), reason);
+  };
+  for (const char* typed : {"abc", "12.5 m", "", "nan", "1e39", "0x10"}) {
+    refused(sheet->ReferencePage(), CWizPageSetNewReference::kIdValue, typed,
+            "The level reference must be a decimal number, such as 12.5.");
   }
-  TypeInto(page, CWizPageSetNewReference::kIdValue, "-3.25");
+  TypeInto(sheet->ReferencePage(), CWizPageSetNewReference::kIdValue, "-3.25");
   Click(*sheet, kIdNext);
   EXPECT_EQ(sheet->CurrentPage(), &sheet->SpecificGravityPage());
   EXPECT_EQ(sheet->Refusal(), "") << "a new page starts without the old reason";
   EXPECT_EQ(sheet->Pass()->Choices().referenceValue, -3.25f);
+
+  ClickControl(sheet->SpecificGravityPage(), CWizPageSpecificGravity::kIdCustom);
+  const char* const notAbove = "The specific gravity must be above 0.";
+  const std::pair<const char*, const char*> gravities[] = {
+      {"abc", "The specific gravity must be a decimal number, such as 1.000."}, {"0", notAbove}, {"-1.0", notAbove}};
+  for (const auto& [typed, reason] : gravities) {
+    refused(sheet->SpecificGravityPage(), CWizPageSpecificGravity::kIdValue, typed, reason);
+  }
 }
 
 TEST(ReferencePage, LogWithoutRowsOffersOnlyTheTestDefinition) {
@@ -233,7 +246,7 @@ TEST(SpecificGravityPage, RecordedValueChoosesThePreset) {
   }
 }
 
-TEST(SpecificGravityPage, DynamicDensityOffersNoChoiceAndBadValuesAreRefused) {
+TEST(SpecificGravityPage, DynamicDensityOffersNoChoice) {
   TempFolder dir;
   LevelLogLayout dynamic = AcceptedLog(3);
   SetEntry(dynamic.entries, "DynamicSpecificGravityFactor", CTMVariant(0.5f));
@@ -248,23 +261,6 @@ TEST(SpecificGravityPage, DynamicDensityOffersNoChoiceAndBadValuesAreRefused) {
   }
   EXPECT_EQ(Ctl<QLabel>(page, CWizPageSpecificGravity::kIdValueLabel)->text(),
             "Specific Gravity (Determined by dynamic density)");
-
-  TempFolder plainDir;
-  sheet = OnReferencePage(plainDir, AcceptedLog(3));
-  Click(*sheet, kIdNext);
-  ClickControl(sheet->SpecificGravityPage(), CWizPageSpecificGravity::kIdCustom);
-  const std::pair<const char*, const char*> refused[] = {
-      {"abc", "The specific gravity must be a decimal number, such as 1.000."},
-      {"0", "The specific gravity must be above 0."},
-      {"-1.0", "The specific gravity must be above 0."},
-  };
-  for (const auto& [typed, reason] : refused) {
-    SCOPED_TRACE(typed);
-    TypeInto(sheet->SpecificGravityPage(), CWizPageSpecificGravity::kIdValue, typed);
-    Click(*sheet, kIdNext);
-    EXPECT_EQ(sheet->CurrentPage(), &sheet->SpecificGravityPage());
-    EXPECT_EQ(sheet->Refusal(), reason);
-  }
 }
 
 TEST(LogListPage, GroupsBySiteIgnoringCaseAndPassesFollowTheTree) {
@@ -298,13 +294,32 @@ TEST(LogListPage, GroupsBySiteIgnoringCaseAndPassesFollowTheTree) {
   EXPECT_EQ(shown.join(" | "), "apple: e.vxl | Lake: a.vxl c.vxl | NULL: d.vxl | river: b.vxl");
   EXPECT_FALSE(sheet->Button(kIdNext)->isEnabled());
 
-  // The keyboard toggles a log as the mouse does.
-  tree->setFocus();
-  tree->setCurrentItem(root->child(3)->child(0));
-  QTest::keyClick(tree, Qt::Key_Space);
-  EXPECT_TRUE(sheet->Button(kIdNext)->isEnabled());
-  QTest::keyClick(tree, Qt::Key_Space);
-  EXPECT_FALSE(sheet->Button(kIdNext)->isEnabled());
+  // The keyboard and a reader's toggle action tick a log as the mouse does, and Next follows.
+  QTreeWidgetItem* river = root->child(3)->child(0);
+  tree->expandAll();
+  QAccessibleInterface* view = QAccessible::queryAccessibleInterface(tree);
+  QAccessibleInterface* cell = nullptr;
+  for (int i = 0; i < view->childCount() && cell == nullptr; ++i) {
+    if (view->child(i)->text(QAccessible::Name) == river->text(0)) cell = view->child(i);
+  }
+  ASSERT_NE(cell, nullptr);
+  EXPECT_TRUE(cell->state().checkable);
+  const std::pair<const char*, std::function<void()>> ways[] = {
+      {"space", [tree, river] {
+         tree->setFocus();
+         tree->setCurrentItem(river);
+         QTest::keyClick(tree, Qt::Key_Space);
+       }},
+      {"toggle action", [cell] { cell->actionInterface()->doAction(QAccessibleActionInterface::toggleAction()); }},
+  };
+  for (const auto& [name, toggle] : ways) {
+    SCOPED_TRACE(name);
+    for (const bool ticked : {true, false}) {
+      toggle();
+      EXPECT_EQ(cell->state().checked, ticked);
+      EXPECT_TRUE(WaitFor([&sheet, ticked] { return sheet->Button(kIdNext)->isEnabled() == ticked; }, 2000));
+    }
+  }
 
   QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->CheckBoxRect(root).center());
   EXPECT_TRUE(sheet->Button(kIdNext)->isEnabled());
@@ -365,6 +380,17 @@ std::string OnlyFile(const std::filesystem::path& folder) {
   return files.size() == 1 ? files.front() : std::string();
 }
 
+// `tavisko correct` with `options` on the log in `cliDir` writes what the wizard wrote in `wizardDir`.
+void ExpectAsTheCommandLine(const TempFolder& wizardDir, const TempFolder& cliDir, std::vector<std::string> options) {
+  options.insert(options.begin(), {"correct", cliDir.File("well.vxl")});
+  const RunResult run = RunTavisko(options, cliDir.Path().string());
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string fromWizard = OnlyFile(wizardDir.Path() / kCorrectedFolderName);
+  const std::string fromCli = OnlyFile(cliDir.Path() / kCorrectedFolderName);
+  ASSERT_FALSE(fromWizard.empty() || fromCli.empty());
+  ExpectSameCorrection(fromWizard, fromCli);
+}
+
 TEST(WizardPages, EachModeCorrectsAsTheCommandLineDoes) {
   struct Row {
     const char* name;
@@ -384,12 +410,8 @@ TEST(WizardPages, EachModeCorrectsAsTheCommandLineDoes) {
     SCOPED_TRACE(row.name);
     TempFolder wizardDir;
     TempFolder cliDir;
-    const std::string wizardLog = wizardDir.File("well.vxl");
-    const std::string cliLog = cliDir.File("well.vxl");
-    WriteLevelLog(AcceptedLog(6), wizardLog);
-    WriteLevelLog(AcceptedLog(6), cliLog);
-
-    auto sheet = OpenSheet({wizardLog});
+    WriteAcceptedLog(cliDir, 6);
+    auto sheet = OpenSheet({WriteAcceptedLog(wizardDir, 6)});
     ClickControl(sheet->ModePage(), row.radio);
     Click(*sheet, kIdNext);
     if (row.radio != CWizPageSelectMode::kIdPressureHead) {
@@ -406,15 +428,7 @@ TEST(WizardPages, EachModeCorrectsAsTheCommandLineDoes) {
     TypeInto(gravity, CWizPageSpecificGravity::kIdValue, "1.005");
     Click(*sheet, kIdNext);
     ASSERT_TRUE(WaitForDone(*sheet));
-
-    std::vector<std::string> args = {"correct", cliLog};
-    args.insert(args.end(), row.options.begin(), row.options.end());
-    const RunResult run = RunTavisko(args, cliDir.Path().string());
-    ASSERT_EQ(run.status, 0) << run.err;
-    const std::string fromWizard = OnlyFile(wizardDir.Path() / kCorrectedFolderName);
-    const std::string fromCli = OnlyFile(cliDir.Path() / kCorrectedFolderName);
-    ASSERT_FALSE(fromWizard.empty() || fromCli.empty());
-    ExpectSameCorrection(fromWizard, fromCli);
+    ExpectAsTheCommandLine(wizardDir, cliDir, row.options);
   }
 }
 
@@ -427,9 +441,9 @@ TEST(ReferencePage, ManualReadingsAddInTimeOrderAndCorrectAsTheCommandLineDoes) 
   auto sheet = OnReferencePage(wizardDir, sample);
   auto& page = sheet->ReferencePage();
   ClickControl(page, CWizPageSetNewReference::kIdAtDataPoint);
-  EXPECT_NE(Ctl<QListView>(page, CWizPageSetNewReference::kIdDataPoints)->model()->index(3, 0).data().toString().indexOf("no level"), -1);
-  EXPECT_NE(Ctl<QListView>(page, CWizPageSetNewReference::kIdDataPoints)->model()->index(0, 0).data().toString().indexOf(" m"), -1)
-      << "each line shows the recorded level with its unit";
+  const QAbstractItemModel* lines = Ctl<QListView>(page, CWizPageSetNewReference::kIdDataPoints)->model();
+  EXPECT_TRUE(lines->index(3, 0).data().toString().contains("no level"));
+  EXPECT_TRUE(lines->index(0, 0).data().toString().contains(" m")) << "each line shows the recorded level with its unit";
 
   const auto add = [&](int line, const char* value) {
     ClickLine(page, line);
@@ -460,14 +474,8 @@ TEST(ReferencePage, ManualReadingsAddInTimeOrderAndCorrectAsTheCommandLineDoes) 
   Click(*sheet, kIdNext);
   Click(*sheet, kIdNext);
   ASSERT_TRUE(WaitForDone(*sheet));
-  const RunResult run = RunTavisko({"correct", cliDir.File("well.vxl"), "--mode", "depth-to-water", "--reading",
-                                    "2011-02-03T12:04:00Z=1.5", "--reading", "2011-02-03T12:01:00Z=1.25"},
-                                   cliDir.Path().string());
-  ASSERT_EQ(run.status, 0) << run.err;
-  const std::string fromWizard = OnlyFile(wizardDir.Path() / kCorrectedFolderName);
-  const std::string fromCli = OnlyFile(cliDir.Path() / kCorrectedFolderName);
-  ASSERT_FALSE(fromWizard.empty() || fromCli.empty());
-  ExpectSameCorrection(fromWizard, fromCli);
+  ExpectAsTheCommandLine(wizardDir, cliDir, {"--mode", "depth-to-water", "--reading", "2011-02-03T12:04:00Z=1.5",
+                                             "--reading", "2011-02-03T12:01:00Z=1.25"});
 }
 
 }  // namespace

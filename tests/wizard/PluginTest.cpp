@@ -18,43 +18,48 @@ namespace {
 
 using plugin::CSession;
 
-// Closes the wizard's modal window as a user would, once the event loop of TVK_Launch runs; presses
-// Escape again until the window is gone, since the wizard ignores input while a log loads.
-void CancelWizardWhenShown(bool seen = false) {
-  QTimer::singleShot(50, [seen] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal != nullptr) QTest::keyClick(modal, Qt::Key_Escape);
-    if (modal != nullptr || !seen) CancelWizardWhenShown(seen || modal != nullptr);
-  });
-}
+// Closes the wizard's modal window as a user would while TVK_Launch runs: Escape every 50 ms, since the
+// wizard ignores input while a log loads. Scoped to the test, so that no press outlives it and closes a
+// later test's wizard.
+struct WizardCloser {
+  QTimer timer;
+  explicit WizardCloser(bool now = true) {
+    QObject::connect(&timer, &QTimer::timeout, [] {
+      if (QWidget* modal = QApplication::activeModalWidget()) QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    if (now) timer.start(50);
+  }
+  // Once a message box is up over `sheet` (or after 10 s), keeps its text and whether it is window-modal
+  // over the open wizard, then closes it and the wizard, without a nested event loop.
+  void AfterMessage(QWidget* sheet, QString& text, bool& overTheWizard, int triesLeft = 200) {
+    QTimer::singleShot(50, &timer, [this, sheet, &text, &overTheWizard, triesLeft] {
+      auto* box = sheet->findChild<QMessageBox*>();
+      if ((box == nullptr || !box->isVisible()) && triesLeft > 0) {
+        return AfterMessage(sheet, text, overTheWizard, triesLeft - 1);
+      }
+      if (box != nullptr) {
+        text = box->text();
+        overTheWizard = box->windowTitle() == "Logs not offered" && box->windowModality() == Qt::WindowModal &&
+                        sheet->isVisible();
+        box->button(QMessageBox::Ok)->click();
+      }
+      timer.start(50);
+    });
+  }
+};
 
-// Once a message box is up over `sheet` (or after 10 s), keeps its text and whether it is window-modal
-// over the open wizard, then closes it and the wizard, without a nested event loop.
-void ReadMessageThenCloseAll(QWidget* sheet, QString& text, bool& overTheWizard, int triesLeft = 200) {
-  QTimer::singleShot(50, [sheet, &text, &overTheWizard, triesLeft] {
-    auto* box = sheet->findChild<QMessageBox*>();
-    if ((box == nullptr || !box->isVisible()) && triesLeft > 0) {
-      ReadMessageThenCloseAll(sheet, text, overTheWizard, triesLeft - 1);
-      return;
-    }
-    if (box != nullptr) {
-      text = box->text();
-      overTheWizard = box->windowTitle() == "Logs not offered" && box->windowModality() == Qt::WindowModal &&
-                      sheet->isVisible();
-      box->button(QMessageBox::Ok)->click();
-    }
-    CancelWizardWhenShown();
-  });
+// A depth-to-water log without the logger's note, which the engine refuses; its path.
+std::string WriteRefusedLog(const TempFolder& dir) {
+  LevelLogLayout refused = AcceptedLog();
+  refused.notes.clear();
+  WriteLevelLog(refused, dir.File("refused.vxl"));
+  return dir.File("refused.vxl");
 }
 
 TEST(PluginSession, RefusedFilesQueueNoLogAndAcceptedOnesQueueInOrder) {
   TempFolder dir;
-  const std::string good = dir.File("good.vxl");
-  WriteLevelLog(AcceptedLog(), good);
-  LevelLogLayout refusedLayout = AcceptedLog();
-  refusedLayout.notes.clear();  // depth to water without the logger's note: refused
-  const std::string refused = dir.File("refused.vxl");
-  WriteLevelLog(refusedLayout, refused);
+  const std::string good = WriteAcceptedLog(dir);
+  const std::string refused = WriteRefusedLog(dir);
 
   CSession session;
   EXPECT_EQ(session.AddFile(good), 0) << "no session yet";
@@ -83,13 +88,8 @@ TEST(PluginSession, RefusedFilesQueueNoLogAndAcceptedOnesQueueInOrder) {
 
 TEST(PluginSession, RefusedLogsAreNamedWithTheirReasonsOverTheOpenWizard) {
   TempFolder dir;
-  LevelLogLayout refusedLayout = AcceptedLog();
-  refusedLayout.notes.clear();
-  const std::string refused = dir.File("refused.vxl");
-  WriteLevelLog(refusedLayout, refused);
+  const std::string refused = WriteRefusedLog(dir);
   const std::string missing = dir.File("missing.vxl");
-  const std::string good = dir.File("good.vxl");
-  WriteLevelLog(AcceptedLog(), good);
   std::string expected = "These logs cannot be corrected:";
   for (const std::string& path : {refused, missing}) {
     std::string reason;
@@ -101,10 +101,11 @@ TEST(PluginSession, RefusedLogsAreNamedWithTheirReasonsOverTheOpenWizard) {
   ASSERT_EQ(session.Initialize(), 1);
   EXPECT_EQ(session.AddFile(refused), 0);
   EXPECT_EQ(session.AddFile(missing), 0);
-  EXPECT_EQ(session.AddFile(good), 1);
+  EXPECT_EQ(session.AddFile(WriteAcceptedLog(dir)), 1);
   QString text;
   bool overTheWizard = false;
-  ReadMessageThenCloseAll(session.Sheet(), text, overTheWizard);
+  WizardCloser closer(false);
+  closer.AfterMessage(session.Sheet(), text, overTheWizard);
   EXPECT_EQ(session.Launch(), 1);
   EXPECT_EQ(text.toStdString(), expected);
   EXPECT_TRUE(overTheWizard);
@@ -151,8 +152,7 @@ TEST(PluginExports, AHostLoadsTheLibraryAndCallsTheFourExports) {
   ASSERT_TRUE(initialize && addFile && launch && uninitialize);
 
   TempFolder dir;
-  const std::u16string good = Utf8ToUtf16(dir.File("good.vxl"));
-  WriteLevelLog(AcceptedLog(), dir.File("good.vxl"));
+  const std::u16string good = Utf8ToUtf16(WriteAcceptedLog(dir));
   const std::u16string missing = Utf8ToUtf16(dir.File("missing.vxl"));
 
   EXPECT_EQ(addFile(good.c_str()), 0) << "before TVK_Initialize";
@@ -162,7 +162,7 @@ TEST(PluginExports, AHostLoadsTheLibraryAndCallsTheFourExports) {
   EXPECT_EQ(addFile(nullptr), 0);
   EXPECT_EQ(addFile(missing.c_str()), 0);
   EXPECT_EQ(addFile(good.c_str()), 1);
-  CancelWizardWhenShown();
+  WizardCloser closer;
   EXPECT_EQ(launch(), 1) << "runs on the test's own application object and returns when closed";
   uninitialize();
   EXPECT_NE(QCoreApplication::instance(), nullptr) << "the host's application object stays";

@@ -21,16 +21,6 @@ using wizard::kIdCancel;
 using wizard::kIdNext;
 using wizard::kIdOk;
 
-// The processing page after a correction that wrote nothing: it says so, and offers no summary.
-void ExpectFailedOutcome(wizard::CWizSheetPostCorrect& sheet) {
-  auto& page = sheet.ProcessingPage();
-  EXPECT_EQ(wizard::Control<QLabel>(&page, 1042)->text(), "Post correction failed.");
-  EXPECT_LT(wizard::Control<QProgressBar>(&page, 1041)->value(), 100);
-  EXPECT_FALSE(wizard::Control<QWidget>(&page, 1072)->isEnabled());
-  EXPECT_FALSE(page.findChild<QLabel*>("failure")->text().isEmpty());
-  EXPECT_TRUE(page.findChild<QLabel*>("output")->isHidden());
-}
-
 std::vector<std::string> CorrectedFiles(const TempFolder& dir) {
   std::vector<std::string> names;
   std::error_code ec;
@@ -40,11 +30,27 @@ std::vector<std::string> CorrectedFiles(const TempFolder& dir) {
   return names;
 }
 
+// The processing page once the correction has ended: the file it wrote and a summary to open, or that it
+// failed, with its reason, no file and no summary.
+void ExpectOutcome(wizard::CWizSheetPostCorrect& sheet, const TempFolder& dir, bool written) {
+  auto& page = sheet.ProcessingPage();
+  EXPECT_EQ(wizard::Control<QLabel>(&page, 1042)->text(),
+            written ? "Post correction complete." : "Post correction failed.");
+  EXPECT_EQ(wizard::Control<QProgressBar>(&page, 1041)->value() == 100, written);
+  EXPECT_EQ(wizard::Control<QWidget>(&page, 1072)->isEnabled(), written);
+  EXPECT_EQ(page.findChild<QLabel*>("failure")->text().isEmpty(), written);
+  auto* output = page.findChild<QLabel*>("output");
+  EXPECT_EQ(output->isHidden(), !written);
+  const std::vector<std::string> files = CorrectedFiles(dir);
+  ASSERT_EQ(files.size(), written ? 1u : 0u);
+  if (!written) return;
+  EXPECT_EQ(output->text(), QString::fromStdString("Saved as: " + files.front()));
+  EXPECT_EQ(output->toolTip(), QString::fromStdString((dir.Path() / kCorrectedFolderName).string()));
+}
+
 TEST(WizardSheet, PressureHeadSkipsTheReferencePageBothWays) {
   TempFolder dir;
-  const std::string log = dir.File("well.vxl");
-  WriteLevelLog(AcceptedLog(), log);
-  auto sheet = OpenSheet({log});
+  auto sheet = OpenSheet({WriteAcceptedLog(dir)});
   auto& mode = sheet->ModePage();
 
   EXPECT_EQ(sheet->windowTitle(), "Tavisko");
@@ -90,8 +96,7 @@ void ToggleByAccessibility(QAbstractButton* radio) {
 
 TEST(WizardSheet, EveryWayOfCheckingAModeGivesTheSamePass) {
   TempFolder dir;
-  const std::string log = dir.File("well.vxl");
-  WriteLevelLog(AcceptedLog(), log);
+  const std::string log = WriteAcceptedLog(dir);
   struct Way {
     const char* name;
     std::function<void(QAbstractButton*)> check;
@@ -166,9 +171,7 @@ TEST(WizardSheet, OkWithLogsLeftStartsTheNextPassAndOkOnTheLastCloses) {
     SCOPED_TRACE(pass);
     EXPECT_EQ(sheet->CurrentPage(), &sheet->ModePage());
     EXPECT_EQ(PassCaption(sheet->ModePage()), QString("Current log being processed (%1 of 3)").arg(pass));
-    ClickControl(sheet->ModePage(), CWizPageSelectMode::kIdPressureHead);
-    Click(*sheet, kIdNext);
-    Click(*sheet, kIdNext);
+    StartPressureHeadCorrection(*sheet);
     ASSERT_EQ(sheet->CurrentPage(), &sheet->ProcessingPage());
     EXPECT_FALSE(sheet->Button(kIdOk)->isEnabled()) << "disabled while the correction runs";
     EXPECT_FALSE(sheet->Button(kIdCancel)->isEnabled());
@@ -204,54 +207,28 @@ TEST(WizardSheet, ALogThatCannotBeOpenedPassesThroughThePages) {
   for (int i = 0; i < 3; ++i) Click(*sheet, kIdNext);
   ASSERT_EQ(sheet->CurrentPage(), &sheet->ProcessingPage());
   ASSERT_TRUE(WaitForDone(*sheet));
-  ExpectFailedOutcome(*sheet);
-  EXPECT_TRUE(CorrectedFiles(dir).empty());
+  ExpectOutcome(*sheet, dir, false);
 }
 
-TEST(WizardSheet, AFailedSaveReadsAsAFailure) {
-  TempFolder dir;
-  const std::string log = dir.File("well.vxl");
-  WriteLevelLog(AcceptedLog(), log);
-  WriteWholeFile(dir.Path() / kCorrectedFolderName, "a file where the folder goes");
-  auto sheet = OpenSheet({log});
-  ClickControl(sheet->ModePage(), CWizPageSelectMode::kIdPressureHead);
-  Click(*sheet, kIdNext);
-  Click(*sheet, kIdNext);
-  ASSERT_TRUE(WaitForDone(*sheet));
-  ExpectFailedOutcome(*sheet);
-}
-
-TEST(WizardSheet, ADoneCorrectionNamesItsFile) {
-  TempFolder dir;
-  const std::string log = dir.File("well.vxl");
-  WriteLevelLog(AcceptedLog(), log);
-  auto sheet = OpenSheet({log});
-  ClickControl(sheet->ModePage(), CWizPageSelectMode::kIdPressureHead);
-  Click(*sheet, kIdNext);
-  Click(*sheet, kIdNext);
-  ASSERT_TRUE(WaitForDone(*sheet));
-  auto& page = sheet->ProcessingPage();
-  const std::vector<std::string> written = CorrectedFiles(dir);
-  ASSERT_EQ(written.size(), 1u);
-  auto* output = page.findChild<QLabel*>("output");
-  EXPECT_EQ(output->text(), QString::fromStdString("Saved as: " + written.front()));
-  EXPECT_EQ(output->toolTip(), QString::fromStdString((dir.Path() / kCorrectedFolderName).string()));
-  EXPECT_EQ(wizard::Control<QLabel>(&page, 1042)->text(), "Post correction complete.");
-  EXPECT_EQ(wizard::Control<QProgressBar>(&page, 1041)->value(), 100);
-  EXPECT_TRUE(wizard::Control<QWidget>(&page, 1072)->isEnabled());
+TEST(WizardSheet, TheProcessingPageNamesTheFileWrittenOrSaysTheSaveFailed) {
+  for (const bool saveBlocked : {false, true}) {
+    SCOPED_TRACE(saveBlocked);
+    TempFolder dir;
+    const std::string log = WriteAcceptedLog(dir);
+    if (saveBlocked) WriteWholeFile(dir.Path() / kCorrectedFolderName, "a file where the folder goes");
+    auto sheet = OpenSheet({log});
+    StartPressureHeadCorrection(*sheet);
+    ASSERT_TRUE(WaitForDone(*sheet));
+    ExpectOutcome(*sheet, dir, !saveBlocked);
+  }
 }
 
 TEST(WizardSheet, WhileALogLoadsInputIsIgnoredAndClosingLetsItGo) {
   TempFolder dir;
-  const std::string log = dir.File("well.vxl");
-  WriteLevelLog(AcceptedLog(200000), log);
+  const std::string log = WriteAcceptedLog(dir, 200000);
   for (const bool closeWhileLoading : {false, true}) {
     SCOPED_TRACE(closeWhileLoading);
-    auto sheet = std::make_unique<wizard::CWizSheetPostCorrect>();
-    sheet->FileList().push_back(log);
-    sheet->SetTotalLogCount(1);
-    sheet->RemovePage(0);
-    sheet->open();
+    auto sheet = OpenSheet({log}, false);
     ASSERT_TRUE(sheet->IsBusy()) << "the load reports through the event loop, which has not run yet";
     if (closeWhileLoading) {
       sheet->close();
@@ -271,14 +248,11 @@ TEST(WizardSheet, WhileALogLoadsInputIsIgnoredAndClosingLetsItGo) {
 
 TEST(WizardSheet, ClosingDuringACorrectionLeavesACompleteFileOrNone) {
   TempFolder dir;
-  const std::string log = dir.File("long.vxl");
-  WriteLevelLog(AcceptedLog(200000), log);
+  const std::string log = WriteAcceptedLog(dir, 200000);
   for (int delayMs : {0, 20, 80}) {
     SCOPED_TRACE(delayMs);
     auto sheet = OpenSheet({log});
-    ClickControl(sheet->ModePage(), CWizPageSelectMode::kIdPressureHead);
-    Click(*sheet, kIdNext);
-    Click(*sheet, kIdNext);
+    StartPressureHeadCorrection(*sheet);
     QTest::qWait(delayMs);
     sheet->close();  // the window's close box stays usable during a correction
     // It closes once the stopped correction has reported, without holding up the window meanwhile.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/Snapshot.h"
 #include "support/SampleLogs.h"
 #include "support/ScopedEnvironment.h"
 #include "wizard/WizSheetPostCorrect.h"
@@ -32,6 +33,13 @@ inline LevelLogLayout AcceptedLog(std::size_t rows = 5) {
   return sample;
 }
 
+// An accepted log of `rows` rows written as `dir`/well.vxl; its path.
+inline std::string WriteAcceptedLog(const TempFolder& dir, std::size_t rows = 5) {
+  const std::string log = dir.File("well.vxl");
+  WriteLevelLog(AcceptedLog(rows), log);
+  return log;
+}
+
 // Runs the event loop until `done` holds or `ms` have passed.
 inline bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -42,14 +50,16 @@ inline bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
   return true;
 }
 
-// A sheet on `files` as TVK_Launch opens it: the log list page removed, shown, the first log loaded.
-inline std::unique_ptr<wizard::CWizSheetPostCorrect> OpenSheet(const std::vector<std::string>& files) {
+// A sheet on `files` as TVK_Launch opens it: the log list page removed, shown, the first log loaded
+// unless told not to wait for it.
+inline std::unique_ptr<wizard::CWizSheetPostCorrect> OpenSheet(const std::vector<std::string>& files,
+                                                               bool waitForLoad = true) {
   auto sheet = std::make_unique<wizard::CWizSheetPostCorrect>();
   for (const std::string& file : files) sheet->FileList().push_back(file);
   sheet->SetTotalLogCount(static_cast<int>(files.size()));
   sheet->RemovePage(0);
   sheet->open();
-  WaitFor([&sheet] { return !sheet->IsBusy(); });
+  if (waitForLoad) WaitFor([&sheet] { return !sheet->IsBusy(); });
   return sheet;
 }
 
@@ -61,6 +71,20 @@ inline void ClickControl(QWidget& page, int controlId) {
   QAbstractButton* button = wizard::Control<QAbstractButton>(&page, controlId);
   ASSERT_NE(button, nullptr) << controlId;
   QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
+// Pressure head chosen and Next twice: the correction starts.
+inline void StartPressureHeadCorrection(wizard::CWizSheetPostCorrect& sheet) {
+  ClickControl(sheet.ModePage(), wizard::CWizPageSelectMode::kIdPressureHead);
+  Click(sheet, wizard::kIdNext);
+  Click(sheet, wizard::kIdNext);
+}
+
+// Kept for looking at, at 100 % and 200 %.
+inline void SaveSnapshots(QWidget& widget, const QString& name) {
+  for (const qreal ratio : {1.0, 2.0}) {
+    SaveSnapshot(widget, QStringLiteral(TAVISKO_TEST_OUTPUT_DIR "/%1@%2x.png").arg(name).arg(ratio), ratio);
+  }
 }
 
 inline QString PassCaption(QWidget& page) {
