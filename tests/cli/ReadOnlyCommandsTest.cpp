@@ -42,10 +42,13 @@ TEST_F(ReadOnlyCommands, VersionAndHelpWhicheverWayTheyAreAskedFor) {
     if (std::string_view(asked).find('v') != std::string_view::npos) {
       EXPECT_EQ(run.out, version + "\n") << asked;
     } else {
-      EXPECT_NE(run.out.find("Usage:"), std::string::npos) << asked;
+      EXPECT_NE(run.out.find("Usage: tavisko "), std::string::npos) << asked;
       EXPECT_NE(run.out.find("correct"), std::string::npos) << asked;
     }
   }
+  const test::RunResult typo = test::RunTavisko({"corect", "a.vxl"}, folder_.Path().string());
+  EXPECT_EQ(typo.status, 2);
+  EXPECT_NE(typo.err.find("Unknown command: corect"), std::string::npos) << typo.err;
   // Every command that takes logs names them alike.
   for (const char* command : {"info", "check", "correct", "wizard"}) {
     const test::RunResult run = test::RunTavisko({command, "--help"}, folder_.Path().string());
