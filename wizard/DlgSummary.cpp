@@ -4,7 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QGuiApplication>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImage>
@@ -325,11 +325,13 @@ bool CDlgSummary::SaveChart(const QString& path, QString& reason) {
   return true;
 }
 
-bool CDlgSummary::ExportCsv(const QString& path, QString& reason) {
-  const std::optional<LevelSeries>& source = chart_->Source();
-  const std::optional<LevelSeries>& corrected = chart_->Corrected();
+namespace {
+
+// What ExportCsv writes, from series of the caller's own: a worker exports copies of the chart's.
+bool WriteCsvFile(const std::optional<LevelSeries>& source, const std::optional<LevelSeries>& corrected,
+                  const QString& path, QString& reason) {
   if (!source && !corrected) {
-    reason = tr("There are no levels to export.");
+    reason = QCoreApplication::translate("tvk::CDlgSummary", "There are no levels to export.");
     return false;
   }
   QSaveFile file(path);
@@ -354,6 +356,42 @@ bool CDlgSummary::ExportCsv(const QString& path, QString& reason) {
   return true;
 }
 
+}  // namespace
+
+bool CDlgSummary::ExportCsv(const QString& path, QString& reason) {
+  return WriteCsvFile(chart_->Source(), chart_->Corrected(), path, reason);
+}
+
+void CDlgSummary::StartCsvExport(const QString& path) {
+  for (QPushButton* button : {saveChart_, exportCsv_}) button->setEnabled(false);
+  exportCsv_->setText(tr("Exporting..."));
+  exportWatcher_ = std::make_unique<QFutureWatcher<void>>();
+  connect(exportWatcher_.get(), &QFutureWatcher<void>::finished, this, [this, path] {
+    const std::optional<QString> taken = exportReason_.Take();
+    const QString reason = taken ? *taken : tr("The levels could not be written.");
+    exportWatcher_.release()->deleteLater();  // it is still sending this signal
+    exportCsv_->setText(tr("Export CSV..."));
+    for (QPushButton* button : {saveChart_, exportCsv_}) button->setEnabled(true);
+    if (!reason.isEmpty()) {
+      // Not exec(): the dialog stays live behind it.
+      auto* box = new QMessageBox(QMessageBox::Warning, tr("Export CSV"),
+                                  tr("The levels could not be exported to %1: %2").arg(path, reason), QMessageBox::Ok,
+                                  this);
+      box->setAttribute(Qt::WA_DeleteOnClose);
+      box->open();
+    }
+    emit csvExported(path, reason);
+  });
+  // Copies: the chart may be given other series, or go, while the worker writes.
+  exportWatcher_->setFuture(exportReason_.Run(
+      &SummaryPool(), [source = chart_->Source(), corrected = chart_->Corrected(), path] {
+        QString reason;
+        if (WriteCsvFile(source, corrected, path, reason)) return QString();
+        return reason.isEmpty() ? QCoreApplication::translate("tvk::CDlgSummary", "The levels could not be written.")
+                                : reason;
+      }));
+}
+
 void CDlgSummary::OnSaveChart() {
   const QString png = tr("PNG image (*.png)");
   const QString svg = tr("SVG image (*.svg)");
@@ -375,14 +413,7 @@ void CDlgSummary::OnExportCsv() {
   chooser.setAcceptMode(QFileDialog::AcceptSave);
   chooser.setDefaultSuffix(QStringLiteral("csv"));
   if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
-  const QString path = chooser.selectedFiles().front();
-  QGuiApplication::setOverrideCursor(Qt::WaitCursor);  // a million rows take about a second
-  QString reason;
-  const bool exported = ExportCsv(path, reason);
-  QGuiApplication::restoreOverrideCursor();
-  if (!exported) {
-    QMessageBox::warning(this, tr("Export CSV"), tr("The levels could not be exported to %1: %2").arg(path, reason));
-  }
+  StartCsvExport(chooser.selectedFiles().front());
 }
 
 QString CDlgSummary::Status() const { return status_->isHidden() ? QString() : status_->text(); }

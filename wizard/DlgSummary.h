@@ -84,10 +84,16 @@ class CDlgSummary : public CTMDialog {
   // file; false with the reason.
   bool SaveChart(const QString& path, QString& reason);
   bool ExportCsv(const QString& path, QString& reason);
+  // ExportCsv on a worker thread, a million rows taking about a second: the buttons wait while it
+  // writes, a failure is shown in a message box, and csvExported says how it ended.
+  void StartCsvExport(const QString& path);
+  [[nodiscard]] bool IsExporting() const { return exportWatcher_ != nullptr; }
 
  signals:
   // The reading arrived and is shown.
   void loaded();
+  // An export StartCsvExport began ended; `reason` is empty when the file was written.
+  void csvExported(const QString& path, const QString& reason);
 
  private:
   void SetValues(const QString& filePath, const QString& levelOption, const QString& levelReference,
@@ -109,6 +115,8 @@ class CDlgSummary : public CTMDialog {
   QString correctedPath_;
   std::unique_ptr<QFutureWatcher<void>> watcher_;
   wizard::CHandOff<SummaryReading> reading_;
+  std::unique_ptr<QFutureWatcher<void>> exportWatcher_;
+  wizard::CHandOff<QString> exportReason_;
   bool loading_ = false;
 };
 

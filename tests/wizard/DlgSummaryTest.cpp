@@ -7,8 +7,10 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QImage>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
 
@@ -307,6 +309,31 @@ TEST(CorrectionSummaryDialog, SavesTheChartAsPngOrSvgAndExportsTheLevelsAsCsv) {
     EXPECT_FALSE(reason.isEmpty());
   }
   EXPECT_FALSE(QDir(folder + "/missing").exists());
+
+  // The button's export runs on a worker: the buttons wait, and a failure is told without blocking.
+  auto* exportButton = FindControl<QPushButton>(*dialog, CDlgSummary::kIdExportCsv);
+  auto* saveButton = FindControl<QPushButton>(*dialog, CDlgSummary::kIdSaveChart);
+  QSignalSpy ended(dialog.get(), &CDlgSummary::csvExported);
+  for (const QString& name : {QStringLiteral("worker.csv"), QStringLiteral("missing/worker.csv")}) {
+    SCOPED_TRACE(name.toStdString());
+    dialog->StartCsvExport(folder + "/" + name);
+    EXPECT_FALSE(exportButton->isEnabled() || saveButton->isEnabled());
+    ASSERT_TRUE(ended.wait(10000));
+    const QString failure = ended.takeFirst().at(1).toString();
+    EXPECT_TRUE(exportButton->isEnabled() && saveButton->isEnabled());
+    EXPECT_EQ(exportButton->text(), "Export CSV...");
+    auto* box = dialog->findChild<QMessageBox*>();
+    if (name.startsWith("missing")) {
+      EXPECT_FALSE(failure.isEmpty());
+      ASSERT_NE(box, nullptr);
+      EXPECT_TRUE(box->isVisible() && box->text().contains(failure)) << box->text().toStdString();
+      box->close();
+    } else {
+      EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+      EXPECT_EQ(box, nullptr);
+      EXPECT_EQ(contents(folder + "/" + name), contents(folder + "/levels.csv"));
+    }
+  }
 }
 
 // The Summary button's dialog opens without blocking and may be closed while it still reads: it is
