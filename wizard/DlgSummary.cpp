@@ -15,7 +15,6 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <QTableWidget>
-#include <QThreadPool>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -30,12 +29,6 @@
 namespace tvk {
 namespace {
 
-// The summary's own workers: a static of this module, so unloading the plug-in waits for a reading
-// still running instead of unmapping its code.
-QThreadPool& SummaryPool() {
-  static QThreadPool pool;
-  return pool;
-}
 
 // "10.8 ft", "-0.2 ft": as the reading note and `tavisko correct` write them.
 QString ReadingValue(const char* format, double value, const std::string& unit) {
@@ -200,7 +193,7 @@ void CDlgSummary::Load(const QString& correctedPath, const QString& sourcePath) 
     watcher_.release()->deleteLater();  // it is still sending this signal
     ShowReading(reading);
   });
-  watcher_->setFuture(reading_.Run(&SummaryPool(), [corrected = correctedPath.toStdString(),
+  watcher_->setFuture(reading_.Run(&wizard::WorkerPool(), [corrected = correctedPath.toStdString(),
                                                      source = sourcePath.toStdString()] {
     return ReadSummary(corrected, source);
   }));
@@ -384,7 +377,7 @@ void CDlgSummary::StartCsvExport(const QString& path) {
   });
   // Copies: the chart may be given other series, or go, while the worker writes.
   exportWatcher_->setFuture(exportReason_.Run(
-      &SummaryPool(), [source = chart_->Source(), corrected = chart_->Corrected(), path] {
+      &wizard::WorkerPool(), [source = chart_->Source(), corrected = chart_->Corrected(), path] {
         QString reason;
         if (WriteCsvFile(source, corrected, path, reason)) return QString();
         return reason.isEmpty() ? QCoreApplication::translate("tvk::CDlgSummary", "The levels could not be written.")

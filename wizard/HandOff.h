@@ -14,6 +14,12 @@
 
 namespace tvk::wizard {
 
+// The pool every wizard worker runs on: a static of the module that holds the wizard, so unloading the
+// plug-in waits for a worker still running (a log that a closed window let go on loading, a reading of
+// the summary) instead of unmapping its code. Qt's global pool belongs to a host's application, which
+// outlives the module.
+QThreadPool& WorkerPool();
+
 template <class T>
 class CHandOff {
  public:

@@ -37,7 +37,7 @@ bool CWizPageLogfileList::OnSetActive(int) {
     ui_->loading->show();
     if (folder_.empty()) folder_ = GetSiteDataDir();
     sheet_.SetBusy(true);
-    scan_.setFuture(found_.Run(QThreadPool::globalInstance(),
+    scan_.setFuture(found_.Run(&WorkerPool(),
                                [folder = folder_, stop = stopScan_] { return ScanSiteFolder(folder, stop.get()); }));
   }
   return true;

@@ -82,7 +82,7 @@ bool CWizPageProcessingFile::OnSetActive(int) {
   }
   state_ = State::Correcting;
   const std::string folder = DefaultOutputFolder(corrector_->GetPath());
-  correction_.setFuture(outcome_.Run(QThreadPool::globalInstance(), [corrector = corrector_, folder]() -> std::string {
+  correction_.setFuture(outcome_.Run(&WorkerPool(), [corrector = corrector_, folder]() -> std::string {
     try {
       std::string failure = RunCorrection(*corrector, folder);
       if (!failure.empty()) WriteErrorLog("Post-correction of " + corrector->GetPath() + " failed: " + failure);

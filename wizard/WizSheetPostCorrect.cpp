@@ -103,7 +103,7 @@ void CWizSheetPostCorrect::StartLoadNextLog() {
   SetBusy(true);
   std::string path = fileList_.empty() ? std::string() : fileList_.front();
   // The worker gets its own copy of the path and shares nothing with the window, which may close first.
-  load_.setFuture(loaded_.Run(QThreadPool::globalInstance(), [path = std::move(path)]() -> std::unique_ptr<CCorrectionPass> {
+  load_.setFuture(loaded_.Run(&WorkerPool(), [path = std::move(path)]() -> std::unique_ptr<CCorrectionPass> {
     if (path.empty()) return nullptr;
     try {
       auto corrector = std::make_shared<CLevelCorrector>();

@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTest>
+#include <QThreadPool>
 #include <QTimer>
 
 #include "common/TextUtil.h"
@@ -166,6 +168,31 @@ TEST(PluginExports, AHostLoadsTheLibraryAndCallsTheFourExports) {
   EXPECT_EQ(launch(), 1) << "runs on the test's own application object and returns when closed";
   uninitialize();
   EXPECT_NE(QCoreApplication::instance(), nullptr) << "the host's application object stays";
+}
+
+// A Qt host's application outlives the module: unloading it while a log that the closed wizard let go
+// still loads must wait for that load rather than unmap the code it runs.
+TEST(PluginExports, UnloadingWhileALogStillLoadsWaitsForTheLoad) {
+  TempFolder dir;
+  const std::u16string large = Utf8ToUtf16(WriteAcceptedLog(dir, 1000000));
+  void* handle = dlopen(TAVISKO_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(handle, nullptr) << dlerror();
+  auto initialize = reinterpret_cast<TVK_InitializeFn>(dlsym(handle, "TVK_Initialize"));
+  auto addFile = reinterpret_cast<TVK_AddFileFn>(dlsym(handle, "TVK_AddFile"));
+  auto launch = reinterpret_cast<TVK_LaunchFn>(dlsym(handle, "TVK_Launch"));
+  auto uninitialize = reinterpret_cast<TVK_UninitializeFn>(dlsym(handle, "TVK_Uninitialize"));
+  ASSERT_TRUE(initialize && addFile && launch && uninitialize);
+  ASSERT_EQ(initialize(), 1);
+  ASSERT_EQ(addFile(large.c_str()), 1);
+  // The close box, which stays usable while the log loads.
+  QTimer::singleShot(0, [] {
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  });
+  EXPECT_EQ(launch(), 1);
+  uninitialize();
+  EXPECT_EQ(dlclose(handle), 0);
+  QThreadPool::globalInstance()->waitForDone();  // a load left running in unmapped code ends the process
+  QTest::qWait(100);
 }
 
 }  // namespace
