@@ -1,10 +1,10 @@
 #include "wizard/DlgSummary.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImage>
@@ -28,7 +28,6 @@
 
 namespace tvk {
 namespace {
-
 
 // "10.8 ft", "-0.2 ft": as the reading note and `tavisko correct` write them.
 QString ReadingValue(const char* format, double value, const std::string& unit) {
@@ -320,6 +319,8 @@ bool CDlgSummary::SaveChart(const QString& path, QString& reason) {
 
 namespace {
 
+QString CsvNotWritten() { return QCoreApplication::translate("tvk::CDlgSummary", "The levels could not be written."); }
+
 // What ExportCsv writes, from series of the caller's own: a worker exports copies of the chart's.
 bool WriteCsvFile(const std::optional<LevelSeries>& source, const std::optional<LevelSeries>& corrected,
                   const QString& path, QString& reason) {
@@ -361,7 +362,7 @@ void CDlgSummary::StartCsvExport(const QString& path) {
   exportWatcher_ = std::make_unique<QFutureWatcher<void>>();
   connect(exportWatcher_.get(), &QFutureWatcher<void>::finished, this, [this, path] {
     const std::optional<QString> taken = exportReason_.Take();
-    const QString reason = taken ? *taken : tr("The levels could not be written.");
+    const QString reason = taken ? *taken : CsvNotWritten();
     exportWatcher_.release()->deleteLater();  // it is still sending this signal
     exportCsv_->setText(tr("Export CSV..."));
     for (QPushButton* button : {saveChart_, exportCsv_}) button->setEnabled(true);
@@ -380,8 +381,7 @@ void CDlgSummary::StartCsvExport(const QString& path) {
       &wizard::WorkerPool(), [source = chart_->Source(), corrected = chart_->Corrected(), path] {
         QString reason;
         if (WriteCsvFile(source, corrected, path, reason)) return QString();
-        return reason.isEmpty() ? QCoreApplication::translate("tvk::CDlgSummary", "The levels could not be written.")
-                                : reason;
+        return reason.isEmpty() ? CsvNotWritten() : reason;
       }));
 }
 

@@ -87,7 +87,6 @@ class CDlgSummary : public CTMDialog {
   // ExportCsv on a worker thread, a million rows taking about a second: the buttons wait while it
   // writes, a failure is shown in a message box, and csvExported says how it ended.
   void StartCsvExport(const QString& path);
-  [[nodiscard]] bool IsExporting() const { return exportWatcher_ != nullptr; }
 
  signals:
   // The reading arrived and is shown.
