@@ -9,7 +9,7 @@
 #include <string>
 
 #include "common/Utf.h"
-#include "plugin/Tavisko.h"
+#include "support/PluginModule.h"
 #include "support/SampleLogs.h"
 #include "support/ScopedEnvironment.h"
 
@@ -19,29 +19,6 @@
 
 namespace tvk::test {
 namespace {
-
-struct Plugin {
-  void* handle = nullptr;
-  TVK_InitializeFn initialize = nullptr;
-  TVK_AddFileFn addFile = nullptr;
-  TVK_LaunchFn launch = nullptr;
-  TVK_UninitializeFn uninitialize = nullptr;
-};
-
-Plugin Load() {
-  Plugin plugin;
-  plugin.handle = dlopen(TAVISKO_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-  if (plugin.handle == nullptr) {
-    ADD_FAILURE() << dlerror();
-    return plugin;
-  }
-  plugin.initialize = reinterpret_cast<TVK_InitializeFn>(dlsym(plugin.handle, "TVK_Initialize"));
-  plugin.addFile = reinterpret_cast<TVK_AddFileFn>(dlsym(plugin.handle, "TVK_AddFile"));
-  plugin.launch = reinterpret_cast<TVK_LaunchFn>(dlsym(plugin.handle, "TVK_Launch"));
-  plugin.uninitialize = reinterpret_cast<TVK_UninitializeFn>(dlsym(plugin.handle, "TVK_Uninitialize"));
-  EXPECT_TRUE(plugin.initialize && plugin.addFile && plugin.launch && plugin.uninitialize);
-  return plugin;
-}
 
 // Stands in for the user who closes the wizard: once the running application's event loop turns, every
 // window closes, through Qt's own exports since the host has no Qt of its own:
@@ -78,7 +55,7 @@ class Host : public testing::Test {
 TEST_F(Host, ExitsCleanlyWithoutClosingTheSession) {
   EXPECT_EXIT(
       {
-        const Plugin plugin = Load();
+        const PluginModule plugin = LoadPluginModule();
         if (plugin.initialize() != 1 || plugin.addFile(wideLog_.c_str()) != 1) std::exit(2);
         CloseWindowsWhenTheLoopRuns();
         if (plugin.launch() != 1) std::exit(3);
@@ -88,7 +65,7 @@ TEST_F(Host, ExitsCleanlyWithoutClosingTheSession) {
 }
 
 TEST_F(Host, CallsOutsideASessionAndASecondLaunchAreRefused) {
-  const Plugin plugin = Load();
+  const PluginModule plugin = LoadPluginModule();
   ASSERT_NE(plugin.handle, nullptr);
   EXPECT_EQ(plugin.addFile(wideLog_.c_str()), 0) << "before TVK_Initialize";
   EXPECT_EQ(plugin.launch(), 0) << "before TVK_Initialize";
@@ -107,7 +84,7 @@ TEST_F(Host, CallsOutsideASessionAndASecondLaunchAreRefused) {
 
 TEST_F(Host, UnloadsAfterClosingAndLoadsAgain) {
   for (int round = 0; round < 2; ++round) {
-    const Plugin plugin = Load();
+    const PluginModule plugin = LoadPluginModule();
     ASSERT_NE(plugin.handle, nullptr);
     ASSERT_EQ(plugin.initialize(), 1) << "round " << round;
     EXPECT_EQ(plugin.addFile(wideLog_.c_str()), 1);
@@ -117,7 +94,7 @@ TEST_F(Host, UnloadsAfterClosingAndLoadsAgain) {
 }
 
 TEST_F(Host, RepeatedSessionsKeepMemoryFlat) {
-  const Plugin plugin = Load();
+  const PluginModule plugin = LoadPluginModule();
   ASSERT_NE(plugin.handle, nullptr);
   long afterTen = 0;
   for (int session = 1; session <= 100; ++session) {

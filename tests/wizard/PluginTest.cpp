@@ -12,7 +12,7 @@
 #include "controls/TMCheckTreeCtrl.h"
 #include "correction/LevelCorrector.h"
 #include "plugin/Session.h"
-#include "plugin/Tavisko.h"
+#include "support/PluginModule.h"
 #include "tests/wizard/WizardTestSupport.h"
 
 namespace tvk::test {
@@ -152,13 +152,8 @@ TEST(PluginSession, LaunchWithoutFilesListsTheSiteDataLogs) {
 }
 
 TEST(PluginExports, AHostLoadsTheLibraryAndCallsTheFourExports) {
-  void* handle = dlopen(TAVISKO_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(handle, nullptr) << dlerror();
-  auto initialize = reinterpret_cast<TVK_InitializeFn>(dlsym(handle, "TVK_Initialize"));
-  auto addFile = reinterpret_cast<TVK_AddFileFn>(dlsym(handle, "TVK_AddFile"));
-  auto launch = reinterpret_cast<TVK_LaunchFn>(dlsym(handle, "TVK_Launch"));
-  auto uninitialize = reinterpret_cast<TVK_UninitializeFn>(dlsym(handle, "TVK_Uninitialize"));
-  ASSERT_TRUE(initialize && addFile && launch && uninitialize);
+  const auto [handle, initialize, addFile, launch, uninitialize] = LoadPluginModule();
+  ASSERT_TRUE(handle && initialize && addFile && launch && uninitialize);
 
   TempFolder dir;
   const std::u16string good = Utf8ToUtf16(WriteAcceptedLog(dir));
@@ -182,13 +177,8 @@ TEST(PluginExports, AHostLoadsTheLibraryAndCallsTheFourExports) {
 TEST(PluginExports, UnloadingWhileALogStillLoadsWaitsForTheLoad) {
   TempFolder dir;
   const std::u16string large = Utf8ToUtf16(WriteAcceptedLog(dir, 1000000));
-  void* handle = dlopen(TAVISKO_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(handle, nullptr) << dlerror();
-  auto initialize = reinterpret_cast<TVK_InitializeFn>(dlsym(handle, "TVK_Initialize"));
-  auto addFile = reinterpret_cast<TVK_AddFileFn>(dlsym(handle, "TVK_AddFile"));
-  auto launch = reinterpret_cast<TVK_LaunchFn>(dlsym(handle, "TVK_Launch"));
-  auto uninitialize = reinterpret_cast<TVK_UninitializeFn>(dlsym(handle, "TVK_Uninitialize"));
-  ASSERT_TRUE(initialize && addFile && launch && uninitialize);
+  const auto [handle, initialize, addFile, launch, uninitialize] = LoadPluginModule();
+  ASSERT_TRUE(handle && initialize && addFile && launch && uninitialize);
   ASSERT_EQ(initialize(), 1);
   ASSERT_EQ(addFile(large.c_str()), 1);
   // The close box, which stays usable while the log loads.
