@@ -39,8 +39,14 @@ bool WaitFor(const std::function<bool()>& done, int ms = 60000) {
   return true;
 }
 
-bool Save(QWidget& window, const QString& folder, const QString& name) {
-  QTest::qWait(20);  // posted clicks and repaints
+// `settle` lets posted clicks, repaints and worker results arrive first; otherwise only layouts are done,
+// so that a state that lasts while a worker runs is caught however soon the worker ends.
+bool Save(QWidget& window, const QString& folder, const QString& name, bool settle = true) {
+  if (settle) {
+    QTest::qWait(20);
+  } else {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  }
   bool ok = true;
   for (int scale : {1, 2}) {
     const QString path = QStringLiteral("%1/%2@%3x.png").arg(folder, name).arg(scale);
@@ -82,7 +88,7 @@ int SaveLogList(const std::string& folder, const QString& output) {
   CWizSheetPostCorrect sheet;
   sheet.LogListPage().SetFolder(folder);
   sheet.show();
-  bool ok = Save(sheet, output, QStringLiteral("0-logs-loading"));
+  bool ok = Save(sheet, output, QStringLiteral("0-logs-loading"), false);
   if (!WaitFor([&sheet] { return sheet.LogListPage().IsScanned(); })) return 1;
   if (auto* tree = tvk::wizard::Control<tvk::CTMCheckTreeCtrl>(&sheet.LogListPage(), 1000)) {
     tree->expandAll();
