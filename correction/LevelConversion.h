@@ -72,7 +72,7 @@ class CHeadPass {
   // The next row: applies the change due at `time` (at most one per row), then turns `cell` into its
   // head in place. nullptr, or the reason it failed. Inline, as a streamed save calls it for every row.
   const char* Row(const TMSystem::CTMDeviceTime& time, TMSystem::CTMDataValue& cell) {
-    if (next_ < changes_->size() && !TMSystem::DeviceTimeLess(time, (*changes_)[next_].time)) {
+    if (ChangePending() && !TMSystem::DeviceTimeLess(time, (*changes_)[next_].time)) {
       if (const char* failure = ApplyNextChange()) return failure;
     }
     if (IsUnconvertedStatus(cell.status)) return nullptr;
@@ -123,6 +123,7 @@ class CLevelPass {
     return nullptr;
   }
 
+ private:
   // A head `h` into the level of `mode`, in single precision as the log stores it.
   static const char* FromHead(std::uint16_t mode, float h, float refOffset, float ref, float base, float sgNew,
                               float& v) {
@@ -141,7 +142,6 @@ class CLevelPass {
     }
   }
 
- private:
   std::uint16_t mode_ = 0;
   bool convertible_ = false;  // metres have a rule into the new level unit
   CUnitConversion fromMetre_;
